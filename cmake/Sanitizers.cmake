@@ -1,0 +1,12 @@
+if(DVR_SANITIZE)
+  set(_san -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  add_compile_options(${_san})
+  add_link_options(${_san})
+endif()
+
+# libFuzzer targets: clang's -fsanitize=fuzzer plus ASan/UBSan.
+function(dvr_add_fuzzer name)
+  add_executable(${name} ${ARGN})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+endfunction()

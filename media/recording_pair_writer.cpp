@@ -1,0 +1,106 @@
+#include "media/recording_pair_writer.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "media/frame_header.h"
+#include "media/index_entry.h"
+
+namespace media {
+namespace {
+
+bool WriteAll(int fd, const uint8_t* data, size_t size) {
+    while (size > 0) {
+        ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::mutex& RecordingLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+std::string PairBaseName(int year1900, int month0, int day, int hour, int minute, int second) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d%02d%02d_%02d%02d%02d", year1900 + 1900, month0 + 1, day,
+                  hour, minute, second);
+    return text;
+}
+
+RecordingPairWriter::~RecordingPairWriter() {
+    Close();
+}
+
+WriteError RecordingPairWriter::Open(const std::string& folder, const std::string& baseName) {
+    std::lock_guard<std::mutex> guard(RecordingLock());
+    CloseLocked();
+    dataPath_ = folder + baseName + ".umv";
+    indexPath_ = folder + baseName + ".idx";
+    dataFd_ = ::open(dataPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    indexFd_ = ::open(indexPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    dataSize_ = 0;
+    if (dataFd_ < 0 || indexFd_ < 0) {
+        CloseLocked();
+        return WriteError::kCannotCreate;
+    }
+    return WriteError::kNone;
+}
+
+WriteError RecordingPairWriter::Append(const uint8_t* record, size_t size, bool lockHeld) {
+    std::unique_lock<std::mutex> guard(RecordingLock(), std::defer_lock);
+    if (!lockHeld) guard.lock();
+    if (dataFd_ < 0) return WriteError::kNotOpen;
+    if (size < kFrameHeaderSize || RecordExtent(record) != size) return WriteError::kBadRecord;
+    if (dataSize_ + size > UINT32_MAX) return WriteError::kFileTooLarge;
+
+    const FrameHeader header = FrameHeader::Decode(record);
+    uint8_t entry[kIndexEntrySize];
+    IndexEntry::ForRecord(header, static_cast<uint32_t>(dataSize_)).Encode(entry);
+    if (!WriteAll(dataFd_, record, size)) {
+        // Leave the data file ending at the last whole record, so nothing after it is torn.
+        if (ftruncate(dataFd_, static_cast<off_t>(dataSize_)) == 0)
+            lseek(dataFd_, static_cast<off_t>(dataSize_), SEEK_SET);
+        return WriteError::kCannotWrite;
+    }
+    dataSize_ += size;
+    if (!WriteAll(indexFd_, entry, sizeof entry)) return WriteError::kCannotWrite;
+    return WriteError::kNone;
+}
+
+WriteError RecordingPairWriter::Sync() {
+    if (dataFd_ < 0) return WriteError::kNotOpen;
+    bool ok = ::fdatasync(dataFd_) == 0;
+    ok = ::fdatasync(indexFd_) == 0 && ok;
+    return ok ? WriteError::kNone : WriteError::kCannotWrite;
+}
+
+WriteError RecordingPairWriter::Close() {
+    std::lock_guard<std::mutex> guard(RecordingLock());
+    return CloseLocked();
+}
+
+WriteError RecordingPairWriter::CloseLocked() {
+    bool ok = true;
+    if (dataFd_ >= 0) {
+        ok = ::fdatasync(dataFd_) == 0 && ok;
+        ok = ::close(dataFd_) == 0 && ok;
+    }
+    if (indexFd_ >= 0) {
+        ok = ::fdatasync(indexFd_) == 0 && ok;
+        ok = ::close(indexFd_) == 0 && ok;
+    }
+    dataFd_ = indexFd_ = -1;
+    return ok ? WriteError::kNone : WriteError::kCannotWrite;
+}
+
+}  // namespace media

@@ -1,0 +1,61 @@
+// Writes a ".umv"/".idx" pair: every record goes to the data file first, then its index entry,
+// so a pair cut short by a crash still opens up to its last complete record.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+namespace media {
+
+// The single lock every writer of the process holds while it appends a record with its index
+// entry, and while a pair is opened or closed.
+std::mutex& RecordingLock();
+
+enum class WriteError {
+    kNone = 0,
+    kCannotCreate,  // a file of the pair could not be created
+    kCannotWrite,   // a write failed (disk full, I/O error)
+    kBadRecord,     // not a whole record (header plus the payload its header announces)
+    kNotOpen,
+    kFileTooLarge,  // offsets of a data file must fit in 32 bits
+};
+
+class RecordingPairWriter {
+  public:
+    RecordingPairWriter() = default;
+    ~RecordingPairWriter();
+    RecordingPairWriter(const RecordingPairWriter&) = delete;
+    RecordingPairWriter& operator=(const RecordingPairWriter&) = delete;
+
+    // Creates folder + baseName + ".umv" and ".idx" (replacing files of that name). The folder
+    // must exist and end with '/'. Takes the recording lock.
+    WriteError Open(const std::string& folder, const std::string& baseName);
+    // Appends one record (24-byte header and its payload, exactly as received) and its index
+    // entry. Takes the recording lock unless the caller says it already holds it.
+    WriteError Append(const uint8_t* record, size_t size, bool lockHeld = false);
+    // Pushes what was written to the disk (fdatasync of both files).
+    WriteError Sync();
+    // Syncs and closes both files. Takes the recording lock.
+    WriteError Close();
+
+    bool isOpen() const { return dataFd_ >= 0; }
+    uint64_t dataSize() const { return dataSize_; }
+    const std::string& dataPath() const { return dataPath_; }
+    const std::string& indexPath() const { return indexPath_; }
+
+  private:
+    WriteError CloseLocked();
+
+    int dataFd_ = -1;
+    int indexFd_ = -1;
+    uint64_t dataSize_ = 0;
+    std::string dataPath_;
+    std::string indexPath_;
+};
+
+// "%04d%02d%02d_%02d%02d%02d" of a header's date and time (year + 1900, month + 1).
+std::string PairBaseName(int year1900, int month0, int day, int hour, int minute, int second);
+
+}  // namespace media

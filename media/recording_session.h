@@ -1,0 +1,65 @@
+// Writes a stream of records into recording folders the way the remote client records: a pair
+// opens lazily at the first Intra picture, every channel starts at its own first Intra, and a
+// pair ends once its records reach five minutes past the minute it started in; the next pair
+// goes into the same folder.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "media/frame_header.h"
+#include "media/recording_pair_writer.h"
+
+namespace media {
+
+class RecordingSession {
+  public:
+    enum class Result {
+        kWritten,
+        kDropped,  // not written: channel not recorded or not started in this pair
+        kError,    // a file could not be created or written; see error()
+    };
+
+    // `root` ends with '/'; folders are named root + dvrName + "_" + first pair's base name.
+    RecordingSession(std::string root, std::string dvrName);
+    ~RecordingSession();
+
+    void setRecordedChannels(uint16_t mask) { recorded_ = mask; }
+    uint16_t recordedChannels() const { return recorded_; }
+
+    // A whole video record (header and payload).
+    Result WriteVideo(const uint8_t* record, size_t size);
+    // A whole audio record; written into the open pair, dropped while none is open.
+    Result WriteAudio(const uint8_t* record, size_t size);
+    // Closes the pair and forgets the folder: the next recording gets a new folder.
+    void Stop();
+
+    bool pairOpen() const { return writer_.isOpen(); }
+    const std::string& folder() const { return folder_; }
+    const std::string& currentDataPath() const { return writer_.dataPath(); }
+    WriteError error() const { return error_; }
+    int pairsOpened() const { return pairsOpened_; }
+
+    static constexpr int64_t kSplitSeconds = 300;
+
+  private:
+    Result OpenPair(const FrameHeader& first);
+    void ClosePair(bool keepFolder);
+
+    std::string root_;
+    std::string dvrName_;
+    uint16_t recorded_ = 0xFFFF;
+    uint16_t started_ = 0;
+    bool splitPending_ = false;
+    int64_t pairStartMinute_ = 0;
+    std::string folder_;
+    RecordingPairWriter writer_;
+    WriteError error_ = WriteError::kNone;
+    int pairsOpened_ = 0;
+};
+
+// Creates every missing level of `folder`; false when that fails.
+bool CreateFolderLevels(const std::string& folder);
+
+}  // namespace media

@@ -1,0 +1,19 @@
+// The player's numbered texts (English built in).
+#pragma once
+
+#include "platform/string_table.h"
+
+namespace player {
+
+enum PlayerText : int {
+    kTextImproperFileType = 2014,
+    kTextYouCannotExtractWatermark = 2018,
+    kTextFileCantOpened = 2021,
+    kTextModelNotSupported = 2029,
+    kTextNoMoreVideo = 2030,
+};
+
+// The process-wide table of the player's texts.
+platform::StringTable& PlayerStrings();
+
+}  // namespace player
