@@ -1,0 +1,80 @@
+// The decoder's arithmetic inner loops: the 8x8 inverse DCT, block transfer, half-pel prediction,
+// border padding and picture output conversions. Every kernel is a free function on raw
+// pointers and strides that keeps no state between calls (any scratch lives on the stack), so
+// instances may decode on different threads.
+//
+// Each kernel exists as a plain C++ reference and as an SSE2 version; both produce identical
+// samples. KernelSet bundles one implementation of each; ActiveKernels() is the fastest set
+// this processor runs.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace decoder::kernels {
+
+// --- inverse DCT and block transfer ---
+// In place: 64 coefficients in raster order in, 64 results out.
+using InverseDctFn = void (*)(int16_t* block);
+// Intra store: each value clamped to 0..255 and written to the 8x8 destination.
+using StoreBlockFn = void (*)(const int16_t* block, uint8_t* dst, ptrdiff_t stride);
+// Inter add: each value added to the destination sample, the sum clamped to 0..255.
+using AddBlockFn = void (*)(const int16_t* block, uint8_t* dst, ptrdiff_t stride);
+
+// --- half-pel prediction ---
+// Predicts a block `width` (8 or 16, fixed by the kernel) x `height` rows. `src` points at the
+// full-pel source position in the reference plane. Averaging kernels combine the interpolated
+// value p with the value q already in `dst` as (p + q + 1) >> 1.
+using PredictFn = void (*)(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src,
+                           ptrdiff_t srcStride, int height);
+// Kernel index: (vertical half << 1) | horizontal half | ((rounding | (width16 ? 2 : 0)) << 2).
+inline constexpr int PredictIndex(int hx, int hy, int rounding, bool width16) {
+    return (hy << 1) | hx | ((rounding | (width16 ? 2 : 0)) << 2);
+}
+
+// --- border padding ---
+// Repeats the edge samples of a `width` x `height` plane whose visible origin is `origin` across
+// a border of `border` samples on every side (corners take the corner samples).
+using PadPlaneFn = void (*)(uint8_t* origin, ptrdiff_t stride, int width, int height, int border);
+
+// --- picture output ---
+struct PlanarPicture {
+    const uint8_t* y;
+    const uint8_t* cb;
+    const uint8_t* cr;
+    ptrdiff_t yStride;
+    ptrdiff_t cStride;
+    int width;
+    int height;
+};
+// Converts a 4:2:0 picture into `out` with `outStride` in pixels. A negative `height` in
+// `signedHeight` writes the last row first (bottom-up bitmap order); its magnitude is the
+// picture height.
+using ConvertFn = void (*)(const PlanarPicture& in, uint8_t* out, ptrdiff_t outStride,
+                           int signedHeight);
+// The renderer's conversions of a packed YUY2 picture (width x height, stride in bytes).
+using DeinterlaceFn = void (*)(const uint8_t* in, uint8_t* out, ptrdiff_t stride, int width,
+                               int height);
+// YUY2 (top row first) to a bottom-up 24-bit B,G,R bitmap of width x 3 bytes per row.
+using Yuy2ToRgbFn = void (*)(const uint8_t* in, ptrdiff_t inStride, uint8_t* out,
+                             ptrdiff_t outStride, int width, int height);
+
+struct KernelSet {
+    const char* name;  // "reference", "sse2", ...
+    InverseDctFn inverseDct;
+    StoreBlockFn storeBlock;
+    AddBlockFn addBlock;
+    PredictFn put[16];  // by PredictIndex
+    PredictFn avg[16];
+    PadPlaneFn padPlane;
+    ConvertFn convert[12];  // by output format code 1..11 (0 unused)
+    DeinterlaceFn deinterlace;
+    Yuy2ToRgbFn yuy2ToRgb;
+};
+
+const KernelSet& ReferenceKernels();
+const KernelSet& Sse2Kernels();
+// The fastest set this processor runs (SSE2 on every x86-64).
+const KernelSet& ActiveKernels();
+
+}  // namespace decoder::kernels
