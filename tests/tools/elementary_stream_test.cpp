@@ -1,0 +1,54 @@
+#include "tools/umvtool/elementary_stream.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using umvtool::EsFrame;
+
+std::vector<uint8_t> Code(uint8_t code, std::vector<uint8_t> payload = {}) {
+    payload.insert(payload.begin(), {uint8_t{0}, uint8_t{0}, uint8_t{1}, code});
+    return payload;
+}
+
+std::vector<uint8_t> Cat(std::initializer_list<std::vector<uint8_t>> parts) {
+    std::vector<uint8_t> out;
+    for (const auto& p : parts)
+        out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+TEST(ElementaryStream, HeadersStayWithTheVopThatFollowsThem) {
+    const auto vos = Code(0xB0, {0x01});
+    const auto vo = Code(0x00);
+    const auto vol = Code(0x20, {0x11, 0x22});
+    const auto gov = Code(0xB3, {0x33});
+    const auto iVop = Code(0xB6, {0x00, 0xAA});  // coding type 0
+    const auto pVop = Code(0xB6, {0x40, 0xBB});  // 1
+    const auto bVop = Code(0xB6, {0x80, 0xCC});  // 2
+    const auto stream = Cat({vos, vo, vol, gov, iVop, pVop, bVop, gov, iVop, Code(0xB1)});
+    const std::vector<EsFrame> frames = umvtool::SplitElementaryStream(stream);
+    ASSERT_EQ(frames.size(), 4u);
+    EXPECT_EQ(frames[0].begin, 0u);
+    EXPECT_EQ(frames[0].end, vos.size() + vo.size() + vol.size() + gov.size() + iVop.size());
+    EXPECT_TRUE(frames[0].hasVol);
+    EXPECT_EQ(frames[0].vopType, 0);
+    EXPECT_EQ(frames[1].vopType, 1);
+    EXPECT_EQ(frames[2].vopType, 2);
+    EXPECT_FALSE(frames[3].hasVol);  // GOV + I-VOP without a VOL in front
+    EXPECT_EQ(frames[3].vopType, 0);
+    EXPECT_EQ(frames[3].end, stream.size());  // the end-of-sequence code joins the last frame
+    EXPECT_EQ(frames[1].begin, frames[0].end);
+    EXPECT_EQ(umvtool::VoVolHeaders(stream), Cat({vo, vol}));
+}
+
+TEST(ElementaryStream, NoVopNoFrames) {
+    EXPECT_TRUE(umvtool::SplitElementaryStream(Cat({Code(0x00), Code(0x20)})).empty());
+    EXPECT_TRUE(umvtool::SplitElementaryStream({}).empty());
+    umvtool::VolInfo info;
+    EXPECT_FALSE(umvtool::FindVolInfo(std::vector<uint8_t>{0, 0, 1, 0x20}, &info));
+}
+
+}  // namespace
