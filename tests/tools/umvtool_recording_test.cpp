@@ -209,6 +209,31 @@ TEST_F(Mkrec, BuildsARecordingTheReaderAccepts) {
     EXPECT_EQ(media::FormatWallTime(index.frames().back().time), "2026-02-01 00:00:00");
 }
 
+TEST_F(Mkrec, WritesTheFolderCalendarFromTheRecords) {
+    const std::string out = *dir_ / "cal/";
+    auto result = Umvtool("mkrec --out " + Quote(out) +
+                              " --dvr-name Cam --fps 15 --start '2026-01-31 23:59:59'"
+                              " --title 2:Gate --motion 2:0.5-1 - " +
+                              Quote(stream_),
+                          true);
+    ASSERT_EQ(result.status, 0) << result.out;
+    result = Umvtool("calendar " + Quote(out + "Cam_20260131_235959/"), true);
+    ASSERT_EQ(result.status, 0) << result.out;
+    EXPECT_EQ(Lines(result.out), (std::vector<std::string>{
+                                     "recorder: Cam",
+                                     "channels: 4",
+                                     "title 1: CAM 1",
+                                     "title 2: Gate",
+                                     "title 3: CAM 3",
+                                     "title 4: CAM 4",
+                                     "2026-01-31 23:59 .M..............",
+                                     "2026-02-01 00:00 .F..............",
+                                 }));
+    result = Umvtool("calendar " + Quote(*dir_ / ""), true);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "Improper file type.\n");
+}
+
 TEST_F(Mkrec, RefusesBadInput) {
     EXPECT_EQ(Umvtool("mkrec --out x").status, 2);
     EXPECT_EQ(Umvtool("mkrec --out x --start 2026-01-01 " + Quote(stream_)).status, 2);
