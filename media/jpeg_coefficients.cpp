@@ -90,6 +90,7 @@ bool BuildDecodeTable(const uint8_t* counts, const uint8_t* symbols, int total, 
             t->maxCode[len] = -1;
         } else {
             for (int i = 0; i < n; ++i, ++k, ++code) {
+                if (code >= (1 << len)) return false;  // more codes than the length holds
                 if (len <= kLookupBits) {
                     const int shift = kLookupBits - len;
                     const int first = code << shift;
