@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "media/jpeg_library.h"
+#include "media/still_image.h"
 #include "tests/support/jpeg_pictures.h"
 #include "tests/support/temp_dir.h"
 
@@ -232,6 +233,29 @@ TEST(Watermark, TheCheckPictureIsSizedToTheStill) {
         if (w % 8) {
             EXPECT_EQ(corner[2], 255);
         }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(WatermarkSamples, TheSampleStillCarriesTheDefaultPattern) {
+    const auto file = testsupport::ReadFile(std::string(DVR_SOURCE_DIR) +
+                                            "/samples/stills/Lobby,260314_095955,1,.jpg");
+    ASSERT_FALSE(file.empty());
+    const media::JpegLocation location = media::LocateJpeg(file);
+    ASSERT_TRUE(location.hasTrailer && location.trailer.timePresent);
+    media::RgbPicture picture;
+    media::WatermarkCheck check;
+    std::string error;
+    ASSERT_TRUE(media::CheckJpeg(location.jpeg(file), &picture, &check, &error)) << error;
+    const auto pattern = DefaultPattern();
+    for (int i = 0; i < check.pairs; ++i) {
+        if (check.values[i] == 1) continue;
+        const int bit = pattern.bit((i / check.blocksWide) % 15, (i % check.blocksWide) % 40);
+        ASSERT_EQ(check.values[i] >= 192, bit == 1) << "pair " << i;
+        ASSERT_EQ(check.values[i] <= 63, bit == 0) << "pair " << i;
     }
 }
 

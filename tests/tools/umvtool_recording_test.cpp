@@ -131,6 +131,25 @@ TEST(UmvtoolSamples, EverySampleRecordingOpens) {
     EXPECT_GE(pairs, 2);
 }
 
+TEST(UmvtoolSamples, EverySampleFolderHasItsCalendar) {
+    int folders = 0;
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(std::string(DVR_SOURCE_DIR) + "/samples")) {
+        if (entry.path().extension() != ".idx") continue;
+        ++folders;
+        auto result = Umvtool("calendar " + Quote(entry.path().parent_path().string()));
+        ASSERT_EQ(result.status, 0) << entry.path();
+        const auto lines = Lines(result.out);
+        ASSERT_GE(lines.size(), 4u);
+        // Both recordings start at 09:59:52, with motion on channel 2 of the D1 recorder (and a
+        // sensor on channel 3) and on channel 5 of the CIF recorder.
+        const bool d1 = entry.path().string().find("d1_4ch") != std::string::npos;
+        EXPECT_EQ(lines[d1 ? 6 : 18],
+                  d1 ? "2026-03-14 09:59 FMSF............" : "2026-03-14 09:59 FFFFMFFFFFFFFFFF");
+    }
+    EXPECT_GE(folders, 2);
+}
+
 // mkrec against a stream made by ffmpeg: kinds follow the VOP types, every Intra carries the
 // VOL, stamps rise in decode order, audio joins the channel's pair interleaved by stamp.
 class Mkrec : public ::testing::Test {
