@@ -73,13 +73,23 @@ struct DecodeTable {
     bool defined = false;
     // Codes of up to kLookupBits bits: (length << 8) | symbol, 0 when longer.
     uint16_t lookup[1 << kLookupBits];
+    // AC codes whose code and value bits fit kLookupBits together, for a run and a non-zero
+    // size: kFastEntry | bits used | run << 8 | value << 16. Zero for the others.
+    uint32_t fast[1 << kLookupBits];
     int32_t maxCode[18];  // largest code of each length, -1 when none; [17] a sentinel
     int32_t valueOffset[17];
     uint8_t symbols[256];
 };
 
+constexpr uint32_t kFastEntry = 1u << 12;
+
+inline int Extend(uint32_t v, int s) {
+    return v < (1u << (s - 1)) ? static_cast<int>(v) - (1 << s) + 1 : static_cast<int>(v);
+}
+
 bool BuildDecodeTable(const uint8_t* counts, const uint8_t* symbols, int total, DecodeTable* t) {
     std::memset(t->lookup, 0, sizeof t->lookup);
+    std::memset(t->fast, 0, sizeof t->fast);
     std::memcpy(t->symbols, symbols, static_cast<size_t>(total));
     int32_t code = 0;
     int k = 0;
@@ -94,8 +104,18 @@ bool BuildDecodeTable(const uint8_t* counts, const uint8_t* symbols, int total, 
                 if (len <= kLookupBits) {
                     const int shift = kLookupBits - len;
                     const int first = code << shift;
-                    for (int j = 0; j < (1 << shift); ++j)
+                    const int run = symbols[k] >> 4;
+                    const int size = symbols[k] & 15;
+                    for (int j = 0; j < (1 << shift); ++j) {
                         t->lookup[first + j] = static_cast<uint16_t>((len << 8) | symbols[k]);
+                        if (size == 0 || len + size > kLookupBits) continue;
+                        const auto bits =
+                            static_cast<uint32_t>(j >> (shift - size)) & ((1u << size) - 1);
+                        const auto value = static_cast<uint16_t>(Extend(bits, size));
+                        t->fast[first + j] = kFastEntry | static_cast<uint32_t>(len + size) |
+                                             static_cast<uint32_t>(run << 8) |
+                                             (uint32_t{value} << 16);
+                    }
                 }
             }
             t->maxCode[len] = code - 1;
@@ -116,6 +136,17 @@ class BitReader {
     BitReader(const uint8_t* begin, const uint8_t* end) : p_(begin), end_(end) {}
 
     void Fill() {
+        // Four bytes at once while none of them is 0xFF (no stuffing, no marker).
+        if (bits_ <= 32 && !atMarker_ && end_ - p_ >= 4) {
+            const uint32_t w =
+                (uint32_t{p_[0]} << 24) | (uint32_t{p_[1]} << 16) | (uint32_t{p_[2]} << 8) | p_[3];
+            const uint32_t x = ~w;
+            if (((x - 0x01010101u) & ~x & 0x80808080u) == 0) {
+                buffer_ |= uint64_t{w} << (32 - bits_);
+                bits_ += 32;
+                p_ += 4;
+            }
+        }
         while (bits_ <= 56) {
             uint32_t byte = 0;
             if (!atMarker_ && p_ < end_) {
@@ -205,10 +236,6 @@ inline int DecodeSymbol(BitReader& r, const DecodeTable& t) {
     r.Skip(len);
     const int index = static_cast<int>(code16 >> (16 - len)) + t.valueOffset[len];
     return t.symbols[index];
-}
-
-inline int Extend(uint32_t v, int s) {
-    return v < (1u << (s - 1)) ? static_cast<int>(v) - (1 << s) + 1 : static_cast<int>(v);
 }
 
 struct ScanComponent {
@@ -409,7 +436,16 @@ JpegCodecError Decoder::DecodeBlock(BitReader& r, const ScanComponent& sc, int* 
     block[0] = static_cast<int16_t>(dc);
     const DecodeTable& ac = ac_[sc.ac];
     for (int k = 1; k < 64;) {
-        r.Fill();
+        if (r.bits() < 32) r.Fill();  // room for one code and its value
+        const uint32_t fast = ac.fast[r.Peek(kLookupBits)];
+        if (fast != 0) {
+            r.Skip(static_cast<int>(fast & 0xFF));
+            k += (fast >> 8) & 15;
+            if (k > 63) return JpegCodecError::kBadData;
+            block[kNaturalOrder[k]] = static_cast<int16_t>(fast >> 16);
+            ++k;
+            continue;
+        }
         const int rs = DecodeSymbol(r, ac);
         if (rs < 0) return JpegCodecError::kBadData;
         const int run = rs >> 4;
@@ -523,7 +559,7 @@ class BitWriter {
   public:
     explicit BitWriter(std::vector<uint8_t>* out) : out_(out) {}
     void Put(uint32_t bits, int n) {
-        buffer_ = (buffer_ << n) | (bits & ((1u << n) - 1));
+        buffer_ = (buffer_ << n) | (bits & ((uint64_t{1} << n) - 1));
         count_ += n;
         while (count_ >= 8) {
             const auto byte = static_cast<uint8_t>(buffer_ >> (count_ - 8));
@@ -545,13 +581,8 @@ class BitWriter {
 };
 
 inline int Category(int v) {
-    unsigned a = static_cast<unsigned>(v < 0 ? -v : v);
-    int n = 0;
-    while (a) {
-        ++n;
-        a >>= 1;
-    }
-    return n;
+    const unsigned a = static_cast<unsigned>(v < 0 ? -v : v);
+    return a == 0 ? 0 : 32 - __builtin_clz(a);
 }
 
 struct EncodeTables {
@@ -570,10 +601,11 @@ const EncodeTables& StandardEncodeTables() {
     return tables;
 }
 
+// The code of `symbol` followed by the low `size` bits of the value (one less when negative).
 bool PutValue(BitWriter& w, const EncodeTable& t, int symbol, int value, int size) {
     if (t.size[symbol] == 0) return false;
-    w.Put(t.code[symbol], t.size[symbol]);
-    if (size) w.Put(static_cast<uint32_t>(value < 0 ? value - 1 : value), size);
+    const uint32_t bits = static_cast<uint32_t>(value < 0 ? value - 1 : value) & ((1u << size) - 1);
+    w.Put((uint32_t{t.code[symbol]} << size) | bits, t.size[symbol] + size);
     return true;
 }
 

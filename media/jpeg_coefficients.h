@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "media/jpeg_library.h"
+
 namespace media {
 
 enum class JpegCodecError {
@@ -67,9 +69,10 @@ struct JpegCoefficients {
     std::vector<uint8_t> segments;
 };
 
+// Pictures beyond these are refused before anything is allocated for them.
 struct JpegDecodeLimits {
-    int maxSide = 16384;
-    int64_t maxPixels = int64_t{1} << 26;
+    int maxSide = kMaxPictureSide;
+    int64_t maxPixels = kMaxPicturePixels;
 };
 
 // Decodes every block of the file. `out` is reused (its buffers keep their capacity).
