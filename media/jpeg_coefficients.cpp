@@ -265,6 +265,7 @@ class Decoder {
     DecodeTable ac_[4];
     bool quantDefined_[4] = {};
     int restartInterval_ = 0;
+    size_t bytesAfterFrame_ = 0;
     bool frameSeen_ = false;
     bool scanSeen_ = false;
     std::vector<bool> scanned_;
@@ -299,6 +300,7 @@ JpegCodecError Decoder::Run() {
         JpegCodecError e = JpegCodecError::kNone;
         bool keep = !scanSeen_;
         if (marker == 0xC0 || marker == 0xC1) {
+            bytesAfterFrame_ = n - pos;
             e = Frame(body, bodyLen, marker);
         } else if (marker == 0xC2 || marker == 0xC6) {
             return JpegCodecError::kProgressive;
@@ -380,6 +382,7 @@ JpegCodecError Decoder::Frame(const uint8_t* p, size_t len, uint8_t marker) {
     }
     const int mcusWide = (width + 8 * f.maxH - 1) / (8 * f.maxH);
     const int mcusHigh = (height + 8 * f.maxV - 1) / (8 * f.maxV);
+    int64_t codedBlocks = 0;
     for (CoefficientComponent& comp : f.components) {
         comp.blocksWide = mcusWide * comp.h;
         comp.blocksHigh = mcusHigh * comp.v;
@@ -387,8 +390,13 @@ JpegCodecError Decoder::Frame(const uint8_t* p, size_t len, uint8_t marker) {
         const int compHeight = (height * comp.v + f.maxV - 1) / f.maxV;
         comp.usedWide = (compWidth + 7) / 8;
         comp.usedHigh = (compHeight + 7) / 8;
-        comp.coefficients.assign(static_cast<size_t>(comp.blocksWide) * comp.blocksHigh * 64, 0);
+        codedBlocks += int64_t{comp.usedWide} * comp.usedHigh;
     }
+    // Every block takes at least a bit of coded data: a header that claims more blocks than the
+    // rest of the file can hold is refused before its blocks are allocated.
+    if (codedBlocks > 8 * static_cast<int64_t>(bytesAfterFrame_)) return JpegCodecError::kTruncated;
+    for (CoefficientComponent& comp : f.components)
+        comp.coefficients.assign(static_cast<size_t>(comp.blocksWide) * comp.blocksHigh * 64, 0);
     scanned_.assign(static_cast<size_t>(count), false);
     frameSeen_ = true;
     return JpegCodecError::kNone;

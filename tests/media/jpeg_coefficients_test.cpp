@@ -146,6 +146,11 @@ TEST(JpegCoefficientCodec, AbsurdSizesAreRefusedBeforeAllocating) {
     EXPECT_EQ(c.components.capacity(), 0u);
     bytes[sof + 5] = bytes[sof + 6] = 0;  // height 0: given after the data, not supported
     EXPECT_EQ(media::DecodeCoefficients(bytes, &c), JpegCodecError::kTooLarge);
+    // 4,096 x 4,096 is a plausible size, but not for a file of a few hundred bytes.
+    bytes[sof + 5] = bytes[sof + 7] = 0x10;
+    bytes[sof + 6] = bytes[sof + 8] = 0x00;
+    EXPECT_EQ(media::DecodeCoefficients(bytes, &c), JpegCodecError::kTruncated);
+    EXPECT_TRUE(c.components.empty());
     // A caller can set tighter limits.
     const auto small = testsupport::LibraryJpeg(testsupport::ScenePicture(64, 48));
     EXPECT_EQ(media::DecodeCoefficients(small, &c, {.maxSide = 63}), JpegCodecError::kTooLarge);
