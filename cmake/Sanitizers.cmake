@@ -4,12 +4,11 @@ if(DVR_SANITIZE)
   add_link_options(${_san})
 endif()
 
-# In fuzz builds every library is instrumented for coverage, so the fuzzers see inside them.
+# libFuzzer targets: clang's -fsanitize=fuzzer plus ASan/UBSan. The libraries they test get the
+# fuzzer's coverage instrumentation too, or the fuzzer would see only the target's own code.
 if(DVR_BUILD_FUZZ)
   add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
-
-# libFuzzer targets: clang's -fsanitize=fuzzer plus ASan/UBSan.
 function(dvr_add_fuzzer name)
   add_executable(${name} ${ARGN})
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer)

@@ -1,23 +1,10 @@
 #include "media/index_entry.h"
 
+#include "media/byte_order.h"
 #include "media/frame_header.h"
 #include "media/wall_time.h"
 
 namespace media {
-namespace {
-
-uint32_t Be32(const uint8_t* p) {
-    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-}
-void PutBe32(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v >> 24);
-    p[1] = static_cast<uint8_t>(v >> 16);
-    p[2] = static_cast<uint8_t>(v >> 8);
-    p[3] = static_cast<uint8_t>(v);
-}
-
-}  // namespace
-
 IndexEntry IndexEntry::Decode(const uint8_t* b) {
     IndexEntry e;
     e.offset = Be32(b);

@@ -10,7 +10,6 @@
 #include "media/index_entry.h"
 
 namespace media {
-namespace {
 
 bool WriteAll(int fd, const uint8_t* data, size_t size) {
     while (size > 0) {
@@ -22,8 +21,6 @@ bool WriteAll(int fd, const uint8_t* data, size_t size) {
     }
     return true;
 }
-
-}  // namespace
 
 std::mutex& RecordingLock() {
     static std::mutex lock;

@@ -55,6 +55,9 @@ class RecordingPairWriter {
     std::string indexPath_;
 };
 
+// Writes every byte to a file descriptor, retrying interrupted writes; false on any failure.
+bool WriteAll(int fd, const uint8_t* data, size_t size);
+
 // "%04d%02d%02d_%02d%02d%02d" of a header's date and time (year + 1900, month + 1).
 std::string PairBaseName(int year1900, int month0, int day, int hour, int minute, int second);
 

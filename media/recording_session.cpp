@@ -17,6 +17,13 @@ bool CreateFolderLevels(const std::string& folder) {
 RecordingSession::RecordingSession(std::string root, std::string dvrName)
     : root_(std::move(root)), dvrName_(std::move(dvrName)) {
     if (!root_.empty() && root_.back() != '/') root_.push_back('/');
+    calendarHeader_.recorderName = dvrName_;
+}
+
+void RecordingSession::setChannelInfo(int channelCount,
+                                      const std::array<std::string, kCalendarChannels>& titles) {
+    calendarHeader_.channels = channelCount;
+    calendarHeader_.titles = titles;
 }
 
 RecordingSession::~RecordingSession() {
@@ -30,11 +37,43 @@ void RecordingSession::Stop() {
 }
 
 void RecordingSession::ClosePair(bool keepFolder) {
+    FlushMinute();
     if (writer_.isOpen()) {
         if (writer_.Close() != WriteError::kNone && error_ == WriteError::kNone)
             error_ = WriteError::kCannotWrite;
     }
-    if (!keepFolder) folder_.clear();
+    if (!keepFolder) {
+        if (!calendar_.Close()) calendarFailed_ = true;
+        folder_.clear();
+    }
+}
+
+void RecordingSession::OpenCalendar(const std::string& baseName) {
+    // A split keeps the folder's calendar open; a folder that has one already gets no other.
+    if (calendar_.isOpen() || !Calendar::FindInFolder(folder_).empty()) return;
+    if (!calendar_.Create(folder_ + baseName + ".cdb", calendarHeader_)) calendarFailed_ = true;
+}
+
+void RecordingSession::NoteMinute(const FrameHeader& h) {
+    // A Predicted picture's date bytes are not its own (readers take its Intra's time): it joins
+    // the minute being filled instead of starting one from its bytes.
+    if (h.kind != static_cast<uint8_t>(FrameKind::Predicted) || !minuteActive_) {
+        const auto minute = static_cast<int32_t>(
+            static_cast<uint32_t>(WallTimeOf(h.year, h.month, h.day, h.hour, h.minute, 0)));
+        if (minuteActive_ && minute_.minute != minute) FlushMinute();
+        if (!minuteActive_) {
+            minute_ = DayEntry{};
+            minute_.minute = minute;
+            minuteActive_ = true;
+        }
+    }
+    minute_.Note(h.channel, h.recordCause());
+}
+
+void RecordingSession::FlushMinute() {
+    if (!minuteActive_) return;
+    minuteActive_ = false;
+    if (calendar_.isOpen() && !calendar_.Append(minute_)) calendarFailed_ = true;
 }
 
 RecordingSession::Result RecordingSession::OpenPair(const FrameHeader& first) {
@@ -50,6 +89,8 @@ RecordingSession::Result RecordingSession::OpenPair(const FrameHeader& first) {
     }
     error_ = writer_.Open(folder_, base);
     if (error_ != WriteError::kNone) return Result::kError;
+    OpenCalendar(base);
+    minuteActive_ = false;
     ++pairsOpened_;
     pairStartMinute_ = WallTimeOf(first.year, first.month, first.day, first.hour, first.minute, 0);
     return Result::kWritten;
@@ -78,7 +119,9 @@ RecordingSession::Result RecordingSession::WriteVideo(const uint8_t* record, siz
     if (minute >= pairStartMinute_ + kSplitSeconds) splitPending_ = true;
 
     error_ = writer_.Append(record, size);
-    return error_ == WriteError::kNone ? Result::kWritten : Result::kError;
+    if (error_ != WriteError::kNone) return Result::kError;
+    NoteMinute(h);
+    return Result::kWritten;
 }
 
 RecordingSession::Result RecordingSession::WriteAudio(const uint8_t* record, size_t size) {

@@ -1,13 +1,16 @@
 // Writes a stream of records into recording folders the way the remote client records: a pair
 // opens lazily at the first Intra picture, every channel starts at its own first Intra, and a
 // pair ends once its records reach five minutes past the minute it started in; the next pair
-// goes into the same folder.
+// goes into the same folder. The folder's calendar file ".cdb" is created with its first pair
+// and gets one entry per recorded minute.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "media/calendar_file.h"
 #include "media/frame_header.h"
 #include "media/recording_pair_writer.h"
 
@@ -26,6 +29,9 @@ class RecordingSession {
     ~RecordingSession();
 
     void setRecordedChannels(uint16_t mask) { recorded_ = mask; }
+    // What the recorder said about itself (its channel-information packet): the channel count
+    // and the 16 channel titles, written into the header of each new calendar file.
+    void setChannelInfo(int channelCount, const std::array<std::string, kCalendarChannels>& titles);
     uint16_t recordedChannels() const { return recorded_; }
 
     // A whole video record (header and payload).
@@ -40,12 +46,18 @@ class RecordingSession {
     const std::string& currentDataPath() const { return writer_.dataPath(); }
     WriteError error() const { return error_; }
     int pairsOpened() const { return pairsOpened_; }
+    // A calendar file could not be created or written (the pairs are still written).
+    bool calendarFailed() const { return calendarFailed_; }
+    const std::string& calendarPath() const { return calendar_.path(); }
 
     static constexpr int64_t kSplitSeconds = 300;
 
   private:
     Result OpenPair(const FrameHeader& first);
     void ClosePair(bool keepFolder);
+    void OpenCalendar(const std::string& baseName);
+    void NoteMinute(const FrameHeader& h);
+    void FlushMinute();
 
     std::string root_;
     std::string dvrName_;
@@ -57,6 +69,12 @@ class RecordingSession {
     RecordingPairWriter writer_;
     WriteError error_ = WriteError::kNone;
     int pairsOpened_ = 0;
+
+    CalendarHeader calendarHeader_;
+    CalendarWriter calendar_;
+    DayEntry minute_;  // the minute being filled
+    bool minuteActive_ = false;
+    bool calendarFailed_ = false;
 };
 
 // Creates every missing level of `folder`; false when that fails.

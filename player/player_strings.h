@@ -6,6 +6,8 @@
 namespace player {
 
 enum PlayerText : int {
+    kTextWatermarkIncompatible = 2008,
+    kTextWatermarkPathInvalid = 2009,
     kTextImproperFileType = 2014,
     kTextYouCannotExtractWatermark = 2018,
     kTextFileCantOpened = 2021,

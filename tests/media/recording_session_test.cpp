@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
+
+#include "media/calendar_file.h"
 
 #include "media/recording_file.h"
 #include "tests/support/records.h"
@@ -56,14 +59,72 @@ TEST(RecordingSession, ChannelsStartAtTheirFirstIntraAndPairsSplitAfterFiveMinut
     session.Stop();
     EXPECT_TRUE(session.folder().empty());
     EXPECT_EQ(FilesIn(folder),
-              (std::vector<std::string>{"20080601_100040.idx", "20080601_100040.umv",
-                                        "20080601_100502.idx", "20080601_100502.umv"}));
+              (std::vector<std::string>{"20080601_100040.cdb", "20080601_100040.idx",
+                                        "20080601_100040.umv", "20080601_100502.idx",
+                                        "20080601_100502.umv"}));
     media::RecordingFile first, second;
     ASSERT_EQ(first.Open(folder + "20080601_100040.idx"), media::OpenError::kNone);
     EXPECT_EQ(first.index().frameCount(), 4u);
     EXPECT_EQ(first.index().audioCount(), 1u);
     ASSERT_EQ(second.Open(folder + "20080601_100502.umv"), media::OpenError::kNone);
     EXPECT_EQ(second.index().frameCount(), 3u);
+}
+
+TEST(RecordingSession, TheCalendarGetsOneEntryPerRecordedMinute) {
+    testsupport::TempDir root;
+    RecordingSession session(root.path(), "A recorder with a long name");
+    std::array<std::string, 16> titles;
+    titles[0] = "Door";
+    titles[2] = "Yard";
+    session.setChannelInfo(4, titles);
+    session.setRecordedChannels(0x0007);
+    uint32_t stamp = 0;
+    auto at = [&](int channel, int kind, int minute, int second, int cause = 0) {
+        auto r = MakeRecord({.channel = channel,
+                             .kind = kind,
+                             .stamp = ++stamp,
+                             .minute = minute,
+                             .second = second});
+        r[15] = static_cast<uint8_t>(cause | 0x08);  // playback-state bits do not matter
+        return session.WriteVideo(r.data(), r.size());
+    };
+    EXPECT_EQ(at(0, 0, 0, 40), Result::kWritten);
+    EXPECT_EQ(at(1, 1, 0, 41, 1), Result::kDropped);  // not written: not in the calendar
+    EXPECT_EQ(at(2, 0, 0, 42, 2), Result::kWritten);
+    EXPECT_EQ(at(0, 1, 0, 43, 1), Result::kWritten);  // forced is code 0: motion replaces it
+    EXPECT_EQ(at(3, 0, 0, 44, 1), Result::kDropped);  // not a recorded channel
+    EXPECT_EQ(at(0, 1, 1, 0, 3), Result::kWritten);   // 10:01: cause 3 counts as forced
+    EXPECT_EQ(at(2, 2, 0, 0, 1), Result::kWritten);   // a B-picture's bytes are not its own
+    EXPECT_EQ(at(1, 0, 1, 2, 1), Result::kWritten);
+    EXPECT_EQ(at(0, 1, 5, 0), Result::kWritten);     // 10:05: split pending
+    EXPECT_EQ(at(0, 0, 5, 2, 1), Result::kWritten);  // next pair, same folder and calendar
+    const std::string folder = session.folder();
+    const std::string cdb = session.calendarPath();
+    EXPECT_EQ(cdb, folder + "20080601_100040.cdb");
+    // Entries reach the file as each minute ends, before the recording stops.
+    EXPECT_EQ(testsupport::ReadFile(cdb).size(), 439u + 3 * 20u);
+    session.Stop();
+    EXPECT_FALSE(session.calendarFailed());
+
+    media::Calendar cal;
+    ASSERT_TRUE(cal.LoadFolder(folder));
+    EXPECT_EQ(cal.header().recorderName, "A recorder w");
+    EXPECT_EQ(cal.header().channels, 4);
+    EXPECT_EQ(cal.header().titles[2], "Yard");
+    const auto& m = cal.minutes();
+    ASSERT_EQ(m.size(), 3u);
+    using Codes = std::array<uint8_t, 16>;
+    EXPECT_EQ(m[0].codes, (Codes{2, 0, 3}));
+    EXPECT_EQ(m[1].codes, (Codes{1, 2, 2}));
+    // The first pair's last minute and the second pair's first minute are both 10:05: the
+    // reader merges them, the later entry winning.
+    EXPECT_EQ(m[2].minute, media::WallTimeOf(108, 5, 1, 10, 5, 0));
+    EXPECT_EQ(m[2].codes, (Codes{2}));
+
+    // A new recording gets a new folder with its own calendar.
+    EXPECT_EQ(at(1, 0, 7, 0), Result::kWritten);
+    EXPECT_NE(session.folder(), folder);
+    EXPECT_EQ(session.calendarPath(), session.folder() + "20080601_100700.cdb");
 }
 
 TEST(RecordingSession, OnlyRecordedChannelsAreWritten) {

@@ -131,6 +131,25 @@ TEST(UmvtoolSamples, EverySampleRecordingOpens) {
     EXPECT_GE(pairs, 2);
 }
 
+TEST(UmvtoolSamples, EverySampleFolderHasItsCalendar) {
+    int folders = 0;
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(std::string(DVR_SOURCE_DIR) + "/samples")) {
+        if (entry.path().extension() != ".idx") continue;
+        ++folders;
+        auto result = Umvtool("calendar " + Quote(entry.path().parent_path().string()));
+        ASSERT_EQ(result.status, 0) << entry.path();
+        const auto lines = Lines(result.out);
+        ASSERT_GE(lines.size(), 4u);
+        // Both recordings start at 09:59:52, with motion on channel 2 of the D1 recorder (and a
+        // sensor on channel 3) and on channel 5 of the CIF recorder.
+        const bool d1 = entry.path().string().find("d1_4ch") != std::string::npos;
+        EXPECT_EQ(lines[d1 ? 6 : 18],
+                  d1 ? "2026-03-14 09:59 FMSF............" : "2026-03-14 09:59 FFFFMFFFFFFFFFFF");
+    }
+    EXPECT_GE(folders, 2);
+}
+
 // mkrec against a stream made by ffmpeg: kinds follow the VOP types, every Intra carries the
 // VOL, stamps rise in decode order, audio joins the channel's pair interleaved by stamp.
 class Mkrec : public ::testing::Test {
@@ -207,6 +226,31 @@ TEST_F(Mkrec, BuildsARecordingTheReaderAccepts) {
     EXPECT_EQ(counts[2], expected[2]);
     EXPECT_GT(counts[2], 0);
     EXPECT_EQ(media::FormatWallTime(index.frames().back().time), "2026-02-01 00:00:00");
+}
+
+TEST_F(Mkrec, WritesTheFolderCalendarFromTheRecords) {
+    const std::string out = *dir_ / "cal/";
+    auto result = Umvtool("mkrec --out " + Quote(out) +
+                              " --dvr-name Cam --fps 15 --start '2026-01-31 23:59:59'"
+                              " --title 2:Gate --motion 2:0.5-1 - " +
+                              Quote(stream_),
+                          true);
+    ASSERT_EQ(result.status, 0) << result.out;
+    result = Umvtool("calendar " + Quote(out + "Cam_20260131_235959/"), true);
+    ASSERT_EQ(result.status, 0) << result.out;
+    EXPECT_EQ(Lines(result.out), (std::vector<std::string>{
+                                     "recorder: Cam",
+                                     "channels: 4",
+                                     "title 1: CAM 1",
+                                     "title 2: Gate",
+                                     "title 3: CAM 3",
+                                     "title 4: CAM 4",
+                                     "2026-01-31 23:59 .M..............",
+                                     "2026-02-01 00:00 .F..............",
+                                 }));
+    result = Umvtool("calendar " + Quote(*dir_ / ""), true);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "Improper file type.\n");
 }
 
 TEST_F(Mkrec, RefusesBadInput) {

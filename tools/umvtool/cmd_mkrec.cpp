@@ -1,8 +1,10 @@
 // mkrec: builds recording folders from MPEG-4 elementary streams, as a recorder would have
 // recorded them: kinds from the VOP coding type, VO+VOL headers in front of every Intra picture,
 // 45 kHz stamps in decode order, date and time from a start time and the frame rate, audio
-// blocks of 2,048 A-law bytes interleaved by stamp, pairs split every five minutes.
+// blocks of 2,048 A-law bytes interleaved by stamp, pairs split every five minutes, and the
+// folder's calendar file with one entry per recorded minute (causes from the records).
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -49,6 +51,15 @@ bool ParseChannelSpan(const std::string& text, Span* span) {
     return true;
 }
 
+// "CH:TEXT" with CH 1..16: the 0-based channel and the text.
+bool ParseChannelWord(const std::string& word, int* channel, std::string* text) {
+    const size_t colon = word.find(':');
+    if (colon == std::string::npos) return false;
+    *channel = std::atoi(word.substr(0, colon).c_str()) - 1;
+    *text = word.substr(colon + 1);
+    return *channel >= 0 && *channel < media::kChannelCount;
+}
+
 bool Within(const std::vector<Span>& spans, int channel, double t) {
     for (const Span& s : spans)
         if (s.channel == channel && t >= s.from && t < s.to) return true;
@@ -58,9 +69,10 @@ bool Within(const std::vector<Span>& spans, int channel, double t) {
 }  // namespace
 
 int RunMkrec(std::span<char* const> words) {
-    Args args(words,
-              {"out", "start", "dvr-name", "fps", "model", "stamp", "audio", "motion", "sensor"},
-              {});
+    Args args(
+        words,
+        {"out", "start", "dvr-name", "fps", "model", "stamp", "audio", "motion", "sensor", "title"},
+        {});
     if (!args.ok()) return UsageError("mkrec", args.error());
     const auto out = args.value("out");
     const auto startText = args.value("start");
@@ -89,21 +101,32 @@ int RunMkrec(std::span<char* const> words) {
             list->push_back(s);
         }
     }
+    // Channel titles as the recorder announces them: "CAM n" for each of its channels unless
+    // given.
+    const int recorderChannels = model == 3 ? 4 : model == 4 ? 8 : 16;
+    std::array<std::string, media::kCalendarChannels> titles;
+    for (int c = 0; c < recorderChannels; ++c)
+        titles[c] = "CAM " + std::to_string(c + 1);
+    for (const std::string& word : args.values("title")) {
+        int channel;
+        std::string text;
+        if (!ParseChannelWord(word, &channel, &text))
+            return UsageError("mkrec", "--title wants CH:TEXT");
+        titles[channel] = text;
+    }
     struct AudioSource {
         int channel;
         std::vector<uint8_t> bytes;
     };
     std::vector<AudioSource> audio;
     uint16_t audioChannels = 0;
-    for (const std::string& text : args.values("audio")) {
-        const size_t colon = text.find(':');
-        const int channel =
-            colon == std::string::npos ? 0 : std::atoi(text.substr(0, colon).c_str());
-        if (channel < 1 || channel > media::kChannelCount)
+    for (const std::string& word : args.values("audio")) {
+        int channel;
+        std::string file;
+        if (!ParseChannelWord(word, &channel, &file))
             return UsageError("mkrec", "--audio wants CH:FILE");
-        AudioSource source{channel - 1, {}};
-        if (!ReadFile(text.substr(colon + 1), &source.bytes))
-            return Fail("umvtool: cannot read " + text.substr(colon + 1));
+        AudioSource source{channel, {}};
+        if (!ReadFile(file, &source.bytes)) return Fail("umvtool: cannot read " + file);
         audioChannels |= static_cast<uint16_t>(1u << source.channel);
         audio.push_back(std::move(source));
     }
@@ -194,6 +217,7 @@ int RunMkrec(std::span<char* const> words) {
     });
 
     media::RecordingSession session(*out, args.value("dvr-name").value_or("DVR"));
+    session.setChannelInfo(recorderChannels, titles);
     size_t written = 0;
     for (const PendingRecord& r : records) {
         const bool isAudio = r.bytes[1] == static_cast<uint8_t>(media::FrameKind::Audio);
@@ -208,6 +232,8 @@ int RunMkrec(std::span<char* const> words) {
     session.Stop();
     if (session.error() != media::WriteError::kNone)
         return Fail("umvtool: cannot finish the recording under " + *out);
+    if (session.calendarFailed())
+        return Fail("umvtool: cannot write the calendar file under " + *out);
     std::printf("folder: %s\npairs: %d\nrecords: %zu\n", folder.c_str(), pairs, written);
     return kExitOk;
 }

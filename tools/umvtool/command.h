@@ -53,5 +53,8 @@ int RunInfo(std::span<char* const> args);
 int RunFrames(std::span<char* const> args);
 int RunReindex(std::span<char* const> args);
 int RunMkrec(std::span<char* const> args);
+int RunCalendar(std::span<char* const> args);
+int RunStill(std::span<char* const> args);
+int RunWatermark(std::span<char* const> args);
 
 }  // namespace umvtool

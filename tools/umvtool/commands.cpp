@@ -11,8 +11,18 @@ constexpr Command kCommands[] = {
     {"mkrec",
      "mkrec --out ROOT --start \"YYYY-MM-DD hh:mm:ss\" [--dvr-name NAME] [--fps N] [--model N]"
      " [--stamp N] [--audio CH:FILE] [--motion CH:FROM-TO] [--sensor CH:FROM-TO]"
+     " [--title CH:TEXT]"
      " STREAM.m4v|- ...",
      "build a recording folder from MPEG-4 elementary streams (one per channel)", RunMkrec},
+    {"calendar", "calendar FOLDER",
+     "the recorded minutes of a recording folder's calendar file (. F M S per channel)",
+     RunCalendar},
+    {"still", "still PATH", "size and time of a still image (.jpg) or single-frame file (.ums)",
+     RunStill},
+    {"watermark",
+     "watermark embed IN.jpg OUT.jpg [--mark FILE] [--time \"YYYY-MM-DD hh:mm:ss\"] | "
+     "watermark check STILL.jpg OUT.png",
+     "hide the watermark in a still, or draw the picture that makes it visible", RunWatermark},
 };
 
 }  // namespace
