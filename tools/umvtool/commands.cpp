@@ -13,6 +13,8 @@ constexpr Command kCommands[] = {
      " [--stamp N] [--audio CH:FILE] [--motion CH:FROM-TO] [--sensor CH:FROM-TO]"
      " STREAM.m4v|- ...",
      "build a recording folder from MPEG-4 elementary streams (one per channel)", RunMkrec},
+    {"live", "live --host H [--port P] --user U --password W [--seconds S] [--channels 1,2,...]",
+     "connect to a recorder's live view and print one line per event", RunLive},
 };
 
 }  // namespace
