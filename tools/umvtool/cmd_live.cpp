@@ -7,6 +7,7 @@
 #include <sstream>
 #include <thread>
 
+#include "client/net/camera_control.h"
 #include "client/net/dvr_connection.h"
 #include "tools/umvtool/command.h"
 
@@ -145,13 +146,10 @@ int RunLive(std::span<char* const> words) {
             std::chrono::steady_clock::now() - start >= std::chrono::duration<double>(seconds))
             break;
         if (printer.TakeConnected() && !channels.empty()) {
-            std::vector<bool> wanted(media::kChannelCount, false);
+            bool wanted[media::kChannelCount] = {};
             for (int c : channels)
-                wanted[static_cast<size_t>(c)] = true;
-            uint32_t mask = 0;
-            for (size_t n = 0; n < wanted.size(); ++n)
-                if (wanted[n]) mask |= 1u << n;
-            connection.SendChannelMask(mask);
+                wanted[c] = true;
+            connection.SendChannelMask(client::ChannelMask(wanted));
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
