@@ -1,5 +1,6 @@
 #include "client/net/dvr_connection.h"
 
+#include <algorithm>
 #include <chrono>
 #include <utility>
 
@@ -205,11 +206,12 @@ void DvrConnection::LeaveRecorder() {
     if (left_.exchange(true)) return;
     const Endpoint e = endpoint();
     const ClientId id = handler_.clientId();
+    // Leaving is a courtesy to the recorder: a recorder that does not answer must not hold up
+    // the window that stops the stream for a whole control time-out.
+    const int timeout = std::min(timings_.leaveTimeoutMs, timings_.controlTimeoutMs);
     std::lock_guard lock(controlMutex_);
-    PostRequest(e, PostKind::Control, ControlBody(kSelectPlaybackLeave, id, {}),
-                timings_.controlTimeoutMs);
-    PostRequest(e, PostKind::Control, ControlBody(kSelectAudioLeave, id, {}),
-                timings_.controlTimeoutMs);
+    PostRequest(e, PostKind::Control, ControlBody(kSelectPlaybackLeave, id, {}), timeout);
+    PostRequest(e, PostKind::Control, ControlBody(kSelectAudioLeave, id, {}), timeout);
 }
 
 void DvrConnection::StartAudio(int channel, ClientId clientId) {

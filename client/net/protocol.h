@@ -46,6 +46,7 @@ inline constexpr int kResultNoMoreVideo = 10;
 // Time constants of the connection. Defaults are the recorder client's; tests shrink them.
 struct NetTimings {
     int controlTimeoutMs = 60000;   // a control or query post
+    int leaveTimeoutMs = 2000;      // each leave operation when a stream stops
     int connectTimeoutMs = 60000;   // opening a stream
     int watchdogMs = 30000;         // no data on the stream: show it as lost
     int readRetryPauseMs = 1000;    // after a read that brought nothing

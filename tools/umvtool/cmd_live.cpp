@@ -1,6 +1,7 @@
 // umvtool live: connects to a recorder as the remote client does and prints what happens.
 #include <chrono>
 #include <csignal>
+#include <cstdarg>
 #include <cstdio>
 #include <mutex>
 #include <set>
@@ -55,11 +56,11 @@ class LivePrinter final : public client::FrameSink,
 
     void Post(int message, int parameter) override {
         if (message == client::kNotifyStream && parameter != 0) {
-            Line("connected");
+            Line("%s", "connected");
             std::lock_guard lock(mutex_);
             connected_ = true;
         } else if (message == client::kNotifyLost) {
-            Line("lost");
+            Line("%s", "lost");
         }
     }
     void ShowMessage(int, std::string_view text) override {
@@ -78,10 +79,12 @@ class LivePrinter final : public client::FrameSink,
   private:
     bool Wanted(int channel) const { return channels_.empty() || channels_.count(channel) > 0; }
 
-    template <typename... A>
-    void Line(const char* format, A... args) {
+    __attribute__((format(printf, 2, 3))) void Line(const char* format, ...) {
         std::lock_guard lock(mutex_);
-        std::printf(format, args...);
+        va_list args;
+        va_start(args, format);
+        std::vprintf(format, args);
+        va_end(args);
         std::printf("\n");
         std::fflush(stdout);
     }

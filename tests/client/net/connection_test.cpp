@@ -2,11 +2,14 @@
 // the watchdog and stopping.
 #include "client/net/dvr_connection.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <deque>
-
+#include "tests/client/net/fake_channel.h"
 #include "tests/client/net/packets.h"
 #include "tests/client/net/test_sinks.h"
 
@@ -14,82 +17,8 @@ namespace {
 
 using namespace client;
 using namespace std::chrono_literals;
-
-struct Script {
-    enum class Kind { Data, End, Fail, Nothing };
-    struct Step {
-        Kind kind;
-        std::vector<uint8_t> bytes;
-    };
-    std::mutex mutex;
-    std::condition_variable cv;
-    std::deque<bool> opens;  // results of the next opens (true when empty)
-    std::deque<Step> steps;
-    std::vector<std::string> queries;
-    bool cancelled = false;
-
-    void Push(Kind kind, std::vector<uint8_t> bytes = {}) {
-        std::lock_guard lock(mutex);
-        steps.push_back({kind, std::move(bytes)});
-        cv.notify_all();
-    }
-    int openCount() {
-        std::lock_guard lock(mutex);
-        return static_cast<int>(queries.size());
-    }
-};
-
-class FakeChannel final : public StreamChannel {
-  public:
-    explicit FakeChannel(Script& s) : s_(s) {}
-    bool Open(const std::string& query) override {
-        std::lock_guard lock(s_.mutex);
-        s_.queries.push_back(query);
-        if (s_.cancelled) return false;
-        if (s_.opens.empty()) return true;
-        const bool ok = s_.opens.front();
-        s_.opens.pop_front();
-        return ok;
-    }
-    WaitResult WaitForData(int timeoutMs) override {
-        std::unique_lock lock(s_.mutex);
-        auto ready = [&] { return s_.cancelled || !s_.steps.empty(); };
-        if (timeoutMs < 0)
-            s_.cv.wait(lock, ready);
-        else if (!s_.cv.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready))
-            return WaitResult::TimedOut;
-        if (s_.cancelled) return WaitResult::Cancelled;
-        const Script::Kind k = s_.steps.front().kind;
-        if (k == Script::Kind::End || k == Script::Kind::Fail) {
-            s_.steps.pop_front();
-            return k == Script::Kind::End ? WaitResult::Ended : WaitResult::Failed;
-        }
-        return WaitResult::Data;
-    }
-    size_t Read(uint8_t* out, size_t max) override {
-        std::lock_guard lock(s_.mutex);
-        if (s_.steps.empty()) return 0;
-        Script::Step& step = s_.steps.front();
-        if (step.kind != Script::Kind::Data) {
-            s_.steps.pop_front();
-            return 0;
-        }
-        const size_t n = std::min(max, step.bytes.size());
-        std::memcpy(out, step.bytes.data(), n);
-        step.bytes.erase(step.bytes.begin(), step.bytes.begin() + static_cast<ptrdiff_t>(n));
-        if (step.bytes.empty()) s_.steps.pop_front();
-        return n;
-    }
-    void Close() override {}
-    void Cancel() override {
-        std::lock_guard lock(s_.mutex);
-        s_.cancelled = true;
-        s_.cv.notify_all();
-    }
-
-  private:
-    Script& s_;
-};
+using nettest::FakeChannel;
+using nettest::Script;
 
 std::vector<uint8_t> Pictures(uint32_t firstStamp, int count) {
     std::vector<uint8_t> out;
@@ -205,6 +134,34 @@ TEST_F(ConnectionTest, StopReturnsPromptlyWhileTheReaderIsBlocked) {
     EXPECT_FALSE(connection->running());
     EXPECT_EQ(sinks.Count("post", kNotifyStream, 0), 1);
     EXPECT_EQ(sinks.Count("post", kNotifyLost), 0);
+}
+
+TEST_F(ConnectionTest, LeavingASilentRecorderDoesNotHoldUpStop) {
+    // A recorder whose TCP port takes connections but never answers them.
+    const int listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(listen(listener, 8), 0);
+    socklen_t len = sizeof addr;
+    getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len);
+
+    timings.leaveTimeoutMs = 150;
+    timings.watchdogMs = 60000;
+    script.Push(Script::Kind::Data, Pictures(10, 2));
+    connection = std::make_unique<DvrConnection>(
+        sinks, sinks, sinks, timings,
+        [this](const Endpoint&) { return std::make_unique<FakeChannel>(script); });
+    ConnectionParams p;
+    p.host = "127.0.0.1";
+    p.port = ntohs(addr.sin_port);
+    ASSERT_TRUE(connection->ConnectLive(p));
+    ASSERT_TRUE(sinks.WaitFor([&] { return connection->connected(); }, 3s));
+    const auto t0 = std::chrono::steady_clock::now();
+    connection->Stop(true);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 1s);
+    close(listener);
 }
 
 TEST_F(ConnectionTest, ResultPacketShowsItsMessageAndEndsTheStream) {
