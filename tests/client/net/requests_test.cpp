@@ -167,6 +167,15 @@ TEST_F(HoldTest, FailedPressHoldsNothingAndReleaseSendsNothing) {
     EXPECT_EQ(sent.size(), 1u);
 }
 
+TEST_F(HoldTest, FailedRepetitionEndsTheHold) {
+    hold.Press(1, t0);
+    ok = false;
+    hold.Poll(t0 + std::chrono::milliseconds(250));
+    EXPECT_FALSE(hold.held());
+    hold.Release();  // nothing more goes out
+    EXPECT_EQ(sent.size(), 2u);
+}
+
 TEST_F(HoldTest, SecondPressWhileHeldIsIgnored) {
     hold.Press(4, t0);
     hold.Press(5, t0);
