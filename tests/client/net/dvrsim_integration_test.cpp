@@ -3,6 +3,7 @@
 
 #include "client/net/camera_control.h"
 #include "client/net/client_strings.h"
+#include "tests/client/net/packets.h"
 #include "tests/client/net/sim_fixture.h"
 
 namespace {
@@ -65,6 +66,19 @@ TEST_F(SimTest, LoginErrorsShowTheirMessages) {
     ASSERT_TRUE(second.WaitFor([&] { return !b->running(); }));
     EXPECT_EQ(second.Messages(), std::vector<std::string>{"Client Limit Error!!"});
     EXPECT_TRUE(a->running());
+}
+
+TEST_F(SimTest, RecorderRefusesOtherProtocolVersions) {
+    StartSim(SimOptions());
+    auto channel = MakeCurlStreamChannel({"127.0.0.1", sim_.port()}, 5000);
+    ASSERT_TRUE(channel->Open("MODE=0&ID=admin&PW=4321&VER=1999&CH=FFFF"));
+    std::vector<uint8_t> body;
+    uint8_t buf[64];
+    while (channel->WaitForData(5000) == WaitResult::Data) {
+        const size_t n = channel->Read(buf, sizeof buf);
+        body.insert(body.end(), buf, buf + n);
+    }
+    EXPECT_EQ(body, nettest::ResultPacket(3, 0));
 }
 
 TEST_F(SimTest, DroppedConnectionReconnects) {
