@@ -56,5 +56,6 @@ int RunMkrec(std::span<char* const> args);
 int RunCalendar(std::span<char* const> args);
 int RunStill(std::span<char* const> args);
 int RunWatermark(std::span<char* const> args);
+int RunLive(std::span<char* const> args);
 
 }  // namespace umvtool

@@ -23,6 +23,8 @@ constexpr Command kCommands[] = {
      "watermark embed IN.jpg OUT.jpg [--mark FILE] [--time \"YYYY-MM-DD hh:mm:ss\"] | "
      "watermark check STILL.jpg OUT.png",
      "hide the watermark in a still, or draw the picture that makes it visible", RunWatermark},
+    {"live", "live --host H [--port P] --user U --password W [--seconds S] [--channels 1,2,...]",
+     "connect to a recorder's live view and print one line per event", RunLive},
 };
 
 }  // namespace

@@ -1,0 +1,203 @@
+// The recorder stream on the client side: the packet scanner over a large in-memory stream
+// (peer: a plain copy of the same bytes), and the client's CPU use while it receives 16 channels
+// of D1 at 30 pictures per second from dvrsim without decoding.
+#include <benchmark/benchmark.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <random>
+#include <thread>
+
+#include "client/net/dvr_connection.h"
+#include "client/net/packet_scanner.h"
+#include "tests/support/records.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace client;
+
+// About 64 MiB of media packets: D1 pictures of 2 to 40 KB (I pictures larger), 16 channels.
+const std::vector<uint8_t>& LargeStream() {
+    static const std::vector<uint8_t> stream = [] {
+        std::vector<uint8_t> s;
+        s.reserve(size_t{68} << 20);
+        std::mt19937 rng(7);
+        uint32_t stamp = 1000;
+        for (uint32_t i = 0; s.size() < (size_t{64} << 20); ++i) {
+            const bool intra = i % 240 < 16;
+            const uint16_t units =
+                static_cast<uint16_t>(intra ? 800 + rng() % 450 : 60 + rng() % 300);
+            const auto record = testsupport::MakeRecord({.channel = static_cast<int>(i % 16),
+                                                         .kind = intra ? 0 : 1,
+                                                         .stamp = stamp += 94,
+                                                         .length = units,
+                                                         .fill = static_cast<uint8_t>(rng())});
+            s.insert(s.end(), kStartMarker, kStartMarker + 4);
+            s.push_back(1);
+            s.push_back(0);
+            const uint32_t n = static_cast<uint32_t>(record.size());
+            for (int shift = 24; shift >= 0; shift -= 8)
+                s.push_back(static_cast<uint8_t>(n >> shift));
+            s.insert(s.end(), record.begin(), record.end());
+            s.insert(s.end(), kEndMarker, kEndMarker + 4);
+        }
+        return s;
+    }();
+    return stream;
+}
+
+class CountPackets final : public PacketHandler {
+  public:
+    ScanVerdict OnResult(ClientId, uint8_t) override { return ScanVerdict::Stop; }
+    ScanVerdict OnChannelInfo(ClientId, std::span<const uint8_t>) override {
+        return ScanVerdict::Continue;
+    }
+    void OnUnsupportedChannelInfo(ClientId, uint32_t) override {}
+    ScanVerdict OnMedia(ClientId, std::span<const uint8_t> r) override {
+        ++packets;
+        bytes += r.size();
+        return ScanVerdict::Continue;
+    }
+    uint64_t packets = 0;
+    uint64_t bytes = 0;
+};
+
+void BM_ScanStream(benchmark::State& state) {
+    const std::vector<uint8_t>& stream = LargeStream();
+    const size_t chunk = static_cast<size_t>(state.range(0));
+    CountPackets count;
+    PacketScanner scanner(count);
+    for (auto _ : state) {
+        scanner.Reset();
+        for (size_t at = 0; at < stream.size(); at += chunk)
+            scanner.Scan({stream.data() + at, std::min(chunk, stream.size() - at)});
+        benchmark::DoNotOptimize(count.packets);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * stream.size()));
+}
+// 10,000 bytes is what the reader hands over at most; 1,460 a typical TCP segment.
+BENCHMARK(BM_ScanStream)->Arg(1460)->Arg(10000)->Arg(65536)->Unit(benchmark::kMillisecond);
+
+void BM_CopyPeer(benchmark::State& state) {
+    const std::vector<uint8_t>& stream = LargeStream();
+    std::vector<uint8_t> out(10000);
+    for (auto _ : state) {
+        for (size_t at = 0; at < stream.size(); at += out.size()) {
+            const size_t n = std::min(out.size(), stream.size() - at);
+            std::memcpy(out.data(), stream.data() + at, n);
+            benchmark::ClobberMemory();
+        }
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * stream.size()));
+}
+BENCHMARK(BM_CopyPeer)->Unit(benchmark::kMillisecond);
+
+// Sinks that take everything and do nothing with it (no decoding).
+class NullSinks final : public FrameSink, public AudioSink, public Notifier {
+  public:
+    void ShowPicture(int, CellPicture) override {}
+    void SetTitle(int, std::string_view) override {}
+    void SetChannelInfo(const ChannelInfo&) override {}
+    void SetMark(int, CellMark, bool) override {}
+    void SetSizeCode(int) override {}
+    void Picture(int, const media::FrameHeader&, std::span<const uint8_t> r) override {
+        pictures.fetch_add(1, std::memory_order_relaxed);
+        bytes.fetch_add(r.size(), std::memory_order_relaxed);
+    }
+    void AudioStarted(int) override {}
+    bool PlayBlock(int, uint32_t, std::span<const uint8_t>) override { return true; }
+    void Pause() override {}
+    void AudioStopped() override {}
+    void Post(int, int) override {}
+    void ShowMessage(int, std::string_view) override {}
+    void ShowTime(std::string_view) override {}
+    std::atomic<uint64_t> pictures{0};
+    std::atomic<uint64_t> bytes{0};
+};
+
+double CpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// dvrsim in its own process, so only the client's work is counted here.
+void BM_LiveClientCpu16xD1(benchmark::State& state) {
+    const std::string pad = std::to_string(state.range(0));
+    std::vector<std::string> args = {DVRSIM_PATH,
+                                     "--port",
+                                     "0",
+                                     "--source",
+                                     std::string(DVR_SOURCE_DIR) + "/samples/d1_4ch",
+                                     "--channels",
+                                     "16",
+                                     "--speed",
+                                     "2",
+                                     "--pad-to",
+                                     pad};
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    int out[2];
+    if (pipe(out) != 0) return state.SkipWithError("pipe");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    pid_t pid = -1;
+    const int spawned = posix_spawn(&pid, DVRSIM_PATH, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    FILE* in = fdopen(out[0], "r");
+    unsigned port = 0;
+    if (spawned != 0 || !in || std::fscanf(in, "port %u", &port) != 1) {
+        if (in) std::fclose(in);
+        return state.SkipWithError("dvrsim did not start");
+    }
+    std::fclose(in);
+
+    NullSinks sinks;
+    for (auto _ : state) {
+        DvrConnection connection(sinks, sinks, sinks);
+        ConnectionParams p;
+        p.host = "127.0.0.1";
+        p.port = static_cast<uint16_t>(port);
+        p.user = "admin";
+        p.password = "admin";
+        connection.ConnectLive(p);
+        std::this_thread::sleep_for(std::chrono::seconds(1));  // settle
+        const uint64_t pictures0 = sinks.pictures.load(), bytes0 = sinks.bytes.load();
+        const double cpu0 = CpuSeconds();
+        const auto wall0 = std::chrono::steady_clock::now();
+        std::this_thread::sleep_for(std::chrono::seconds(10));
+        const double cpu = CpuSeconds() - cpu0;
+        const double wall =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
+        connection.Stop(true);
+        state.counters["cpu_percent"] = 100.0 * cpu / wall;
+        state.counters["pictures_per_s"] =
+            static_cast<double>(sinks.pictures.load() - pictures0) / wall;
+        state.counters["MB_per_s"] = static_cast<double>(sinks.bytes.load() - bytes0) / wall / 1e6;
+    }
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+}
+// Pictures as the sample recording has them (about 2 KB), and padded to 8 KB (about 2 Mbit/s per
+// channel, a busy D1 camera).
+BENCHMARK(BM_LiveClientCpu16xD1)
+    ->Arg(0)
+    ->Arg(8192)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
+
+}  // namespace

@@ -1,0 +1,38 @@
+// Control and query posts: one short POST of a MODE body to "/cgi-bin/webapp.cgi?".
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "client/net/stream_channel.h"
+
+namespace client {
+
+enum class PostKind {
+    Control,  // user agent "MPEGCGITEST"; the response is not read
+    Query,    // user agent "MPEGSEARCH"; the whole response is read
+};
+
+struct PostResult {
+    bool sent = false;      // the recorder answered (any status)
+    bool timedOut = false;  // no answer within the time-out
+    long status = 0;
+    std::vector<uint8_t> body;  // Query only
+};
+
+// Called for every chunk of a query response with the number of chunks so far.
+using PostProgress = std::function<void(int chunks)>;
+
+PostResult PostRequest(const Endpoint& endpoint, PostKind kind, const std::string& body,
+                       int timeoutMs, const PostProgress& progress = {});
+
+// The user agents and headers of the three transports.
+inline constexpr const char* kStreamAgent = "HTTPCONNECT";
+inline constexpr const char* kControlAgent = "MPEGCGITEST";
+inline constexpr const char* kQueryAgent = "MPEGSEARCH";
+inline constexpr const char* kFormContentType = "Content-Type: application/x-www-form-urlencoded";
+
+}  // namespace client
