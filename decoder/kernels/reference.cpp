@@ -2,9 +2,8 @@
 #include <cstring>
 
 #include "decoder/kernels/idct_tables.h"
-#include "decoder/kernels/kernels.h"
+#include "decoder/kernels/kernel_set.h"
 #include "decoder/kernels/scalar.h"
-#include "decoder/kernels/tables.h"
 
 namespace decoder::kernels {
 namespace {
@@ -86,7 +85,7 @@ void IdctColumn(int16_t* c) {
     c[56] = static_cast<int16_t>(sub(a0, b0) >> s);
 }
 
-void InverseDct(int16_t* block) {
+void InverseDctBlock(int16_t* block) {
     int16_t rows[64];  // the row pass result; lives on the caller's stack
     for (int r = 0; r < 8; ++r) {
         IdctRow(block + 8 * r, rows + 8 * r, *idct::kRowWeights[r], idct::kRowRounder[r]);
@@ -96,130 +95,76 @@ void InverseDct(int16_t* block) {
     std::memcpy(block, rows, sizeof(rows));
 }
 
-// --- block transfer ---
+// The reference implementation: every kernel one sample at a time.
+struct Reference {
+    static void InverseDct(int16_t* block) { InverseDctBlock(block); }
 
-void StoreBlock(const int16_t* block, uint8_t* dst, ptrdiff_t stride) {
-    for (int r = 0; r < 8; ++r, dst += stride) {
-        for (int c = 0; c < 8; ++c)
-            dst[c] = ClampByte(block[8 * r + c]);
-    }
-}
-
-void AddBlock(const int16_t* block, uint8_t* dst, ptrdiff_t stride) {
-    for (int r = 0; r < 8; ++r, dst += stride) {
-        for (int c = 0; c < 8; ++c)
-            dst[c] = ClampByte(dst[c] + block[8 * r + c]);
-    }
-}
-
-// --- half-pel prediction ---
-
-template <int kWidth, int kHx, int kHy, int kRounding, bool kAverage>
-void Predict(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride,
-             int height) {
-    for (int r = 0; r < height; ++r, dst += dstStride, src += srcStride) {
-        for (int x = 0; x < kWidth; ++x) {
-            int p;
-            if constexpr (kHx && kHy) {
-                p = (src[x] + src[x + 1] + src[x + srcStride] + src[x + srcStride + 1] + 2 -
-                     kRounding) >>
-                    2;
-            } else if constexpr (kHx) {
-                p = (src[x] + src[x + 1] + 1 - kRounding) >> 1;
-            } else if constexpr (kHy) {
-                p = (src[x] + src[x + srcStride] + 1 - kRounding) >> 1;
-            } else {
-                p = src[x];
-            }
-            if constexpr (kAverage) p = (p + dst[x] + 1) >> 1;
-            dst[x] = static_cast<uint8_t>(p);
+    static void StoreBlock(const int16_t* block, uint8_t* dst, ptrdiff_t stride) {
+        for (int r = 0; r < 8; ++r, dst += stride) {
+            for (int c = 0; c < 8; ++c)
+                dst[c] = ClampByte(block[8 * r + c]);
         }
     }
-}
 
-struct ReferencePredict {
+    static void AddBlock(const int16_t* block, uint8_t* dst, ptrdiff_t stride) {
+        for (int r = 0; r < 8; ++r, dst += stride) {
+            for (int c = 0; c < 8; ++c)
+                dst[c] = ClampByte(dst[c] + block[8 * r + c]);
+        }
+    }
+
     template <int kWidth, int kHx, int kHy, int kRounding, bool kAverage>
-    static constexpr PredictFn Get() {
-        return &Predict<kWidth, kHx, kHy, kRounding, kAverage>;
+    static void Predict(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride,
+                        int height) {
+        for (int r = 0; r < height; ++r, dst += dstStride, src += srcStride) {
+            for (int x = 0; x < kWidth; ++x) {
+                const uint8_t* s = src + x;
+                int p;
+                if constexpr (kHx && kHy) {
+                    p = (s[0] + s[1] + s[srcStride] + s[srcStride + 1] + 2 - kRounding) >> 2;
+                } else if constexpr (kHx) {
+                    p = (s[0] + s[1] + 1 - kRounding) >> 1;
+                } else if constexpr (kHy) {
+                    p = (s[0] + s[srcStride] + 1 - kRounding) >> 1;
+                } else {
+                    p = s[0];
+                }
+                if constexpr (kAverage) p = (p + dst[x] + 1) >> 1;
+                dst[x] = static_cast<uint8_t>(p);
+            }
+        }
+    }
+
+    static void FillBytes(uint8_t* p, uint8_t value, int count) {
+        std::memset(p, value, static_cast<size_t>(count));
+    }
+
+    template <bool kChromaFirst>
+    static void PackedRow(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint8_t* out,
+                          int width) {
+        scalar::PackedRow<kChromaFirst>(y, cb, cr, out, 0, width);
+    }
+
+    template <scalar::RgbLayout kLayout>
+    static void RgbRow(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint8_t* out,
+                       int width) {
+        scalar::RgbRow<kLayout>(y, cb, cr, out, 0, width);
+    }
+
+    static void DeinterlaceRow(const uint8_t* above, const uint8_t* row, const uint8_t* below,
+                               uint8_t* out, int width) {
+        scalar::DeinterlaceWords(above, row, below, out, 0, width);
+    }
+
+    static void Yuy2ToBgrRow(const uint8_t* in, uint8_t* out, int width) {
+        scalar::Yuy2ToBgrPixels(in, out, width, 0, width);
     }
 };
-
-// --- border padding ---
-
-void PadPlane(uint8_t* origin, ptrdiff_t stride, int width, int height, int border) {
-    if (width <= 0 || height <= 0 || border <= 0) return;
-    for (int r = 0; r < height; ++r) {
-        uint8_t* row = origin + r * stride;
-        std::memset(row - border, row[0], static_cast<size_t>(border));
-        std::memset(row + width, row[width - 1], static_cast<size_t>(border));
-    }
-    const size_t full = static_cast<size_t>(width) + 2 * static_cast<size_t>(border);
-    const uint8_t* top = origin - border;
-    const uint8_t* bottom = origin + (height - 1) * stride - border;
-    for (int i = 1; i <= border; ++i) {
-        std::memcpy(origin - i * stride - border, top, full);
-        std::memcpy(origin + (height - 1 + i) * stride - border, bottom, full);
-    }
-}
-
-// --- picture output ---
-
-template <bool kChromaFirst>
-void ConvertPacked(const PlanarPicture& in, uint8_t* out, ptrdiff_t outStride, int signedHeight) {
-    scalar::ConvertRows(in, out, outStride * 2, signedHeight,
-                        [](const uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint8_t* o,
-                           int width) { scalar::PackedRow<kChromaFirst>(y, cb, cr, o, 0, width); });
-}
-
-template <scalar::RgbLayout kLayout>
-void ConvertRgb(const PlanarPicture& in, uint8_t* out, ptrdiff_t outStride, int signedHeight) {
-    scalar::ConvertRows(in, out, outStride * scalar::BytesPerPixel(kLayout), signedHeight,
-                        [](const uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint8_t* o,
-                           int width) { scalar::RgbRow<kLayout>(y, cb, cr, o, 0, width); });
-}
-
-void Deinterlace(const uint8_t* in, uint8_t* out, ptrdiff_t stride, int width, int height) {
-    if (width <= 0 || height <= 0) return;
-    const size_t rowBytes = 2 * static_cast<size_t>(width);
-    for (int r = 0; r < height; ++r) {
-        const uint8_t* row = in + r * stride;
-        uint8_t* o = out + r * stride;
-        if (height >= kDeinterlaceMinRows && (r & 1) && r + 1 < height) {
-            scalar::DeinterlaceWords(row - stride, row, row + stride, o, 0, width);
-        } else if (o != row) {
-            std::memcpy(o, row, rowBytes);
-        }
-    }
-}
-
-void Yuy2ToRgb(const uint8_t* in, ptrdiff_t inStride, uint8_t* out, ptrdiff_t outStride, int width,
-               int height) {
-    if (width <= 0 || height <= 0) return;
-    for (int r = 0; r < height; ++r) {
-        scalar::Yuy2ToBgrPixels(in + r * inStride, out + (height - 1 - r) * outStride, width, 0,
-                                width);
-    }
-}
 
 }  // namespace
 
 const KernelSet& ReferenceKernels() {
-    static constexpr KernelSet kSet = [] {
-        KernelSet s{};
-        s.name = "reference";
-        s.inverseDct = &InverseDct;
-        s.storeBlock = &StoreBlock;
-        s.addBlock = &AddBlock;
-        FillPredictTables<ReferencePredict>(s);
-        s.padPlane = &PadPlane;
-        FillConvertTable(
-            s, &ConvertPacked<false>, &ConvertPacked<true>, &scalar::CopyPlanar,
-            &ConvertRgb<scalar::RgbLayout::kBgrx32>, &ConvertRgb<scalar::RgbLayout::kBgr24>,
-            &ConvertRgb<scalar::RgbLayout::kRgb565>, &ConvertRgb<scalar::RgbLayout::kRgb555>);
-        s.deinterlace = &Deinterlace;
-        s.yuy2ToRgb = &Yuy2ToRgb;
-        return s;
-    }();
+    static constexpr KernelSet kSet = MakeKernelSet<Reference>("reference");
     return kSet;
 }
 

@@ -76,13 +76,14 @@ TEST_P(Idct, MatchesRecordedDigests) {
 }
 
 TEST_P(Idct, IsSafeOnSeveralThreadsAtOnce) {
-    auto digest = [this](uint32_t seed) {
+    const KernelSet* set = GetParam();
+    auto digest = [set](uint32_t seed) {
         Random rng(seed);
         uint64_t h = kFnvBasis;
         for (int i = 0; i < 20000; ++i) {
             alignas(16) int16_t block[64];
             RandomBlock(rng, BlockKind::kDense2048, block);
-            GetParam()->inverseDct(block);
+            set->inverseDct(block);
             h = Fnv1a(h, block, 64);
         }
         return h;

@@ -125,6 +125,12 @@ inline uint64_t Fnv1a(uint64_t h, const int16_t* v, size_t n) {
 }
 inline constexpr uint64_t kFnvBasis = 0xcbf29ce484222325ull;
 
+// Bytes from the first sample of `rows` rows to the last of `lastRowBytes` in the last row: test
+// buffers end exactly there, so that the sanitizers catch any access past the end.
+inline size_t Extent(ptrdiff_t stride, int rows, size_t lastRowBytes) {
+    return static_cast<size_t>(stride) * static_cast<size_t>(rows - 1) + lastRowBytes;
+}
+
 // A plane of `width` x `height` samples with `margin` guard samples on every side and `extra`
 // more on the right of each row, filled with random data; origin() is the visible top-left
 // sample. Kernels must leave the guard samples they are not meant to touch unchanged.
