@@ -1,5 +1,6 @@
 // Each kernel of every set this processor runs, registered as "<kernel>/<set>":
 //   idct, store, add          per 8x8 block (a pool of stream-like blocks)
+//   idct_dense                per 8x8 block with every coefficient set
 //   put16/avg16 <variant>     16x16 prediction per half-pel/rounding variant
 //   put8 <variant>            8x8 prediction
 //   pad                       the borders of a 704x480 decoded picture (Y, Cb, Cr)
@@ -38,25 +39,28 @@ std::vector<uint8_t> RandomBytes(size_t n, uint32_t seed) {
     return v;
 }
 
-// Blocks shaped like dequantised stream data: a DC and a few low-frequency coefficients.
-const std::vector<int16_t>& BlockPool() {
-    static const std::vector<int16_t> pool = [] {
+// Blocks shaped like dequantised stream data: a DC and a few low-frequency coefficients, in a
+// quarter of them also some in rows 4..7. The dense pool has every coefficient set.
+const std::vector<int16_t>& BlockPool(bool dense) {
+    static const auto make = [](bool full) {
         std::mt19937 rng(1);
         std::vector<int16_t> p(64 * 256, 0);
         for (int b = 0; b < 256; ++b) {
             int16_t* blk = p.data() + 64 * b;
             blk[0] = static_cast<int16_t>(rng() % 2048);
-            for (int n = static_cast<int>(rng() % 10); n > 0; --n) {
-                blk[rng() % 24] = static_cast<int16_t>(static_cast<int>(rng() % 401) - 200);
+            const int reach = full ? 64 : (b % 4 == 0 ? 40 : 24);
+            for (int n = full ? 64 : static_cast<int>(rng() % 10); n > 0; --n) {
+                blk[rng() % reach] = static_cast<int16_t>(static_cast<int>(rng() % 401) - 200);
             }
         }
         return p;
-    }();
-    return pool;
+    };
+    static const std::vector<int16_t> sparse = make(false), full = make(true);
+    return dense ? full : sparse;
 }
 
-void Idct(benchmark::State& state, const KernelSet* k) {
-    const auto& pool = BlockPool();
+void Idct(benchmark::State& state, const KernelSet* k, bool dense) {
+    const auto& pool = BlockPool(dense);
     alignas(16) int16_t block[64];
     size_t i = 0;
     for (auto _ : state) {
@@ -68,7 +72,7 @@ void Idct(benchmark::State& state, const KernelSet* k) {
 }
 
 void Transfer(benchmark::State& state, const KernelSet* k, bool add) {
-    const auto& pool = BlockPool();
+    const auto& pool = BlockPool(false);
     std::vector<uint8_t> plane = RandomBytes(64 * 8 * 16, 2);
     size_t i = 0;
     for (auto _ : state) {
@@ -166,7 +170,8 @@ const char* const kVariantNames[8] = {"full",     "h",     "v",     "hv",
 const bool kRegistered = [] {
     for (const KernelSet* k : Sets()) {
         const std::string set = std::string("/") + k->name;
-        benchmark::RegisterBenchmark(("idct" + set).c_str(), Idct, k);
+        benchmark::RegisterBenchmark(("idct" + set).c_str(), Idct, k, false);
+        benchmark::RegisterBenchmark(("idct_dense" + set).c_str(), Idct, k, true);
         benchmark::RegisterBenchmark(("store" + set).c_str(), Transfer, k, false);
         benchmark::RegisterBenchmark(("add" + set).c_str(), Transfer, k, true);
         for (int v = 0; v < 8; ++v) {

@@ -86,17 +86,37 @@ inline __m128i IdctRow(__m128i x, const RowTable& t) {
     return _mm_packs_epi32(lo, _mm_shuffle_epi32(hi, _MM_SHUFFLE(0, 1, 2, 3)));
 }
 
-// All eight columns at once; x[i] holds row i of the row pass result.
+// All eight columns at once; x[i] holds row i of the row pass result. With kLowerZero rows 4..7
+// are zero and left out: every operation dropped then adds or subtracts a zero, or multiplies
+// one, so the result is the same to the bit.
+template <bool kLowerZero>
 inline void IdctColumns(__m128i x[8]) {
     const __m128i tan1 = Words(idct::kTan1);
     const __m128i tan2 = Words(idct::kTan2);
     const __m128i tan3 = Words(idct::kTan3MinusOne);
     const __m128i cos4 = Words(idct::kCos4);
 
-    const __m128i tp17 = _mm_adds_epi16(_mm_mulhi_epi16(x[7], tan1), x[1]);
-    const __m128i tm17 = _mm_subs_epi16(_mm_mulhi_epi16(x[1], tan1), x[7]);
-    const __m128i tm35 = _mm_subs_epi16(_mm_adds_epi16(_mm_mulhi_epi16(x[3], tan3), x[3]), x[5]);
-    const __m128i tp35 = _mm_adds_epi16(_mm_adds_epi16(_mm_mulhi_epi16(x[5], tan3), x[5]), x[3]);
+    __m128i tp17, tm17, tm35, tp35, tp26, tm26, tp04, tm04;
+    if constexpr (kLowerZero) {
+        tp17 = x[1];
+        tm17 = _mm_mulhi_epi16(x[1], tan1);
+        tm35 = _mm_adds_epi16(_mm_mulhi_epi16(x[3], tan3), x[3]);
+        tp35 = x[3];
+        tp26 = x[2];
+        tm26 = _mm_mulhi_epi16(x[2], tan2);
+        tp04 = tm04 = x[0];
+    } else {
+        tp17 = _mm_adds_epi16(_mm_mulhi_epi16(x[7], tan1), x[1]);
+        tm17 = _mm_subs_epi16(_mm_mulhi_epi16(x[1], tan1), x[7]);
+        tm35 = _mm_subs_epi16(_mm_adds_epi16(_mm_mulhi_epi16(x[3], tan3), x[3]), x[5]);
+        tp35 = _mm_adds_epi16(_mm_adds_epi16(_mm_mulhi_epi16(x[5], tan3), x[5]), x[3]);
+        tp26 = _mm_adds_epi16(_mm_mulhi_epi16(x[6], tan2), x[2]);
+        tm26 = _mm_subs_epi16(_mm_mulhi_epi16(x[2], tan2), x[6]);
+        tp04 = _mm_adds_epi16(x[0], x[4]);
+        tm04 = _mm_subs_epi16(x[0], x[4]);
+    }
+
+    // odd half
     const __m128i b0 = _mm_adds_epi16(tp17, tp35);
     const __m128i b3 = _mm_subs_epi16(tm17, tm35);
     const __m128i t1 = _mm_subs_epi16(tp17, tp35);
@@ -106,10 +126,7 @@ inline void IdctColumns(__m128i x[8]) {
     const __m128i b1 = _mm_adds_epi16(s12, s12);
     const __m128i b2 = _mm_adds_epi16(d12, d12);
 
-    const __m128i tp26 = _mm_adds_epi16(_mm_mulhi_epi16(x[6], tan2), x[2]);
-    const __m128i tm26 = _mm_subs_epi16(_mm_mulhi_epi16(x[2], tan2), x[6]);
-    const __m128i tp04 = _mm_adds_epi16(x[0], x[4]);
-    const __m128i tm04 = _mm_subs_epi16(x[0], x[4]);
+    // even half
     const __m128i a0 = _mm_adds_epi16(tp04, tp26);
     const __m128i a3 = _mm_subs_epi16(tp04, tp26);
     const __m128i a1 = _mm_adds_epi16(tm04, tm26);
@@ -126,11 +143,21 @@ inline void IdctColumns(__m128i x[8]) {
     x[7] = _mm_srai_epi16(_mm_subs_epi16(a0, b0), s);
 }
 
+// Most blocks of a stream have no coefficient in rows 4..7; their row pass gives zero there
+// (the rounders of those rows are below 1 << 11), so both passes skip them.
 void InverseDctBlock(int16_t* block) {
     __m128i x[8];
-    for (int r = 0; r < 8; ++r)
+    for (int r = 0; r < 4; ++r)
         x[r] = IdctRow(Load16(block + 8 * r), kRowTables[r]);
-    IdctColumns(x);
+    const __m128i upper = _mm_or_si128(_mm_or_si128(Load16(block + 32), Load16(block + 40)),
+                                       _mm_or_si128(Load16(block + 48), Load16(block + 56)));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(upper, _mm_setzero_si128())) == 0xFFFF) {
+        IdctColumns<true>(x);
+    } else {
+        for (int r = 4; r < 8; ++r)
+            x[r] = IdctRow(Load16(block + 8 * r), kRowTables[r]);
+        IdctColumns<false>(x);
+    }
     for (int r = 0; r < 8; ++r)
         Store16(block + 8 * r, x[r]);
 }
