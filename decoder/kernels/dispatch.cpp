@@ -1,4 +1,7 @@
 // Picks the fastest kernel set the processor runs.
+#include <cstring>
+#include <initializer_list>
+
 #include "decoder/kernels/kernels.h"
 
 namespace decoder::kernels {
@@ -9,6 +12,14 @@ const KernelSet& ActiveKernels() {
 #else
     return ReferenceKernels();
 #endif
+}
+
+const KernelSet* KernelsByName(const char* name) {
+    if (name == nullptr) return nullptr;
+    for (const KernelSet* set : {&ReferenceKernels(), &Sse2Kernels()}) {
+        if (std::strcmp(set->name, name) == 0) return set;
+    }
+    return nullptr;
 }
 
 }  // namespace decoder::kernels

@@ -109,5 +109,8 @@ const KernelSet& ReferenceKernels();
 const KernelSet& Sse2Kernels();
 // The fastest set this processor runs (SSE2 on every x86-64).
 const KernelSet& ActiveKernels();
+// The set of that name ("reference", "sse2") if this processor runs it, else nullptr; lets a
+// tool decode with the reference kernels to compare whole pictures.
+const KernelSet* KernelsByName(const char* name);
 
 }  // namespace decoder::kernels

@@ -43,7 +43,10 @@ void IdctRow(const int16_t* in, int16_t* out, const idct::RowWeights& w, int32_t
     out[7] = finish(a0 - b0);
 }
 
-// Column pass of one column (stride 8), all in saturating 16-bit arithmetic.
+// Column pass of one column (stride 8), all in saturating 16-bit arithmetic. Where a value
+// saturates, the order of the additions decides the result: x3 * tan(3 pi/16) is formed as
+// (x3 * (tan - 1) >> 16) + x3, and tp35 adds x5 back before it adds x3, as the reference
+// decoder's transform does.
 void IdctColumn(int16_t* c) {
     auto add = [](int a, int b) { return Saturate16(a + b); };
     auto sub = [](int a, int b) { return Saturate16(a - b); };

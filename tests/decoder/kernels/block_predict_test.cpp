@@ -9,6 +9,7 @@ namespace {
 
 using namespace kerneltest;
 using decoder::kernels::PredictIndex;
+using decoder::kernels::ReferenceKernels;
 
 class Transfer : public testing::TestWithParam<const KernelSet*> {};
 
@@ -62,6 +63,15 @@ TEST_P(Transfer, AddClampsTheSum) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sets, Transfer, testing::ValuesIn(AllSets()), SetName());
+
+TEST(KernelSets, FoundByName) {
+    EXPECT_EQ(decoder::kernels::KernelsByName("reference"), &ReferenceKernels());
+    const KernelSet* sse2 = decoder::kernels::KernelsByName("sse2");
+    ASSERT_NE(sse2, nullptr);
+    EXPECT_EQ(sse2, &decoder::kernels::Sse2Kernels());
+    EXPECT_EQ(decoder::kernels::KernelsByName("avx9"), nullptr);
+    EXPECT_EQ(decoder::kernels::KernelsByName(nullptr), nullptr);
+}
 
 TEST(PredictIndex, PacksHalvesRoundingAndWidth) {
     EXPECT_EQ(PredictIndex(0, 0, 0, false), 0);
