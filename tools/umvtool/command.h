@@ -53,5 +53,6 @@ int RunInfo(std::span<char* const> args);
 int RunFrames(std::span<char* const> args);
 int RunReindex(std::span<char* const> args);
 int RunMkrec(std::span<char* const> args);
+int RunDecode(std::span<char* const> args);
 
 }  // namespace umvtool

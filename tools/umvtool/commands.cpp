@@ -13,6 +13,8 @@ constexpr Command kCommands[] = {
      " [--stamp N] [--audio CH:FILE] [--motion CH:FROM-TO] [--sensor CH:FROM-TO]"
      " STREAM.m4v|- ...",
      "build a recording folder from MPEG-4 elementary streams (one per channel)", RunMkrec},
+    {"decode", "decode PATH [--channel N] (--md5 | --null | --yuv FILE | --png DIR)",
+     "decode the pictures of a .m4v stream, a recording or a .ums file", RunDecode},
 };
 
 }  // namespace

@@ -1,0 +1,185 @@
+// Every picture of the reference corpus decodes bit-exactly to the reference decoder's digests,
+// alone, interleaved with another instance, and on two threads at once.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "tests/decoder/decode_support.h"
+
+namespace {
+
+using testsupport::CorpusPath;
+using testsupport::PlanarDecoder;
+
+struct CorpusStream {
+    const char* name;
+    int width;
+    int height;
+};
+
+const CorpusStream kStreams[] = {
+    {"ip_704x240", 704, 240},     {"b1_352x240", 352, 240},     {"b2_704x480", 704, 480},
+    {"mpegq_704x288", 704, 288},  {"matrix_352x288", 352, 288}, {"mv4_704x576", 704, 576},
+    {"acpred_352x288", 352, 288}, {"ilace_704x480", 704, 480},  {"ilaceb_704x576", 704, 576},
+    {"aq_352x288", 352, 288},     {"q2_352x240", 352, 240},     {"q31_352x240", 352, 240},
+    {"pan_352x288", 352, 288},
+};
+
+std::vector<uint8_t> Load(const CorpusStream& s) {
+    return testsupport::ReadFile(CorpusPath(std::string(s.name) + ".m4v"));
+}
+std::vector<std::string> Reference(const CorpusStream& s) {
+    return testsupport::ReadLines(CorpusPath(std::string(s.name) + ".md5"));
+}
+
+class GoldenTest : public testing::TestWithParam<CorpusStream> {};
+
+TEST_P(GoldenTest, EveryPictureMatchesTheReference) {
+    const CorpusStream& s = GetParam();
+    const std::vector<uint8_t> stream = Load(s);
+    ASSERT_FALSE(stream.empty()) << s.name;
+    const std::vector<std::string> expected = Reference(s);
+    PlanarDecoder dec(s.width, s.height);
+    ASSERT_TRUE(dec.ok());
+    std::vector<int> results;
+    const std::vector<std::string> got = dec.DecodeAll(testsupport::SplitFrames(stream), &results);
+    ASSERT_EQ(got.size(), expected.size()) << s.name;
+    for (size_t i = 0; i < got.size(); ++i)
+        EXPECT_EQ(got[i], expected[i]) << s.name << " picture " << i;
+    EXPECT_EQ(dec.stats().damagedVops, 0u);
+    for (int rc : results)
+        EXPECT_EQ(rc, decoder::kResultOk);
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, GoldenTest, testing::ValuesIn(kStreams),
+                         [](const testing::TestParamInfo<CorpusStream>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// Sums the statistics of the whole corpus: the streams exercise what they are meant to.
+TEST(GoldenCorpusTest, CoversTheCodingTools) {
+    decoder::DecodeStats total{};
+    int minQuant = 31;
+    int maxQuant = 0;
+    for (const CorpusStream& s : kStreams) {
+        const std::vector<uint8_t> stream = Load(s);
+        PlanarDecoder dec(s.width, s.height);
+        dec.DecodeAll(testsupport::SplitFrames(stream));
+        const decoder::DecodeStats& st = dec.stats();
+        for (int t = 0; t < 3; ++t)
+            total.vops[t] += st.vops[t];
+        total.inter4vMbs += st.inter4vMbs;
+        total.notCodedMbs += st.notCodedMbs;
+        total.fieldPredictedMbs += st.fieldPredictedMbs;
+        total.fieldDctMbs += st.fieldDctMbs;
+        total.directFieldMbs += st.directFieldMbs;
+        total.direct4vMbs += st.direct4vMbs;
+        total.interpolatedMbs += st.interpolatedMbs;
+        total.forwardMbs += st.forwardMbs;
+        total.backwardMbs += st.backwardMbs;
+        total.skippedBMbs += st.skippedBMbs;
+        total.dquantMbs += st.dquantMbs;
+        total.dbquantMbs += st.dbquantMbs;
+        total.acPredictedBlocks += st.acPredictedBlocks;
+        total.alternateVerticalBlocks += st.alternateVerticalBlocks;
+        for (int e = 0; e < 3; ++e)
+            total.escapes[e] += st.escapes[e];
+        total.mpegQuantVops += st.mpegQuantVops;
+        total.loadedMatrices += st.loadedMatrices;
+        total.roundingVops += st.roundingVops;
+        total.videoPackets += st.videoPackets;
+        minQuant = std::min(minQuant, st.minQuant);
+        maxQuant = std::max(maxQuant, st.maxQuant);
+    }
+    EXPECT_GT(total.vops[2], 0u);
+    EXPECT_GT(total.inter4vMbs, 0u);
+    EXPECT_GT(total.notCodedMbs, 0u);
+    EXPECT_GT(total.fieldPredictedMbs, 0u);
+    EXPECT_GT(total.fieldDctMbs, 0u);
+    EXPECT_GT(total.directFieldMbs, 0u);
+    EXPECT_GT(total.direct4vMbs, 0u);
+    EXPECT_GT(total.interpolatedMbs, 0u);
+    EXPECT_GT(total.forwardMbs, 0u);
+    EXPECT_GT(total.backwardMbs, 0u);
+    EXPECT_GT(total.skippedBMbs, 0u);
+    EXPECT_GT(total.dquantMbs, 0u);
+    EXPECT_GT(total.dbquantMbs, 0u);
+    EXPECT_GT(total.acPredictedBlocks, 0u);
+    EXPECT_GT(total.alternateVerticalBlocks, 0u);
+    EXPECT_GT(total.escapes[0], 0u);
+    EXPECT_GT(total.escapes[1], 0u);
+    EXPECT_GT(total.escapes[2], 0u);
+    EXPECT_GT(total.mpegQuantVops, 0u);
+    EXPECT_GT(total.loadedMatrices, 0u);
+    EXPECT_GT(total.roundingVops, 0u);
+    EXPECT_GT(total.videoPackets, 0u);
+    EXPECT_EQ(minQuant, 2);
+    EXPECT_EQ(maxQuant, 31);
+}
+
+// Frames of two streams of different sizes fed alternately to two instances decode exactly as
+// each does alone.
+TEST(GoldenInterleaveTest, TwoInstancesOfDifferentSizes) {
+    const CorpusStream& a = kStreams[2];  // 704x480 with B-VOPs
+    const CorpusStream& b = kStreams[4];  // 352x288, loaded matrices
+    const std::vector<uint8_t> sa = Load(a);
+    const std::vector<uint8_t> sb = Load(b);
+    const auto fa = testsupport::SplitFrames(sa);
+    const auto fb = testsupport::SplitFrames(sb);
+    PlanarDecoder da(a.width, a.height);
+    PlanarDecoder db(b.width, b.height);
+    std::vector<std::string> ga;
+    std::vector<std::string> gb;
+    for (size_t i = 0; i < std::max(fa.size(), fb.size()); ++i) {
+        if (i < fa.size() && da.Decode(fa[i]) == decoder::kResultOk && !da.ShowedBlank())
+            ga.push_back(da.PictureMd5());
+        if (i < fb.size() && db.Decode(fb[i]) == decoder::kResultOk && !db.ShowedBlank())
+            gb.push_back(db.PictureMd5());
+    }
+    if (da.Flush() == decoder::kResultOk) ga.push_back(da.PictureMd5());
+    if (db.Flush() == decoder::kResultOk) gb.push_back(db.PictureMd5());
+    EXPECT_EQ(ga, Reference(a));
+    EXPECT_EQ(gb, Reference(b));
+}
+
+// Two instances decode on two threads at the same time.
+TEST(GoldenThreadTest, TwoInstancesOnTwoThreads) {
+    const CorpusStream& a = kStreams[8];  // interlaced with B-VOPs
+    const CorpusStream& b = kStreams[12];
+    std::vector<std::string> ga;
+    std::vector<std::string> gb;
+    auto run = [](const CorpusStream& s, std::vector<std::string>* out) {
+        const std::vector<uint8_t> stream = Load(s);
+        for (int round = 0; round < 3; ++round) {
+            PlanarDecoder dec(s.width, s.height);
+            *out = dec.DecodeAll(testsupport::SplitFrames(stream));
+        }
+    };
+    std::thread ta(run, std::cref(a), &ga);
+    std::thread tb(run, std::cref(b), &gb);
+    ta.join();
+    tb.join();
+    EXPECT_EQ(ga, Reference(a));
+    EXPECT_EQ(gb, Reference(b));
+}
+
+// Streams with features the decoder refuses report them and show nothing.
+TEST(GoldenUnsupportedTest, RefusedFeaturesReportTheirStatus) {
+    const struct {
+        const char* name;
+        int status;
+    } cases[] = {{"qpel_352x288", decoder::kStatusQuarterSample},
+                 {"dpart_352x288", decoder::kStatusShapeOrPartitioned}};
+    for (const auto& c : cases) {
+        const std::vector<uint8_t> stream =
+            testsupport::ReadFile(CorpusPath(std::string(c.name) + ".m4v"));
+        PlanarDecoder dec(352, 288);
+        for (auto f : testsupport::SplitFrames(stream)) {
+            EXPECT_EQ(dec.Decode(f), decoder::kResultUnsupported) << c.name;
+            EXPECT_EQ(dec.requestResult(), c.status) << c.name;
+        }
+        EXPECT_EQ(dec.Flush(), decoder::kResultNoPicture);
+    }
+}
+
+}  // namespace
