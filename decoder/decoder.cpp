@@ -213,6 +213,7 @@ int DecodeFrame(FrameRequest* req, DecoderParams* p) {
         const int code = NextStartCode(r);
         if (code < 0) return kResultNoPicture;
         if (code <= kVoCodeLast) {
+            if (r.bitsLeft() < 32) return kResultNoPicture;  // the frame ends here
             if (r.Peek(24) != 1 || ((r.Peek(32) & 0xF0) != kVolCodeFirst))
                 return Unsupported(s, req, kStatusNoVolAfterVo);
             continue;
@@ -220,6 +221,7 @@ int DecodeFrame(FrameRequest* req, DecoderParams* p) {
         if (code >= kVolCodeFirst && code <= kVolCodeLast) {
             ParsedVol parsed;
             const int status = ParseVolHeader(r, &parsed);
+            if (r.overrun()) return kResultNoPicture;  // cut short: the layer in force stays
             if (status != 0) return Unsupported(s, req, status);
             if (parsed.vol.width != s.geometry.width || parsed.vol.height != s.geometry.height)
                 return Unsupported(s, req, kStatusPictureSize);

@@ -115,7 +115,6 @@ int ParseVolHeader(BitReader& r, ParsedVol* out) {
     if (v.scalability) return kStatusScalability;
     if (v.chromaFormat != 1) return kStatusUnsupportedTool;
     if (v.quarterSample) return kStatusQuarterSample;
-    if (r.overrun()) return kStatusUnsupportedTool;  // the header is cut short
     return 0;
 }
 

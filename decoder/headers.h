@@ -27,7 +27,8 @@ struct ParsedVol {
 };
 
 // Parses a VOL header; the reader stands right after its start code. Returns 0 when the layer
-// can be decoded, otherwise its StreamStatus (the header is parsed as far as it can be).
+// can be decoded, otherwise its StreamStatus (the header is parsed as far as it can be). A header
+// cut short by the end of the frame shows as reader.overrun().
 int ParseVolHeader(BitReader& reader, ParsedVol* out);
 
 // Parses a GOV header behind its start code: the time code in whole seconds.

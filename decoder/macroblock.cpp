@@ -302,6 +302,10 @@ bool VopDecoder::DecodeIntraBlock(int n, bool coded, bool acPred, bool useDcVlc,
     }
     if (!useDcVlc) dcLevel = block[0];
     dcLevel += pred;
+    if (dcLevel < 0) {  // no picture has a negative mean: the block is damaged
+        std::memset(block, 0, 64 * sizeof(int16_t));
+        return Fail();
+    }
     {
         int dcValue = dcLevel * scale;
         if (dcValue & ~2047) dcValue = dcValue < 0 ? 0 : 2047;

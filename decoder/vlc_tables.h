@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace decoder {
@@ -123,10 +124,10 @@ struct LookupTable {
     std::array<Entry, (1 << Bits)> entries{};
 };
 
-template <int Bits, size_t N>
+template <int Bits, std::size_t N>
 constexpr LookupTable<Bits> BuildLookup(const VlcCode (&codes)[N]) {
     LookupTable<Bits> table;
-    for (size_t i = 0; i < N; ++i) {
+    for (std::size_t i = 0; i < N; ++i) {
         const int shift = Bits - codes[i].length;
         const int first = codes[i].code << shift;
         for (int k = 0; k < (1 << shift); ++k)

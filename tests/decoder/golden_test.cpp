@@ -18,11 +18,25 @@ struct CorpusStream {
 };
 
 const CorpusStream kStreams[] = {
-    {"ip_704x240", 704, 240},     {"b1_352x240", 352, 240},     {"b2_704x480", 704, 480},
-    {"mpegq_704x288", 704, 288},  {"matrix_352x288", 352, 288}, {"mv4_704x576", 704, 576},
-    {"acpred_352x288", 352, 288}, {"ilace_704x480", 704, 480},  {"ilaceb_704x576", 704, 576},
-    {"aq_352x288", 352, 288},     {"q2_352x240", 352, 240},     {"q31_352x240", 352, 240},
+    {"ip_704x240", 704, 240},
+    {"b1_352x240", 352, 240},
+    {"b2_704x480", 704, 480},
+    {"mpegq_704x288", 704, 288},
+    {"matrix_352x288", 352, 288},
+    {"mv4_704x576", 704, 576},
+    {"acpred_352x288", 352, 288},
+    {"ilace_704x480", 704, 480},
+    {"ilaceb_704x576", 704, 576},
+    {"aq_352x288", 352, 288},
+    {"q2_352x240", 352, 240},
+    {"q31_352x240", 352, 240},
     {"pan_352x288", 352, 288},
+    // Crafted: vectors far outside the picture, DC among the AC coefficients, macroblock
+    // stuffing, quantisation matrix lists ended by 0.
+    {"crafted_bigmv_352x288", 352, 288},
+    {"crafted_dcthr_352x288", 352, 288},
+    {"crafted_stuffing_352x288", 352, 288},
+    {"crafted_matrix0_352x288", 352, 288},
 };
 
 std::vector<uint8_t> Load(const CorpusStream& s) {
@@ -88,6 +102,8 @@ TEST(GoldenCorpusTest, CoversTheCodingTools) {
         total.loadedMatrices += st.loadedMatrices;
         total.roundingVops += st.roundingVops;
         total.videoPackets += st.videoPackets;
+        total.emulatedEdgeBlocks += st.emulatedEdgeBlocks;
+        total.stuffing += st.stuffing;
         minQuant = std::min(minQuant, st.minQuant);
         maxQuant = std::max(maxQuant, st.maxQuant);
     }
@@ -113,6 +129,8 @@ TEST(GoldenCorpusTest, CoversTheCodingTools) {
     EXPECT_GT(total.loadedMatrices, 0u);
     EXPECT_GT(total.roundingVops, 0u);
     EXPECT_GT(total.videoPackets, 0u);
+    EXPECT_GT(total.emulatedEdgeBlocks, 0u);
+    EXPECT_GT(total.stuffing, 0u);
     EXPECT_EQ(minQuant, 2);
     EXPECT_EQ(maxQuant, 31);
 }

@@ -261,32 +261,6 @@ int RunDecode(std::span<char* const> words) {
         emit();
     }
     if (decoder::FlushPicture(&req, &params) == decoder::kResultOk) emit();
-    if (std::getenv("DVR_STATS")) {
-        const decoder::DecodeStats& st = decoder::StatsOf(params);
-        std::fprintf(
-            stderr,
-            "vops I %llu P %llu B %llu notcoded %llu | mbs intra %llu inter %llu 4v %llu "
-            "notcoded %llu fieldpred %llu fielddct %llu | B direct %llu dfield %llu d4v %llu "
-            "fwd %llu bwd %llu interp %llu skip %llu | dquant %llu dbquant %llu acpred %llu "
-            "altv %llu esc %llu %llu %llu | mpegq %llu matrices %llu rounding %llu emu %llu "
-            "damaged %llu stuffing %llu packets %llu q %d..%d\n",
-            (unsigned long long)st.vops[0], (unsigned long long)st.vops[1],
-            (unsigned long long)st.vops[2], (unsigned long long)st.notCodedVops,
-            (unsigned long long)st.intraMbs, (unsigned long long)st.interMbs,
-            (unsigned long long)st.inter4vMbs, (unsigned long long)st.notCodedMbs,
-            (unsigned long long)st.fieldPredictedMbs, (unsigned long long)st.fieldDctMbs,
-            (unsigned long long)st.directMbs, (unsigned long long)st.directFieldMbs,
-            (unsigned long long)st.direct4vMbs, (unsigned long long)st.forwardMbs,
-            (unsigned long long)st.backwardMbs, (unsigned long long)st.interpolatedMbs,
-            (unsigned long long)st.skippedBMbs, (unsigned long long)st.dquantMbs,
-            (unsigned long long)st.dbquantMbs, (unsigned long long)st.acPredictedBlocks,
-            (unsigned long long)st.alternateVerticalBlocks, (unsigned long long)st.escapes[0],
-            (unsigned long long)st.escapes[1], (unsigned long long)st.escapes[2],
-            (unsigned long long)st.mpegQuantVops, (unsigned long long)st.loadedMatrices,
-            (unsigned long long)st.roundingVops, (unsigned long long)st.emulatedEdgeBlocks,
-            (unsigned long long)st.damagedVops, (unsigned long long)st.stuffing,
-            (unsigned long long)st.videoPackets, st.minQuant, st.maxQuant);
-    }
     bank.Close();
     if (yuv && std::fclose(yuv) != 0) writeFailed = true;
     std::fwrite(md5Lines.data(), 1, md5Lines.size(), stdout);
