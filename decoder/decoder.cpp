@@ -341,6 +341,10 @@ int FlushPicture(FrameRequest* req, DecoderParams* p) {
     return kResultOk;
 }
 
+void SelectKernels(const DecoderParams& params, const kernels::KernelSet& set) {
+    if (params.state && Initialised(*params.state)) params.state->kernels = &set;
+}
+
 bool ShowedBlankPicture(const DecoderParams& params) {
     return params.state && params.state->lastShownBlank;
 }

@@ -109,6 +109,13 @@ int FlushPicture(FrameRequest* req, DecoderParams* params);
 // reference (the first I-VOP of an instance shows it).
 bool ShowedBlankPicture(const DecoderParams& params);
 
+namespace kernels {
+struct KernelSet;
+}
+// Makes an initialised instance use another kernel set (Init picks the fastest one); tests run
+// the plain reference kernels through the whole decoder this way.
+void SelectKernels(const DecoderParams& params, const kernels::KernelSet& set);
+
 // Statistics an instance keeps of what it decoded (for tests and tools).
 struct DecodeStats {
     uint64_t vops[4];  // by vop_coding_type

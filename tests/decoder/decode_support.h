@@ -9,6 +9,7 @@
 
 #include "decoder/decoder.h"
 #include "decoder/decoder_bank.h"
+#include "decoder/kernels/kernels.h"
 #include "tests/support/temp_dir.h"
 #include "tools/umvtool/elementary_stream.h"
 #include "tools/umvtool/picture_digest.h"
@@ -31,8 +32,7 @@ inline size_t PlanarSize(int w, int h) {
 // One decoder instance with a planar output picture.
 class PlanarDecoder {
   public:
-    PlanarDecoder(int width, int height)
-        : width_(width), height_(height), picture_(PlanarSize(width, height)), bank_(1) {
+    PlanarDecoder(int width, int height) : picture_(PlanarSize(width, height)), bank_(1) {
         uint8_t* outputs[1] = {picture_.data()};
         ok_ = bank_.Open(0, false, width, height, outputs);
         if (ok_) {
@@ -42,6 +42,9 @@ class PlanarDecoder {
         }
     }
     bool ok() const { return ok_; }
+    void UseKernels(const decoder::kernels::KernelSet& set) {
+        decoder::SelectKernels(bank_.params(0), set);
+    }
 
     // Decodes one frame; returns the command's result.
     int Decode(std::span<const uint8_t> frame) {
@@ -71,8 +74,6 @@ class PlanarDecoder {
     }
 
   private:
-    int width_;
-    int height_;
     std::vector<uint8_t> picture_;
     decoder::DecoderBank bank_;
     bool ok_ = false;

@@ -65,6 +65,16 @@ TEST_P(GoldenTest, EveryPictureMatchesTheReference) {
         EXPECT_EQ(rc, decoder::kResultOk);
 }
 
+// The plain reference kernels give the same pictures as the fastest set.
+TEST_P(GoldenTest, ReferenceKernelsGiveTheSamePictures) {
+    const CorpusStream& s = GetParam();
+    const std::vector<uint8_t> stream = Load(s);
+    PlanarDecoder dec(s.width, s.height);
+    ASSERT_TRUE(dec.ok());
+    dec.UseKernels(decoder::kernels::ReferenceKernels());
+    EXPECT_EQ(dec.DecodeAll(testsupport::SplitFrames(stream)), Reference(s)) << s.name;
+}
+
 INSTANTIATE_TEST_SUITE_P(Corpus, GoldenTest, testing::ValuesIn(kStreams),
                          [](const testing::TestParamInfo<CorpusStream>& info) {
                              return std::string(info.param.name);
