@@ -31,6 +31,7 @@ const CorpusStream kStreams[] = {
     {"q2_352x240", 352, 240},
     {"q31_352x240", 352, 240},
     {"pan_352x288", 352, 288},
+    {"odd_344x250", 344, 250},
     // Crafted: vectors far outside the picture, DC among the AC coefficients, macroblock
     // stuffing, quantisation matrix lists ended by 0.
     {"crafted_bigmv_352x288", 352, 288},
