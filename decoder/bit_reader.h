@@ -11,37 +11,37 @@ namespace decoder {
 
 class BitReader {
   public:
-    void Begin(const uint8_t* data, size_t size) {
+    void begin_read(const uint8_t* data, size_t size) {
         data_ = data;
         size_ = data ? size : 0;
         pos_ = 0;
     }
 
     // The next n bits (0..32), right-aligned, without consuming them.
-    uint32_t Peek(int n) const {
+    uint32_t peek_bits(int n) const {
         if (n == 0) return 0;
         const uint64_t word = Load64(pos_ >> 3) << (pos_ & 7);
         return static_cast<uint32_t>(word >> (64 - n));
     }
-    void Skip(size_t n) { pos_ += n; }
-    uint32_t Read(int n) {
-        const uint32_t v = Peek(n);
+    void skip_bits(size_t n) { pos_ += n; }
+    uint32_t read_bits(int n) {
+        const uint32_t v = peek_bits(n);
         pos_ += static_cast<size_t>(n);
         return v;
     }
-    int Read1() { return static_cast<int>(Read(1)); }
+    int read_bit() { return static_cast<int>(read_bits(1)); }
     // Two's complement value of n bits.
-    int32_t ReadSigned(int n) {
-        const uint32_t v = Read(n);
+    int32_t read_signed_bits(int n) {
+        const uint32_t v = read_bits(n);
         return static_cast<int32_t>(v << (32 - n)) >> (32 - n);
     }
-    void AlignToByte() { pos_ = (pos_ + 7) & ~size_t{7}; }
+    void align_to_byte() { pos_ = (pos_ + 7) & ~size_t{7}; }
     bool IsByteAligned() const { return (pos_ & 7) == 0; }
 
     // The 23 bits behind the stuffing that ends a VOP (a 0 and then 1s up to the next byte
     // boundary, or 0x7F when already aligned); 0 means a start code follows. Without valid
     // stuffing in front of it, returns a non-zero value.
-    uint32_t PeekAfterStuffing() const {
+    uint32_t peek_after_stuffing() const {
         size_t p = pos_;
         const int pad = static_cast<int>(8 - (p & 7));  // 1..8 bits up to the boundary
         const uint32_t stuffing = static_cast<uint32_t>(Load64(p >> 3) << (p & 7) >> (64 - pad));

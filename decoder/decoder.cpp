@@ -205,7 +205,7 @@ int DecodeFrame(FrameRequest* req, DecoderParams* p) {
     BitReader& r = *in.reader;
     req->result = 0;
     s.errorFlag = 0;
-    r.Begin(req->data, req->data ? req->length : 0);
+    r.begin_read(req->data, req->data ? req->length : 0);
 
     // Headers up to the VOP.
     int modulo = 0;
@@ -214,13 +214,13 @@ int DecodeFrame(FrameRequest* req, DecoderParams* p) {
         if (code < 0) return kResultNoPicture;
         if (code <= kVoCodeLast) {
             if (r.bitsLeft() < 32) return kResultNoPicture;  // the frame ends here
-            if (r.Peek(24) != 1 || ((r.Peek(32) & 0xF0) != kVolCodeFirst))
+            if (r.peek_bits(24) != 1 || ((r.peek_bits(32) & 0xF0) != kVolCodeFirst))
                 return Unsupported(s, req, kStatusNoVolAfterVo);
             continue;
         }
         if (code >= kVolCodeFirst && code <= kVolCodeLast) {
             ParsedVol parsed;
-            const int status = ParseVolHeader(r, &parsed);
+            const int status = parse_vol_header(r, &parsed);
             if (r.overrun()) return kResultNoPicture;  // cut short: the layer in force stays
             if (status != 0) return Unsupported(s, req, status);
             if (parsed.vol.width != s.geometry.width || parsed.vol.height != s.geometry.height)
@@ -236,12 +236,12 @@ int DecodeFrame(FrameRequest* req, DecoderParams* p) {
             continue;
         }
         if (code == kGovCode) {
-            s.timeBase = ParseGovHeader(r);
+            s.timeBase = parse_gov_header(r);
             continue;
         }
         if (code == kVopCode) {
             if (s.unsupportedStatus) return Unsupported(s, req, s.unsupportedStatus);
-            modulo = ParseVopHeader(r, s.vol, &s.vop);
+            modulo = parse_vop_header(r, s.vol, &s.vop);
             break;
         }
         // Anything else (sequence headers, user data, ...) is skipped.
@@ -310,15 +310,15 @@ int DecodeFrame(FrameRequest* req, DecoderParams* p) {
 
 }  // namespace
 
-bool ProbePictureSize(const uint8_t* data, size_t size, int* width, int* height) {
+bool probe_picture_size(const uint8_t* data, size_t size, int* width, int* height) {
     BitReader r;
-    r.Begin(data, std::min<size_t>(size, 256));
+    r.begin_read(data, std::min<size_t>(size, 256));
     for (;;) {
         const int code = NextStartCode(r);
         if (code < 0 || code == kVopCode) return false;
         if (code >= kVolCodeFirst && code <= kVolCodeLast) {
             ParsedVol parsed;
-            ParseVolHeader(r, &parsed);
+            parse_vol_header(r, &parsed);
             if (parsed.vol.shape != 0 || parsed.vol.width <= 0 || parsed.vol.height <= 0 ||
                 r.overrun())
                 return false;
@@ -386,7 +386,7 @@ int decoder_command(int handle, uint32_t operation, void* param1, void* param2) 
             auto* out = static_cast<int*>(param2);
             if (!req || !out) return kResultInvalid;
             int w = 0, h = 0;
-            if (!ProbePictureSize(req->data, req->length, &w, &h)) return kResultNoPicture;
+            if (!probe_picture_size(req->data, req->length, &w, &h)) return kResultNoPicture;
             *out = (w << 12) | h;
             return kResultOk;
         }

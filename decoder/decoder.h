@@ -35,7 +35,7 @@ enum DecoderOperation : uint32_t {
 enum DecoderResult : int {
     kResultOk = 0,           // done; DecodeFrame: a picture was decoded (or shown again)
     kResultInvalid = 2,      // handle 0, a parameter out of range, or a picture size refused
-    kResultNoPicture = 3,    // the frame holds no picture; ProbePictureSize: no VO+VOL header
+    kResultNoPicture = 3,    // the frame holds no picture; the size probe: no VOL header
     kResultUnusedOp = 4,     // operation 0x100000
     kResultUnsupported = 5,  // the stream uses a feature this decoder does not support; the
                              // request's result field holds the stream status (below)
@@ -92,14 +92,14 @@ struct FrameRequest {
 //   Release             -                               -
 //   SetPostprocess      intptr_t level                  -
 //   SetOutputFormat     DecoderParams* (outputFormat)   -
-//   ProbePictureSize    const uint8_t* (>= 256 bytes,   int* out: width << 12 | height
-//                       or use ProbePictureSize below)
+//   ProbePictureSize    const FrameRequest* (data and   int* out: width << 12 | height
+//                       length of the frame)
 //   DecodeFrame         FrameRequest*                   DecoderParams*
 int decoder_command(int handle, uint32_t operation, void* param1, void* param2);
 
 // The size from a VO+VOL header at the start of `data` (the first `size` bytes, at most 256
 // looked at). False when there is none.
-bool ProbePictureSize(const uint8_t* data, size_t size, int* width, int* height);
+bool probe_picture_size(const uint8_t* data, size_t size, int* width, int* height);
 
 // Shows the newest reference picture, which an I- or P-VOP holds back so that pictures come out
 // in display order: at the end of a stream the caller flushes it with this call (converted into

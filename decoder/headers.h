@@ -29,14 +29,14 @@ struct ParsedVol {
 // Parses a VOL header; the reader stands right after its start code. Returns 0 when the layer
 // can be decoded, otherwise its StreamStatus (the header is parsed as far as it can be). A header
 // cut short by the end of the frame shows as reader.overrun().
-int ParseVolHeader(BitReader& reader, ParsedVol* out);
+int parse_vol_header(BitReader& reader, ParsedVol* out);
 
 // Parses a GOV header behind its start code: the time code in whole seconds.
-int ParseGovHeader(BitReader& reader);
+int parse_gov_header(BitReader& reader);
 
 // Parses a VOP header behind its start code with the VOL in force into `vop`; returns the
 // modulo_time_base count.
-int ParseVopHeader(BitReader& reader, const VolHeader& vol, VopHeader* vop);
+int parse_vop_header(BitReader& reader, const VolHeader& vol, VopHeader* vop);
 
 // Finds the next 00 00 01 prefix at or after the reader's byte position; leaves the reader on
 // the byte after the prefix and returns that byte (the start code value), or -1 at the end.

@@ -94,13 +94,13 @@ class VopDecoder {
 
     // --- vectors ---
     bool ReadMotionComponent(int predictor, int fcode, int* out);
-    void PredictP(int n, int* px, int* py);
+    void find_predictor(int n, int* px, int* py);
     void StoreMacroblockVector(int x, int y);
 
     // --- prediction ---
-    void Predict(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* plane, ptrdiff_t stride,
-                 int planeW, int planeH, int border, int x, int y, int w, int h, int hx, int hy,
-                 int rounding, bool average, int rowStep, int rowOffset);
+    void predict_block(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* plane, ptrdiff_t stride,
+                       int planeW, int planeH, int border, int x, int y, int w, int h, int hx,
+                       int hy, int rounding, bool average, int rowStep, int rowOffset);
     void PredictMacroblock(const PicturePlanes& ref, MbPrediction kind, const Motion* mv,
                            const int* fieldSelect, int rounding, bool average);
     void PredictChroma(const PicturePlanes& ref, int cx, int cy, int rounding, bool average);
@@ -176,44 +176,44 @@ int VopDecoder::ReadCoefficients(int16_t* block, int first, const uint8_t* scan,
     const EscapeLimits& limits = kIntra ? kIntraEscapeLimits : kInterEscapeLimits;
     int i = first;
     for (;;) {
-        CoefficientEntry e = table[r_.Peek(12)];
+        CoefficientEntry e = table[r_.peek_bits(12)];
         if (e.length == 0) return -2;
-        r_.Skip(e.length);
+        r_.skip_bits(e.length);
         int run, level, last;
         if (e.level != 0) {
             run = e.run;
             last = e.last;
             level = e.level * qmul + qadd;
-            if (r_.Read1()) level = -level;
+            if (r_.read_bit()) level = -level;
         } else {
-            const uint32_t kind = r_.Peek(2);
+            const uint32_t kind = r_.peek_bits(2);
             if (kind < 2) {  // type 1: level offset by the largest level of (last, run)
-                r_.Skip(1);
-                e = table[r_.Peek(12)];
+                r_.skip_bits(1);
+                e = table[r_.peek_bits(12)];
                 if (e.length == 0 || e.level == 0) return -2;
-                r_.Skip(e.length);
+                r_.skip_bits(e.length);
                 run = e.run;
                 last = e.last;
                 level = (e.level + limits.maxLevel[e.last][e.run]) * qmul + qadd;
-                if (r_.Read1()) level = -level;
+                if (r_.read_bit()) level = -level;
                 ++s_.stats.escapes[0];
             } else if (kind == 2) {  // type 2: run offset by the largest run of (last, level)
-                r_.Skip(2);
-                e = table[r_.Peek(12)];
+                r_.skip_bits(2);
+                e = table[r_.peek_bits(12)];
                 if (e.length == 0 || e.level == 0) return -2;
-                r_.Skip(e.length);
+                r_.skip_bits(e.length);
                 run = e.run + limits.maxRun[e.last][e.level] + 1;
                 last = e.last;
                 level = e.level * qmul + qadd;
-                if (r_.Read1()) level = -level;
+                if (r_.read_bit()) level = -level;
                 ++s_.stats.escapes[1];
             } else {  // type 3: fixed-length last, run and level
-                r_.Skip(2);
-                last = r_.Read1();
-                run = static_cast<int>(r_.Read(6));
-                r_.Skip(1);
-                level = r_.ReadSigned(12);
-                r_.Skip(1);
+                r_.skip_bits(2);
+                last = r_.read_bit();
+                run = static_cast<int>(r_.read_bits(6));
+                r_.skip_bits(1);
+                level = r_.read_signed_bits(12);
+                r_.skip_bits(1);
                 level = level > 0 ? level * qmul + qadd : level * qmul - qadd;
                 level = std::clamp(level, -2048, 2047);
                 ++s_.stats.escapes[2];
@@ -270,21 +270,21 @@ bool VopDecoder::DecodeIntraBlock(int n, bool coded, bool acPred, bool useDcVlc,
     if (useDcVlc) {
         int size;
         if (luma) {
-            const auto e = kDcSizeLumaLookup.entries[r_.Peek(11)];
+            const auto e = kDcSizeLumaLookup.entries[r_.peek_bits(11)];
             if (e.length == 0) return Fail();
-            r_.Skip(e.length);
+            r_.skip_bits(e.length);
             size = e.value;
         } else {
-            const auto e = kDcSizeChromaLookup.entries[r_.Peek(12)];
+            const auto e = kDcSizeChromaLookup.entries[r_.peek_bits(12)];
             if (e.length == 0) return Fail();
-            r_.Skip(e.length);
+            r_.skip_bits(e.length);
             size = e.value;
         }
         if (size > 9) return Fail();
         if (size > 0) {
-            const int bits = static_cast<int>(r_.Read(size));
+            const int bits = static_cast<int>(r_.read_bits(size));
             dcLevel = (bits >> (size - 1)) ? bits : bits - (1 << size) + 1;
-            if (size > 8) r_.Skip(1);  // marker
+            if (size > 8) r_.skip_bits(1);  // marker
         }
     }
 
@@ -450,18 +450,18 @@ void VopDecoder::CleanIntraPredictors() {
 // Motion vectors
 
 bool VopDecoder::ReadMotionComponent(int predictor, int fcode, int* out) {
-    const auto e = kMotionCodeLookup.entries[r_.Peek(12)];
+    const auto e = kMotionCodeLookup.entries[r_.peek_bits(12)];
     if (e.length == 0) return Fail();
-    r_.Skip(e.length);
+    r_.skip_bits(e.length);
     int code = e.value;
     if (code == 0) {
         *out = predictor;
         return true;
     }
-    const bool negative = r_.Read1();
+    const bool negative = r_.read_bit();
     const int rsize = fcode - 1;
     int d = code;
-    if (rsize > 0) d = (((code - 1) << rsize) | static_cast<int>(r_.Read(rsize))) + 1;
+    if (rsize > 0) d = (((code - 1) << rsize) | static_cast<int>(r_.read_bits(rsize))) + 1;
     if (negative) d = -d;
     // Wrap into [-32f, 32f - 1].
     const int bits = 5 + fcode;
@@ -473,7 +473,7 @@ bool VopDecoder::ReadMotionComponent(int predictor, int fcode, int* out) {
 // Median prediction of the vector of luma block n (0 also for one-vector macroblocks) from the
 // left, above and above-right candidates. A candidate outside the picture or the video packet
 // counts as zero; when two are missing the third is the prediction.
-void VopDecoder::PredictP(int n, int* px, int* py) {
+void VopDecoder::find_predictor(int n, int* px, int* py) {
     static constexpr int kAboveRight[4] = {2, 1, 1, -1};
     const int i = B8Index(n);
     Motion cand[3] = {s_.mv[i - 1], s_.mv[i - kB8Stride], s_.mv[i - kB8Stride + kAboveRight[n]]};
@@ -520,9 +520,10 @@ void VopDecoder::StoreMacroblockVector(int x, int y) {
 // Predicts a w x h block at full-pel source position (x, y) of `plane` (rows counted in steps
 // of `rowStep` from `rowOffset`: fields read every second row). Sources beyond the padded border
 // read the nearest edge sample, as if the picture extended without end.
-void VopDecoder::Predict(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* plane, ptrdiff_t stride,
-                         int planeW, int planeH, int border, int x, int y, int w, int h, int hx,
-                         int hy, int rounding, bool average, int rowStep, int rowOffset) {
+void VopDecoder::predict_block(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* plane,
+                               ptrdiff_t stride, int planeW, int planeH, int border, int x, int y,
+                               int w, int h, int hx, int hy, int rounding, bool average,
+                               int rowStep, int rowOffset) {
     const int index = PredictIndex(hx, hy, (hx | hy) ? rounding : 0, w == 16);
     const kernels::PredictFn fn = average ? k_.avg[index] : k_.put[index];
     const int firstRow = y * rowStep + rowOffset;
@@ -559,8 +560,9 @@ void VopDecoder::PredictMacroblock(const PicturePlanes& ref, MbPrediction kind, 
     if (kind == kPredFrame) {
         const int mx = mv[0].x;
         const int my = mv[0].y;
-        Predict(yDst, ys, ref.y, ys, g_.codedWidth, g_.codedHeight, kLumaBorder, x16 + (mx >> 1),
-                y16 + (my >> 1), 16, 16, mx & 1, my & 1, rounding, average, 1, 0);
+        predict_block(yDst, ys, ref.y, ys, g_.codedWidth, g_.codedHeight, kLumaBorder,
+                      x16 + (mx >> 1), y16 + (my >> 1), 16, 16, mx & 1, my & 1, rounding, average,
+                      1, 0);
         PredictChroma(ref, ChromaVector(mx), ChromaVector(my), rounding, average);
     } else if (kind == kPred4v) {
         int sumX = 0;
@@ -572,9 +574,9 @@ void VopDecoder::PredictMacroblock(const PicturePlanes& ref, MbPrediction kind, 
             sumY += my;
             const int bx = x16 + (n & 1) * 8;
             const int by = y16 + (n >> 1) * 8;
-            Predict(yDst + (n & 1) * 8 + (n >> 1) * 8 * ys, ys, ref.y, ys, g_.codedWidth,
-                    g_.codedHeight, kLumaBorder, bx + (mx >> 1), by + (my >> 1), 8, 8, mx & 1,
-                    my & 1, rounding, average, 1, 0);
+            predict_block(yDst + (n & 1) * 8 + (n >> 1) * 8 * ys, ys, ref.y, ys, g_.codedWidth,
+                          g_.codedHeight, kLumaBorder, bx + (mx >> 1), by + (my >> 1), 8, 8, mx & 1,
+                          my & 1, rounding, average, 1, 0);
         }
         PredictChroma(ref, ChromaVector4(sumX), ChromaVector4(sumY), rounding, average);
     } else {
@@ -582,17 +584,17 @@ void VopDecoder::PredictMacroblock(const PicturePlanes& ref, MbPrediction kind, 
             const int mx = mv[f].x;
             const int my = mv[f].y;  // field units
             const int sel = fieldSelect[f];
-            Predict(yDst + f * ys, 2 * ys, ref.y, ys, g_.codedWidth, g_.codedHeight, kLumaBorder,
-                    x16 + (mx >> 1), y16 / 2 + (my >> 1), 16, 8, mx & 1, my & 1, rounding, average,
-                    2, sel);
+            predict_block(yDst + f * ys, 2 * ys, ref.y, ys, g_.codedWidth, g_.codedHeight,
+                          kLumaBorder, x16 + (mx >> 1), y16 / 2 + (my >> 1), 16, 8, mx & 1, my & 1,
+                          rounding, average, 2, sel);
             const int cx = ChromaVector(mx);
             const int cy = ChromaVector(my);
             const int sx = x16 / 2 + (cx >> 1);
             const int sy = y16 / 4 + (cy >> 1);
-            Predict(cbDst + f * cs, 2 * cs, ref.cb, cs, cw, ch, kChromaBorder, sx, sy, 8, 4, cx & 1,
-                    cy & 1, rounding, average, 2, sel);
-            Predict(crDst + f * cs, 2 * cs, ref.cr, cs, cw, ch, kChromaBorder, sx, sy, 8, 4, cx & 1,
-                    cy & 1, rounding, average, 2, sel);
+            predict_block(cbDst + f * cs, 2 * cs, ref.cb, cs, cw, ch, kChromaBorder, sx, sy, 8, 4,
+                          cx & 1, cy & 1, rounding, average, 2, sel);
+            predict_block(crDst + f * cs, 2 * cs, ref.cr, cs, cw, ch, kChromaBorder, sx, sy, 8, 4,
+                          cx & 1, cy & 1, rounding, average, 2, sel);
         }
     }
 }
@@ -606,10 +608,10 @@ void VopDecoder::PredictChroma(const PicturePlanes& ref, int cx, int cy, int rou
     const int sy = s_.mbY * 8 + (cy >> 1);
     const int cw = g_.codedWidth / 2;
     const int ch = g_.codedHeight / 2;
-    Predict(cur_.cb + offset, cs, ref.cb, cs, cw, ch, kChromaBorder, sx, sy, 8, 8, cx & 1, cy & 1,
-            rounding, average, 1, 0);
-    Predict(cur_.cr + offset, cs, ref.cr, cs, cw, ch, kChromaBorder, sx, sy, 8, 8, cx & 1, cy & 1,
-            rounding, average, 1, 0);
+    predict_block(cur_.cb + offset, cs, ref.cb, cs, cw, ch, kChromaBorder, sx, sy, 8, 8, cx & 1,
+                  cy & 1, rounding, average, 1, 0);
+    predict_block(cur_.cr + offset, cs, ref.cr, cs, cw, ch, kChromaBorder, sx, sy, 8, 8, cx & 1,
+                  cy & 1, rounding, average, 1, 0);
 }
 
 void VopDecoder::CopyMacroblock(const PicturePlanes& ref) {
@@ -634,9 +636,9 @@ void VopDecoder::FinishMacroblock(int refKind) {
 bool VopDecoder::DecodeIMacroblock() {
     int value;
     for (;;) {
-        const auto e = kIntraMcbpcLookup.entries[r_.Peek(9)];
+        const auto e = kIntraMcbpcLookup.entries[r_.peek_bits(9)];
         if (e.length == 0) return Fail();
-        r_.Skip(e.length);
+        r_.skip_bits(e.length);
         value = e.value;
         if (value != 8) break;
         ++s_.stats.stuffing;
@@ -648,17 +650,17 @@ bool VopDecoder::DecodeIMacroblock() {
 // An intra macroblock behind its MCBPC (type 3, or 4 with a quantiser change).
 bool VopDecoder::DecodeIntraMacroblock(int cbpc, bool dquant) {
     static constexpr int kDquant[4] = {-1, -2, 1, 2};
-    const bool acPred = r_.Read1();
-    const auto cy = kCbpyLookup.entries[r_.Peek(6)];
+    const bool acPred = r_.read_bit();
+    const auto cy = kCbpyLookup.entries[r_.peek_bits(6)];
     if (cy.length == 0) return Fail();
-    r_.Skip(cy.length);
+    r_.skip_bits(cy.length);
     const int cbp = cbpc | (cy.value << 2);
     const bool useDcVlc = s_.quant < s_.intraDcThreshold;
     if (dquant) {
-        SetQuant(s_.quant + kDquant[r_.Read(2)]);
+        SetQuant(s_.quant + kDquant[r_.read_bits(2)]);
         ++s_.stats.dquantMbs;
     }
-    const bool dctField = s_.vol.interlaced ? r_.Read1() : false;
+    const bool dctField = s_.vol.interlaced ? r_.read_bit() : false;
     if (dctField) ++s_.stats.fieldDctMbs;
     ++s_.stats.intraMbs;
     const int mb = MbIndex();
@@ -675,7 +677,7 @@ bool VopDecoder::DecodePMacroblock() {
     const int mb = MbIndex();
     int value;
     for (;;) {
-        if (r_.Read1()) {  // not_coded
+        if (r_.read_bit()) {  // not_coded
             ++s_.stats.notCodedMbs;
             StoreMacroblockVector(0, 0);
             CleanIntraPredictors();
@@ -684,9 +686,9 @@ bool VopDecoder::DecodePMacroblock() {
             FinishMacroblock(kRefNotCoded);
             return true;
         }
-        const auto e = kInterMcbpcLookup.entries[r_.Peek(9)];
+        const auto e = kInterMcbpcLookup.entries[r_.peek_bits(9)];
         if (e.length == 0) return Fail();
-        r_.Skip(e.length);
+        r_.skip_bits(e.length);
         value = e.value;
         if (value != 20) break;
         ++s_.stats.stuffing;
@@ -696,24 +698,24 @@ bool VopDecoder::DecodePMacroblock() {
     const int cbpc = value & 3;
     static constexpr int kDquant[4] = {-1, -2, 1, 2};
     if (type >= 3) return DecodeIntraMacroblock(cbpc, type == 4);
-    const auto cy = kCbpyLookup.entries[r_.Peek(6)];
+    const auto cy = kCbpyLookup.entries[r_.peek_bits(6)];
     if (cy.length == 0) return Fail();
-    r_.Skip(cy.length);
+    r_.skip_bits(cy.length);
     const int cbp = cbpc | ((15 - cy.value) << 2);
     if (type == 1) {
-        SetQuant(s_.quant + kDquant[r_.Read(2)]);
+        SetQuant(s_.quant + kDquant[r_.read_bits(2)]);
         ++s_.stats.dquantMbs;
     }
     bool dctField = false;
     bool fieldPred = false;
     int fieldSelect[2] = {0, 0};
     if (s_.vol.interlaced) {
-        if (cbp) dctField = r_.Read1();
+        if (cbp) dctField = r_.read_bit();
         if (type != 2) {
-            fieldPred = r_.Read1();
+            fieldPred = r_.read_bit();
             if (fieldPred) {
-                fieldSelect[0] = r_.Read1();
-                fieldSelect[1] = r_.Read1();
+                fieldSelect[0] = r_.read_bit();
+                fieldSelect[1] = r_.read_bit();
             }
         }
     }
@@ -726,7 +728,7 @@ bool VopDecoder::DecodePMacroblock() {
         ++s_.stats.inter4vMbs;
         for (int n = 0; n < 4; ++n) {
             int px, py, x, y;
-            PredictP(n, &px, &py);
+            find_predictor(n, &px, &py);
             if (!ReadMotionComponent(px, fcode, &x) || !ReadMotionComponent(py, fcode, &y))
                 return Fail();
             mv[n] = {static_cast<int16_t>(x), static_cast<int16_t>(y)};
@@ -738,7 +740,7 @@ bool VopDecoder::DecodePMacroblock() {
     } else if (fieldPred) {
         ++s_.stats.fieldPredictedMbs;
         int px, py;
-        PredictP(0, &px, &py);
+        find_predictor(0, &px, &py);
         for (int f = 0; f < 2; ++f) {
             int x, y;
             if (!ReadMotionComponent(px, fcode, &x) || !ReadMotionComponent(py / 2, fcode, &y))
@@ -755,7 +757,7 @@ bool VopDecoder::DecodePMacroblock() {
     } else {
         ++s_.stats.interMbs;
         int px, py, x, y;
-        PredictP(0, &px, &py);
+        find_predictor(0, &px, &py);
         if (!ReadMotionComponent(px, fcode, &x) || !ReadMotionComponent(py, fcode, &y))
             return Fail();
         mv[0] = {static_cast<int16_t>(x), static_cast<int16_t>(y)};
@@ -780,31 +782,31 @@ bool VopDecoder::DecodeBMacroblock() {
     int mbType;
     int cbp = 0;
     bool skipDirect = false;
-    if (r_.Read1()) {  // modb 1: direct, no vectors or coefficients coded
+    if (r_.read_bit()) {  // modb 1: direct, no vectors or coefficients coded
         mbType = kDirect;
         skipDirect = true;
     } else {
-        const bool noCbp = r_.Read1();
-        const uint32_t bits = r_.Peek(4);
+        const bool noCbp = r_.read_bit();
+        const uint32_t bits = r_.peek_bits(4);
         if (bits >= 8) {
             mbType = kDirect;
-            r_.Skip(1);
+            r_.skip_bits(1);
         } else if (bits >= 4) {
             mbType = kInterpolate;
-            r_.Skip(2);
+            r_.skip_bits(2);
         } else if (bits >= 2) {
             mbType = kBackward;
-            r_.Skip(3);
+            r_.skip_bits(3);
         } else if (bits == 1) {
             mbType = kForward;
-            r_.Skip(4);
+            r_.skip_bits(4);
         } else {
             return Fail();
         }
-        if (!noCbp) cbp = static_cast<int>(r_.Read(6));
+        if (!noCbp) cbp = static_cast<int>(r_.read_bits(6));
         if (mbType != kDirect && cbp) {
-            if (r_.Read1()) {
-                SetQuant(s_.quant + (r_.Read1() ? 2 : -2));
+            if (r_.read_bit()) {
+                SetQuant(s_.quant + (r_.read_bit() ? 2 : -2));
                 ++s_.stats.dbquantMbs;
             }
         }
@@ -815,16 +817,16 @@ bool VopDecoder::DecodeBMacroblock() {
     const bool usesForward = mbType == kForward || mbType == kInterpolate;
     const bool usesBackward = mbType == kBackward || mbType == kInterpolate;
     if (s_.vol.interlaced && !skipDirect) {
-        if (cbp) dctField = r_.Read1();
-        if (mbType != kDirect && r_.Read1()) {
+        if (cbp) dctField = r_.read_bit();
+        if (mbType != kDirect && r_.read_bit()) {
             fieldPred = true;
             if (usesForward) {
-                fieldSelect[0][0] = r_.Read1();
-                fieldSelect[0][1] = r_.Read1();
+                fieldSelect[0][0] = r_.read_bit();
+                fieldSelect[0][1] = r_.read_bit();
             }
             if (usesBackward) {
-                fieldSelect[1][0] = r_.Read1();
-                fieldSelect[1][1] = r_.Read1();
+                fieldSelect[1][0] = r_.read_bit();
+                fieldSelect[1][1] = r_.read_bit();
             }
         }
     }
@@ -956,27 +958,27 @@ int VopDecoder::ResyncPrefixLength() const {
 bool VopDecoder::ReadVideoPacketHeader(int* mbNumber) {
     const size_t start = r_.position();
     const int pad = static_cast<int>(8 - (start & 7));
-    if (r_.Peek(pad) != (1u << (pad - 1)) - 1) return false;
-    r_.Skip(static_cast<size_t>(pad));
+    if (r_.peek_bits(pad) != (1u << (pad - 1)) - 1) return false;
+    r_.skip_bits(static_cast<size_t>(pad));
     const int prefix = ResyncPrefixLength();
-    if (r_.Peek(prefix + 1) != 1) {
+    if (r_.peek_bits(prefix + 1) != 1) {
         r_.setPosition(start);
         return false;
     }
-    r_.Skip(static_cast<size_t>(prefix + 1));
+    r_.skip_bits(static_cast<size_t>(prefix + 1));
     const int total = g_.mbWidth * g_.mbHeight;
     int bits = 1;
     while ((1 << bits) < total)
         ++bits;
-    *mbNumber = static_cast<int>(r_.Read(bits));
-    const int q = static_cast<int>(r_.Read(s_.vol.quantPrecision));
+    *mbNumber = static_cast<int>(r_.read_bits(bits));
+    const int q = static_cast<int>(r_.read_bits(s_.vol.quantPrecision));
     if (q) SetQuant(q);
-    if (r_.Read1()) {  // header_extension_code: a copy of the VOP header fields
-        while (r_.Read1() && !r_.overrun()) {
+    if (r_.read_bit()) {  // header_extension_code: a copy of the VOP header fields
+        while (r_.read_bit() && !r_.overrun()) {
         }
-        r_.Skip(1 + static_cast<size_t>(s_.vol.timeIncrementBits) + 1 + 2 + 3);
-        if (s_.vop.codingType != kVopI) r_.Skip(3);
-        if (s_.vop.codingType == kVopB) r_.Skip(3);
+        r_.skip_bits(1 + static_cast<size_t>(s_.vol.timeIncrementBits) + 1 + 2 + 3);
+        if (s_.vop.codingType != kVopI) r_.skip_bits(3);
+        if (s_.vop.codingType == kVopB) r_.skip_bits(3);
     }
     return true;
 }
@@ -1015,7 +1017,7 @@ void VopDecoder::Run() {
                     packetStartX_ = s_.mbX;
                     std::memset(s_.bPredictor, 0, sizeof s_.bPredictor);
                 }
-            } else if (!skippedB && (r_.PeekAfterStuffing() == 0 || r_.atEnd())) {
+            } else if (!skippedB && (r_.peek_after_stuffing() == 0 || r_.atEnd())) {
                 concealFrom = i;  // the coded data ends early
                 break;
             }

@@ -123,7 +123,7 @@ TEST(DecoderProbeTest, SizeFromTheVolHeader) {
     // A header cut short is not a size.
     int width = 0;
     int height = 0;
-    EXPECT_FALSE(decoder::ProbePictureSize(w.bytes().data(), 12, &width, &height));
+    EXPECT_FALSE(decoder::probe_picture_size(w.bytes().data(), 12, &width, &height));
 }
 
 // A VOP with vop_coded 0 shows the newest picture again and leaves the references alone: the P-VOP

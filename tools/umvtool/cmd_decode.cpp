@@ -179,7 +179,7 @@ int RunDecode(std::span<char* const> words) {
     int width = 0;
     int height = 0;
     for (const auto& [data, size] : src.frames)
-        if (decoder::ProbePictureSize(data, size, &width, &height)) break;
+        if (decoder::probe_picture_size(data, size, &width, &height)) break;
     if (width == 0) {
         width = src.width;
         height = src.height;
