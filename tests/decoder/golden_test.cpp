@@ -33,11 +33,12 @@ const CorpusStream kStreams[] = {
     {"pan_352x288", 352, 288},
     {"odd_344x250", 344, 250},
     // Crafted: vectors far outside the picture, DC among the AC coefficients, macroblock
-    // stuffing, quantisation matrix lists ended by 0.
+    // stuffing, quantisation matrix lists ended by 0, field vectors far outside the picture.
     {"crafted_bigmv_352x288", 352, 288},
     {"crafted_dcthr_352x288", 352, 288},
     {"crafted_stuffing_352x288", 352, 288},
     {"crafted_matrix0_352x288", 352, 288},
+    {"crafted_fieldmv_352x288", 352, 288},
 };
 
 std::vector<uint8_t> Load(const CorpusStream& s) {

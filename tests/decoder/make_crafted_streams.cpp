@@ -110,6 +110,32 @@ BitWriter ShortMatrices() {
     return w;
 }
 
+// Field prediction with vectors far outside the picture, both field selects.
+BitWriter FieldVectors() {
+    BitWriter w;
+    VolSpec vol;
+    vol.interlaced = true;
+    WriteVol(w, vol);
+    WriteTexturedIVop(w, vol, VopSpec{}, 11);
+    const struct {
+        int x[2], y[2], select[2];
+    } moves[] = {{{301, -250}, {-211, 173}, {1, 0}},
+                 {{-1003, 999}, {401, -399}, {0, 1}},
+                 {{7, -9}, {-5, 3}, {1, 1}},
+                 {{-3, 650}, {1200, -1}, {0, 0}}};
+    int t = 1;
+    for (const auto& m : moves) {
+        VopSpec p;
+        p.type = 1;
+        p.timeIncrement = t;
+        p.fcodeForward = 7;
+        p.rounding = t & 1;
+        WriteFieldPVop(w, vol, p, m.x, m.y, m.select);
+        ++t;
+    }
+    return w;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -121,7 +147,8 @@ int main(int argc, char** argv) {
     const bool ok = Save(dir, "crafted_bigmv_352x288", BigVectors()) &&
                     Save(dir, "crafted_dcthr_352x288", DcAsCoefficient()) &&
                     Save(dir, "crafted_stuffing_352x288", Stuffing()) &&
-                    Save(dir, "crafted_matrix0_352x288", ShortMatrices());
+                    Save(dir, "crafted_matrix0_352x288", ShortMatrices()) &&
+                    Save(dir, "crafted_fieldmv_352x288", FieldVectors());
     if (!ok) std::fprintf(stderr, "make_crafted_streams: cannot write to %s\n", dir.c_str());
     return ok ? 0 : 1;
 }

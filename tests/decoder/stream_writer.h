@@ -414,6 +414,32 @@ class DcTracker {
     int chromaScale_;
 };
 
+// A P-VOP (interlaced layer) whose macroblocks all use field prediction with the same two field
+// vectors (vertical in field units) and field selects.
+inline void WriteFieldPVop(BitWriter& w, const VolSpec& vol, const VopSpec& vop,
+                           const int (&mvx)[2], const int (&mvy)[2], const int (&select)[2]) {
+    WriteVopHeader(w, vol, vop);
+    const int sx = mvx[0] + mvx[1];
+    const int avgx = (sx >> 1) | (sx & 1);  // what neighbours predict from
+    const int avgy = mvy[0] + mvy[1];
+    const int mbs = (vol.width / 16) * (vol.height / 16);
+    for (int i = 0; i < mbs; ++i) {
+        const int px = i ? avgx : 0;
+        const int py = i ? avgy : 0;
+        w.Put(0, 1);                     // coded
+        w.Put(decoder::kInterMcbpc[0]);  // inter, no chroma coded
+        w.Put(decoder::kCbpy[15]);       // no luma coded
+        w.Put(1, 1);                     // field_prediction
+        w.Put(static_cast<uint32_t>(select[0]), 1);
+        w.Put(static_cast<uint32_t>(select[1]), 1);
+        for (int f = 0; f < 2; ++f) {
+            PutMotionDifference(w, mvx[f] - px, vop.fcodeForward);
+            PutMotionDifference(w, mvy[f] - py / 2, vop.fcodeForward);
+        }
+    }
+    EndVop(w);
+}
+
 // An I-VOP of intra macroblocks with random DC levels (a textured, blocky picture) and a few AC
 // coefficients.
 inline void WriteTexturedIVop(BitWriter& w, const VolSpec& vol, const VopSpec& vop, uint32_t seed,
