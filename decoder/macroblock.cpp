@@ -2,6 +2,10 @@
 // quantisation, motion vectors and motion-compensated prediction of I-, P- and B-VOPs.
 #include "decoder/macroblock.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -41,6 +45,33 @@ inline int ChromaVector4(int sum) {
     const int a = std::abs(sum);
     const int v = 2 * (a >> 4) + kRound[a & 15];
     return sum < 0 ? -v : v;
+}
+
+// H.263-method inverse quantisation of the AC coefficients 1..63 of an intra block: a non-zero
+// level L becomes L * qmul + qadd with the sign of L, kept to 16 bits as the block stores it.
+inline void DequantizeH263Intra(int16_t* block, int qmul, int qadd) {
+    const int16_t dc = block[0];
+#if defined(__SSE2__)
+    const __m128i mul = _mm_set1_epi16(static_cast<int16_t>(qmul));
+    const __m128i add = _mm_set1_epi16(static_cast<int16_t>(qadd));
+    const __m128i zero = _mm_setzero_si128();
+    for (int i = 0; i < 64; i += 8) {
+        auto* p = reinterpret_cast<__m128i*>(block + i);
+        const __m128i level = _mm_load_si128(p);
+        const __m128i sign = _mm_srai_epi16(level, 15);
+        const __m128i nonZero = _mm_andnot_si128(_mm_cmpeq_epi16(level, zero), _mm_set1_epi16(-1));
+        const __m128i signedAdd = _mm_sub_epi16(_mm_xor_si128(add, sign), sign);
+        _mm_store_si128(
+            p, _mm_add_epi16(_mm_mullo_epi16(level, mul), _mm_and_si128(signedAdd, nonZero)));
+    }
+#else
+    for (int i = 0; i < 64; ++i) {
+        const int level = block[i];
+        if (level)
+            block[i] = static_cast<int16_t>(level < 0 ? level * qmul - qadd : level * qmul + qadd);
+    }
+#endif
+    block[0] = dc;
 }
 
 // One MPEG-method coefficient: the magnitude product shifted down, with the level's sign; the
@@ -176,16 +207,19 @@ int VopDecoder::ReadCoefficients(int16_t* block, int first, const uint8_t* scan,
     const EscapeLimits& limits = kIntra ? kIntraEscapeLimits : kInterEscapeLimits;
     int i = first;
     for (;;) {
-        CoefficientEntry e = table[r_.peek_bits(12)];
+        // The code and its sign bit come from one look at the next 32 bits.
+        const uint32_t bits = r_.peek_bits(32);
+        CoefficientEntry e = table[bits >> 20];
         if (e.length == 0) return -2;
-        r_.skip_bits(e.length);
         int run, level, last;
         if (e.level != 0) {
+            r_.skip_bits(e.length + 1u);
             run = e.run;
             last = e.last;
             level = e.level * qmul + qadd;
-            if (r_.read_bit()) level = -level;
+            if ((bits >> (31 - e.length)) & 1) level = -level;
         } else {
+            r_.skip_bits(e.length);
             const uint32_t kind = r_.peek_bits(2);
             if (kind < 2) {  // type 1: level offset by the largest level of (last, run)
                 r_.skip_bits(1);
@@ -354,14 +388,7 @@ bool VopDecoder::DecodeIntraBlock(int n, bool coded, bool acPred, bool useDcVlc,
     const int q = s_.quant;
     if (s_.vol.quantType == 0) {
         block[0] = static_cast<int16_t>(block[0] * scale);
-        const int qmul = 2 * q;
-        const int qadd = (q - 1) | 1;
-        for (int i = 1; i < 64; ++i) {
-            const int level = block[i];
-            if (level)
-                block[i] =
-                    static_cast<int16_t>(level < 0 ? level * qmul - qadd : level * qmul + qadd);
-        }
+        DequantizeH263Intra(block, 2 * q, (q - 1) | 1);
     } else {
         const int dc = block[0] * scale;
         block[0] = static_cast<int16_t>(dc);
