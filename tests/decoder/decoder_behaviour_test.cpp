@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "decoder/decoder_bank.h"
+#include "decoder/headers.h"
+#include "media/frame_header.h"
 #include "tests/decoder/decode_support.h"
 #include "tests/decoder/stream_writer.h"
 
@@ -54,6 +57,15 @@ std::vector<std::string> DecodeFrames(const std::vector<std::vector<uint8_t>>& f
     }
     if (dec.Flush() == kResultOk) out.push_back(dec.PictureMd5());
     return out;
+}
+
+TEST(DecoderHeadersTest, TimeIncrementWidthFollowsTheResolution) {
+    EXPECT_EQ(decoder::TimeIncrementBits(1), 1);
+    EXPECT_EQ(decoder::TimeIncrementBits(2), 1);
+    EXPECT_EQ(decoder::TimeIncrementBits(16), 4);
+    EXPECT_EQ(decoder::TimeIncrementBits(17), 5);
+    EXPECT_EQ(decoder::TimeIncrementBits(30000), 15);
+    EXPECT_EQ(decoder::TimeIncrementBits(65535), 16);
 }
 
 TEST(DecoderCommandTest, HandleZeroAndUnusedOperations) {
@@ -340,6 +352,67 @@ TEST(DecoderBehaviourTest, NegativeIntraDcIsDamage) {
     std::vector<int> flags;
     DecodeFrames({w.bytes()}, nullptr, &flags);
     EXPECT_EQ(flags[0], 1);
+}
+
+}  // namespace
+
+namespace {
+
+// YUY2 of a planar 4:2:0 picture: every row pair shares its chroma row.
+std::vector<uint8_t> PackYuy2(const std::vector<uint8_t>& planar, int w, int h) {
+    std::vector<uint8_t> out(static_cast<size_t>(w) * h * 2);
+    const uint8_t* y = planar.data();
+    const uint8_t* cb = y + static_cast<size_t>(w) * h;
+    const uint8_t* cr = cb + static_cast<size_t>(w / 2) * (h / 2);
+    for (int r = 0; r < h; ++r)
+        for (int x = 0; x < w; ++x) {
+            uint8_t* o = &out[(static_cast<size_t>(r) * w + x) * 2];
+            o[0] = y[r * w + x];
+            o[1] = (x & 1) ? cr[(r / 2) * (w / 2) + x / 2] : cb[(r / 2) * (w / 2) + x / 2];
+        }
+    return out;
+}
+
+// The sixteen channels of a recording, interleaved as a player feeds them, through one bank of
+// sixteen instances with YUY2 output: each channel ends on the same picture as when decoded
+// alone.
+TEST(DecoderBankTest, SixteenChannelsOfARecordingInterleaved) {
+    const std::string dir = std::string(DVR_SOURCE_DIR) + "/samples/cif_16ch/";
+    std::string data;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir))
+        if (e.path().extension() == ".umv") data = e.path().string();
+    ASSERT_FALSE(data.empty());
+    const std::vector<uint8_t> bytes = ReadFile(data);
+    // Walk the records as the player's data walk does.
+    std::vector<std::pair<int, std::vector<uint8_t>>> frames;
+    for (size_t pos = 0; pos + media::kFrameHeaderSize <= bytes.size();) {
+        const uint8_t* h = bytes.data() + pos;
+        const size_t extent = media::RecordExtent(h);
+        if (extent > bytes.size() - pos) break;
+        const media::FrameHeader header = media::FrameHeader::Decode(h);
+        if (header.IsVideo() && !header.IsSkipped())
+            frames.emplace_back(header.channel,
+                                std::vector<uint8_t>(h + media::kFrameHeaderSize, h + extent));
+        pos += extent;
+    }
+    ASSERT_GT(frames.size(), 100u);
+    constexpr int kW = 352;
+    constexpr int kH = 240;
+    std::vector<std::vector<uint8_t>> outputs(16, std::vector<uint8_t>(kW * kH * 2));
+    std::vector<uint8_t*> pointers;
+    for (auto& o : outputs)
+        pointers.push_back(o.data());
+    decoder::DecoderBank bank(16);
+    ASSERT_TRUE(bank.Open(0, true, kW, kH, pointers.data()));
+    EXPECT_EQ(bank.outputFormat(), 1);
+    for (const auto& [channel, frame] : frames)
+        EXPECT_TRUE(bank.Decode(channel, frame.data(), frame.size()));
+    for (int c = 0; c < 16; ++c) {
+        PlanarDecoder alone(kW, kH);
+        for (const auto& [channel, frame] : frames)
+            if (channel == c) alone.Decode(frame);
+        EXPECT_EQ(outputs[static_cast<size_t>(c)], PackYuy2(alone.picture(), kW, kH)) << c;
+    }
 }
 
 }  // namespace
