@@ -2,6 +2,7 @@
 // edges. Streams are written bit by bit (tests/decoder/stream_writer.h).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
@@ -412,6 +413,35 @@ TEST(DecoderBankTest, SixteenChannelsOfARecordingInterleaved) {
         for (const auto& [channel, frame] : frames)
             if (channel == c) alone.Decode(frame);
         EXPECT_EQ(outputs[static_cast<size_t>(c)], PackYuy2(alone.picture(), kW, kH)) << c;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Converting through the display buffer gives the picture a direct conversion gives; decode-only
+// calls leave the output alone.
+TEST(DecoderBehaviourTest, RenderFlags) {
+    VolSpec vol;
+    const auto i = IntraFrame(vol);
+    const auto p = MoveFrame(vol, 1, 3, 3);
+    std::vector<uint8_t> direct(352 * 288 * 2);
+    std::vector<uint8_t> viaDisplay(352 * 288 * 2);
+    for (int flags : {decoder::kRenderConvert, decoder::kRenderViaDisplayBuffer, 0}) {
+        std::vector<uint8_t>& out = flags == decoder::kRenderConvert ? direct : viaDisplay;
+        uint8_t* outputs[1] = {out.data()};
+        decoder::DecoderBank bank(1);
+        ASSERT_TRUE(bank.Open(0, false, 352, 288, outputs));
+        bank.request(0).renderFlags = flags;
+        if (flags == 0) std::fill(out.begin(), out.end(), 0xAB);
+        EXPECT_TRUE(bank.Decode(0, i.data(), i.size()));
+        EXPECT_TRUE(bank.Decode(0, p.data(), p.size()));
+        if (flags == 0) {
+            EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](uint8_t v) { return v == 0xAB; }));
+        } else if (flags == decoder::kRenderViaDisplayBuffer) {
+            EXPECT_EQ(viaDisplay, direct);
+        }
     }
 }
 
