@@ -101,6 +101,9 @@ int Init(DecoderParams* p, const int* param2) {
     s.vol.timeIncrementResolution = 15;
     s.vol.timeIncrementBits = TimeIncrementBits(15);
     s.geometry = GeometryFor(p->width, p->height);
+    const MemoryRequirements m = RequirementsFor(p->width, p->height);
+    s.pictureCapacity = m.size[0];
+    s.displayCapacity = m.size[3];
     s.stats.minQuant = 31;
     ResetPredictionMaps(&s);
 
@@ -191,6 +194,22 @@ bool UpdateTiming(DecoderState& s, int modulo) {
     return true;
 }
 
+// A layer of another size: decoded at its own size when its pictures fit the instance's memory
+// (the references start over, blank).
+bool Resize(DecoderState& s, const DecoderParams& p, int width, int height) {
+    if (!SizeAccepted(width, height)) return false;
+    const PictureGeometry g = GeometryFor(width, height);
+    const MemoryRequirements m = RequirementsFor(width, height);
+    if (g.pictureBytes > s.pictureCapacity || m.size[3] > s.displayCapacity) return false;
+    s.geometry = g;
+    ResetPredictionMaps(&s);
+    for (int i = 0; i < 3; ++i)
+        ClearPicture(p.picture[i], g);
+    s.references = 0;
+    s.lastShown = -1;
+    return true;
+}
+
 int Unsupported(DecoderState& s, FrameRequest* req, int status) {
     s.unsupportedStatus = status;
     req->result = status;
@@ -223,8 +242,10 @@ int DecodeFrame(FrameRequest* req, DecoderParams* p) {
             const int status = parse_vol_header(r, &parsed);
             if (r.overrun()) return kResultNoPicture;  // cut short: the layer in force stays
             if (status != 0) return Unsupported(s, req, status);
-            if (parsed.vol.width != s.geometry.width || parsed.vol.height != s.geometry.height)
-                return Unsupported(s, req, kStatusPictureSize);
+            if (parsed.vol.width != s.geometry.width || parsed.vol.height != s.geometry.height) {
+                if (!Resize(s, *p, parsed.vol.width, parsed.vol.height))
+                    return Unsupported(s, req, kStatusPictureSize);
+            }
             s.vol = parsed.vol;
             if (parsed.vol.quantType) {
                 std::memcpy(t.intraMatrix, parsed.intraMatrix, sizeof t.intraMatrix);
@@ -343,6 +364,12 @@ int FlushPicture(FrameRequest* req, DecoderParams* p) {
 
 void SelectKernels(const DecoderParams& params, const kernels::KernelSet& set) {
     if (params.state && Initialised(*params.state)) params.state->kernels = &set;
+}
+
+void CurrentPictureSize(const DecoderParams& params, int* width, int* height) {
+    const bool ok = params.state && Initialised(*params.state);
+    *width = ok ? params.state->geometry.width : 0;
+    *height = ok ? params.state->geometry.height : 0;
 }
 
 bool ShowedBlankPicture(const DecoderParams& params) {

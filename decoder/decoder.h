@@ -47,7 +47,7 @@ enum StreamStatus : int {
     kStatusShapeOrPartitioned = 102,    // grey-scale shape, or data partitioning
     kStatusScalability = 103,           // scalable coding
     kStatusQuarterSample = 105,         // quarter-sample motion vectors
-    kStatusPictureSize = 106,           // a VOL picture size other than the instance's
+    kStatusPictureSize = 106,           // a VOL picture size larger than the instance holds
     kStatusUnsupportedTool = 107,       // binary shape, sprites, not 8 bits, newpred, reduced
                                         // resolution, a chroma format other than 4:2:0
     kStatusComplexityEstimation = 108,  // complexity estimation headers
@@ -100,6 +100,10 @@ int decoder_command(int handle, uint32_t operation, void* param1, void* param2);
 // The size from a VO+VOL header at the start of `data` (the first `size` bytes, at most 256
 // looked at). False when there is none.
 bool probe_picture_size(const uint8_t* data, size_t size, int* width, int* height);
+
+// The size of the pictures the instance decodes now: the size given at Init, or that of the last
+// VOL header (a layer smaller than the instance was set up for is decoded at its own size).
+void CurrentPictureSize(const DecoderParams& params, int* width, int* height);
 
 // Shows the newest reference picture, which an I- or P-VOP holds back so that pictures come out
 // in display order: at the end of a stream the caller flushes it with this call (converted into

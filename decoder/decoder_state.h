@@ -133,6 +133,8 @@ struct alignas(64) DecoderState {
     int frameTicks = 0;  // the first B-VOP's distance to its past reference: one frame period
 
     PictureGeometry geometry;
+    size_t pictureCapacity = 0;  // bytes of each picture buffer and of the display buffer, as
+    size_t displayCapacity = 0;  // allocated for the size given at Init
 
     // Reference bookkeeping: picture buffer indices.
     int newest = 1;          // buffer (1 or 2) of the newest I/P picture

@@ -59,6 +59,7 @@ class PlanarDecoder {
     std::string PictureMd5() const { return Md5Hex(picture_.data(), picture_.size()); }
     const std::vector<uint8_t>& picture() const { return picture_; }
     const decoder::DecodeStats& stats() { return decoder::StatsOf(bank_.params(0)); }
+    decoder::DecoderParams& params() { return bank_.params(0); }
 
     // Decodes all frames; the digests of every shown picture in display order plus the flush.
     std::vector<std::string> DecodeAll(const std::vector<std::span<const uint8_t>>& frames,

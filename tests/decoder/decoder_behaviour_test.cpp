@@ -139,6 +139,26 @@ TEST(DecoderProbeTest, SizeFromTheVolHeader) {
     EXPECT_FALSE(decoder::probe_picture_size(w.bytes().data(), 12, &width, &height));
 }
 
+// An instance set up for the largest size (as for a channel of unknown size) decodes a smaller
+// layer at the layer's own size.
+TEST(DecoderBehaviourTest, SmallerLayerDecodesAtItsOwnSize) {
+    const std::vector<uint8_t> stream = ReadFile(CorpusPath("b2_704x480.m4v"));
+    const auto expected = ReadLines(CorpusPath("b2_704x480.md5"));
+    PlanarDecoder dec(704, 576);
+    const size_t bytes = PlanarSize(704, 480);
+    std::vector<std::string> got;
+    for (auto f : SplitFrames(stream))
+        if (dec.Decode(f) == kResultOk && !dec.ShowedBlank())
+            got.push_back(Md5Hex(dec.picture().data(), bytes));
+    if (dec.Flush() == kResultOk) got.push_back(Md5Hex(dec.picture().data(), bytes));
+    EXPECT_EQ(got, expected);
+    int width = 0;
+    int height = 0;
+    decoder::CurrentPictureSize(dec.params(), &width, &height);
+    EXPECT_EQ(width, 704);
+    EXPECT_EQ(height, 480);
+}
+
 // A VOP with vop_coded 0 shows the newest picture again and leaves the references alone: the P-VOP
 // after it is predicted from the same picture as without it.
 TEST(DecoderBehaviourTest, NotCodedVopRepeatsThePictureWithoutRotatingReferences) {
@@ -217,7 +237,11 @@ const UnsupportedCase kUnsupported[] = {
      [](VolSpec* v) { v->complexityEstimationDisable = false; }},
     {"sprites", decoder::kStatusUnsupportedTool, [](VolSpec* v) { v->spriteEnable = 1; }},
     {"12-bit samples", decoder::kStatusUnsupportedTool, [](VolSpec* v) { v->not8Bit = true; }},
-    {"another picture size", decoder::kStatusPictureSize, [](VolSpec* v) { v->width = 176; }},
+    {"a larger picture", decoder::kStatusPictureSize,
+     [](VolSpec* v) {
+         v->width = 704;
+         v->height = 576;
+     }},
 };
 
 // An unsupported layer is reported with its status, never decoded, and a good layer afterwards
