@@ -162,9 +162,10 @@ int RoundedDiv64(int64_t a, int b) {
     return static_cast<int>((a >= 0 ? a + (b >> 1) : a - (b >> 1)) / b);
 }
 
-// Updates the clock from a VOP header. False for a B-VOP whose times do not fit between its
-// references (it cannot be predicted and is left out).
-bool UpdateTiming(DecoderState& s, int modulo) {
+// Updates the clock from a VOP header and, for a B-VOP, the temporal distances its direct mode
+// scales by. A B-VOP whose time does not lie between its references (a recorder that does not keep
+// time) is predicted as if it lay halfway instead of being left out.
+void UpdateTiming(DecoderState& s, int modulo) {
     const int64_t resolution = s.vol.timeIncrementResolution;
     if (s.vop.codingType != kVopB) {
         s.lastTimeBase = s.timeBase;
@@ -172,26 +173,32 @@ bool UpdateTiming(DecoderState& s, int modulo) {
         s.time = s.timeBase * resolution + s.vop.timeIncrement;
         s.ppTime = static_cast<uint16_t>(s.time - s.lastNonBTime);
         s.lastNonBTime = s.time;
-        return true;
+        return;
     }
     s.time = (s.lastTimeBase + modulo) * resolution + s.vop.timeIncrement;
     s.pbTime = static_cast<uint16_t>(s.ppTime - (s.lastNonBTime - s.time));
     if (s.ppTime <= s.pbTime || s.ppTime <= static_cast<uint16_t>(s.ppTime - s.pbTime) ||
-        s.ppTime == 0)
-        return false;
+        s.ppTime == 0) {
+        ++s.stats.retimedBVops;
+        s.directTrd = 2;
+        s.directTrb = 1;
+        s.ppFieldTime = 4;
+        s.pbFieldTime = 2;
+        return;
+    }
+    s.directTrd = s.ppTime;
+    s.directTrb = s.pbTime;
     if (s.frameTicks == 0) s.frameTicks = s.pbTime;
-    if (s.frameTicks == 0) s.frameTicks = 1;
     const int64_t pastRef = s.lastNonBTime - s.ppTime;
     s.ppFieldTime = static_cast<uint16_t>(
         (RoundedDiv64(s.lastNonBTime, s.frameTicks) - RoundedDiv64(pastRef, s.frameTicks)) * 2);
     s.pbFieldTime = static_cast<uint16_t>(
         (RoundedDiv64(s.time, s.frameTicks) - RoundedDiv64(pastRef, s.frameTicks)) * 2);
     if (s.ppFieldTime <= s.pbFieldTime || s.pbFieldTime <= 1) {
+        if (s.vol.interlaced) ++s.stats.retimedBVops;
         s.pbFieldTime = 2;
         s.ppFieldTime = 4;
-        if (s.vol.interlaced) return false;
     }
-    return true;
 }
 
 // A layer of another size: decoded at its own size when its pictures fit the instance's memory
@@ -270,7 +277,7 @@ int DecodeFrame(FrameRequest* req, DecoderParams* p) {
     if (r.overrun()) return kResultNoPicture;
     const int type = s.vop.codingType == kVopS ? kVopP : s.vop.codingType;
     s.vop.codingType = type;
-    if (!UpdateTiming(s, modulo)) return kResultNoPicture;
+    UpdateTiming(s, modulo);
 
     const PictureGeometry& g = s.geometry;
     if (!s.vop.coded) {

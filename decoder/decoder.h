@@ -133,6 +133,7 @@ struct DecodeStats {
     uint64_t emulatedEdgeBlocks;  // predictions that read beyond the padded border
     uint64_t damagedVops;
     uint64_t stuffing;
+    uint64_t retimedBVops;  // B-VOPs whose time did not lie between their references
     uint64_t videoPackets;
     int minQuant, maxQuant;
 };

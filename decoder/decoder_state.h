@@ -128,6 +128,8 @@ struct alignas(64) DecoderState {
     int64_t lastNonBTime = 0;
     uint16_t ppTime = 0;
     uint16_t pbTime = 0;
+    int directTrd = 1;  // the distances a B-VOP's direct mode scales by
+    int directTrb = 0;
     uint16_t ppFieldTime = 0;
     uint16_t pbFieldTime = 0;
     int frameTicks = 0;  // the first B-VOP's distance to its past reference: one frame period

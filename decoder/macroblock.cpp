@@ -931,8 +931,8 @@ bool VopDecoder::DecodeBMacroblock() {
                 v.mv[1][f] = {static_cast<int16_t>(bx), static_cast<int16_t>(by)};
             }
         } else {
-            const int trd = s_.ppTime ? s_.ppTime : 1;
-            const int trb = s_.pbTime;
+            const int trd = s_.directTrd;
+            const int trb = s_.directTrb;
             const int blocks = kindRef == kRefInter4v ? 4 : 1;
             kind = blocks == 4 ? kPred4v : kPredFrame;
             if (blocks == 4) ++s_.stats.direct4vMbs;

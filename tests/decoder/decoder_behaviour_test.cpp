@@ -364,6 +364,25 @@ TEST(DecoderBehaviourTest, BVopWithoutTwoReferencesShowsNothing) {
     EXPECT_EQ(results[1], kResultNoPicture);
 }
 
+// A B-VOP whose time does not lie between its references (every VOP stamped 0) is still shown,
+// predicted as if it lay halfway.
+TEST(DecoderBehaviourTest, BVopWithoutUsableTimesIsStillShown) {
+    VolSpec vol;
+    BitWriter b;
+    VopSpec spec;
+    spec.type = 2;
+    WriteVopHeader(b, vol, spec);
+    for (int m = 0; m < 22 * 18; ++m)
+        b.Put(1, 1);  // direct, nothing coded
+    EndVop(b);
+    PlanarDecoder dec(352, 288);
+    EXPECT_EQ(dec.Decode(IntraFrame(vol)), kResultOk);
+    EXPECT_EQ(dec.Decode(MoveFrame(vol, 0, 8, -6)), kResultOk);
+    EXPECT_EQ(dec.Decode(b.bytes()), kResultOk);
+    EXPECT_EQ(dec.requestResult(), 0);
+    EXPECT_EQ(dec.stats().retimedBVops, 1u);
+}
+
 // A negative intra DC (no picture has one) marks the picture damaged.
 TEST(DecoderBehaviourTest, NegativeIntraDcIsDamage) {
     VolSpec vol;
