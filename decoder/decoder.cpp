@@ -304,7 +304,7 @@ int DecodeFrame(FrameRequest* req, DecoderParams* p) {
     ++s.stats.vops[type];
     if (s.vol.quantType) ++s.stats.mpegQuantVops;
     if (s.vop.roundingType) ++s.stats.roundingVops;
-    if (s.vop.alternateVerticalScan) ++s.stats.alternateVerticalBlocks;
+    if (s.vop.alternateVerticalScan) ++s.stats.alternateScanVops;
 
     VopContext ctx{&s, &t, &r, {}, {}, {}};
     int target;

@@ -127,7 +127,8 @@ struct DecodeStats {
     uint64_t intraMbs, interMbs, inter4vMbs, notCodedMbs, fieldPredictedMbs, fieldDctMbs;
     uint64_t directMbs, directFieldMbs, direct4vMbs, forwardMbs, backwardMbs, interpolatedMbs,
         skippedBMbs;
-    uint64_t dquantMbs, dbquantMbs, acPredictedBlocks, alternateVerticalBlocks;
+    uint64_t dquantMbs, dbquantMbs, acPredictedBlocks;
+    uint64_t alternateScanVops;  // interlaced VOPs with the alternate vertical scan
     uint64_t escapes[3];
     uint64_t mpegQuantVops, loadedMatrices, roundingVops;
     uint64_t emulatedEdgeBlocks;  // predictions that read beyond the padded border

@@ -103,7 +103,7 @@ TEST(GoldenCorpusTest, CoversTheCodingTools) {
         {"dquant", &DecodeStats::dquantMbs},
         {"dbquant", &DecodeStats::dbquantMbs},
         {"AC prediction", &DecodeStats::acPredictedBlocks},
-        {"alternate vertical scan", &DecodeStats::alternateVerticalBlocks},
+        {"alternate vertical scan", &DecodeStats::alternateScanVops},
         {"MPEG quantisation", &DecodeStats::mpegQuantVops},
         {"loaded matrices", &DecodeStats::loadedMatrices},
         {"rounding control", &DecodeStats::roundingVops},
