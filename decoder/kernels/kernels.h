@@ -52,7 +52,40 @@ struct PlanarPicture {
 // picture height.
 using ConvertFn = void (*)(const PlanarPicture& in, uint8_t* out, ptrdiff_t outStride,
                            int signedHeight);
+// Output formats by code (the converters take the rows from PlanarPicture::height at most):
+//   1 packed YUY2 (bytes Y0 U Y1 V) and 2 packed UYVY (U Y0 V Y1), 2 bytes a pixel;
+//   3 contiguous planar 4:2:0: Y rows, then Cb rows, then Cr rows, each chroma plane with
+//     (outStride + 1) / 2 bytes a row and (height + 1) / 2 rows, no padding for outStride = width;
+//   4 32-bit B,G,R,255; 5 24-bit B,G,R; 6 RGB565 and 7 RGB555 (top bit 0), 16-bit little-endian
+//     words, all four bottom row first;
+//   8..11 the layouts of 4..7, top row first.
+inline constexpr int kOutputFormatCount = 11;
+inline constexpr bool IsOutputFormat(int format) {
+    return format >= 1 && format <= kOutputFormatCount;
+}
+// The signed height to pass to convert[format] for a picture `height` rows high.
+inline constexpr int OutputSignedHeight(int format, int height) {
+    return format >= 4 && format <= 7 ? -height : height;
+}
+// Bytes of one output pixel (format 3: of the Y plane; the chroma planes add half as much).
+inline constexpr int OutputBytesPerPixel(int format) {
+    switch (format) {
+        case 3:
+            return 1;
+        case 4:
+        case 8:
+            return 4;
+        case 5:
+        case 9:
+            return 3;
+        default:
+            return 2;
+    }
+}
 // The renderer's conversions of a packed YUY2 picture (width x height, stride in bytes).
+// The de-interlacer may work in place (in == out). Pictures of fewer than
+// kDeinterlaceMinRows rows hold a single field and are copied unchanged.
+inline constexpr int kDeinterlaceMinRows = 480;
 using DeinterlaceFn = void (*)(const uint8_t* in, uint8_t* out, ptrdiff_t stride, int width,
                                int height);
 // YUY2 (top row first) to a bottom-up 24-bit B,G,R bitmap of width x 3 bytes per row.
@@ -76,5 +109,8 @@ const KernelSet& ReferenceKernels();
 const KernelSet& Sse2Kernels();
 // The fastest set this processor runs (SSE2 on every x86-64).
 const KernelSet& ActiveKernels();
+// The set of that name ("reference", "sse2") if this processor runs it, else nullptr; lets a
+// tool decode with the reference kernels to compare whole pictures.
+const KernelSet* KernelsByName(const char* name);
 
 }  // namespace decoder::kernels

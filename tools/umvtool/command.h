@@ -57,5 +57,6 @@ int RunCalendar(std::span<char* const> args);
 int RunStill(std::span<char* const> args);
 int RunWatermark(std::span<char* const> args);
 int RunLive(std::span<char* const> args);
+int RunDecode(std::span<char* const> args);
 
 }  // namespace umvtool

@@ -25,6 +25,8 @@ constexpr Command kCommands[] = {
      "hide the watermark in a still, or draw the picture that makes it visible", RunWatermark},
     {"live", "live --host H [--port P] --user U --password W [--seconds S] [--channels 1,2,...]",
      "connect to a recorder's live view and print one line per event", RunLive},
+    {"decode", "decode PATH [--channel N] (--md5 | --null | --yuv FILE | --png DIR)",
+     "decode the pictures of a .m4v stream, a recording or a .ums file", RunDecode},
 };
 
 }  // namespace

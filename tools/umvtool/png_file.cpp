@@ -14,7 +14,10 @@ struct PngJob {
     png_structp png;
     png_infop info;
     std::FILE* file;
-    const media::RgbPicture* picture;
+    const uint8_t* pixels;
+    int width;
+    int height;
+    bool bgr;
     char message[256];
 };
 
@@ -28,12 +31,14 @@ void OnWarning(png_structp, png_const_charp) {}
 
 void WriteStep(PngJob* job) {
     png_init_io(job->png, job->file);
-    png_set_IHDR(job->png, job->info, static_cast<png_uint_32>(job->picture->width),
-                 static_cast<png_uint_32>(job->picture->height), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(job->png, job->info, static_cast<png_uint_32>(job->width),
+                 static_cast<png_uint_32>(job->height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(job->png, job->info);
-    for (int y = 0; y < job->picture->height; ++y)
-        png_write_row(job->png, job->picture->row(y));
+    if (job->bgr) png_set_bgr(job->png);
+    const size_t rowBytes = static_cast<size_t>(job->width) * 3;
+    for (int y = 0; y < job->height; ++y)
+        png_write_row(job->png, job->pixels + static_cast<size_t>(y) * rowBytes);
     png_write_end(job->png, job->info);
 }
 
@@ -45,9 +50,13 @@ bool Guarded(PngJob* job) {
 
 }  // namespace
 
-bool WritePng(const std::string& path, const media::RgbPicture& picture, std::string* error) {
+bool WritePng(const std::string& path, const uint8_t* pixels, int width, int height, bool bgr,
+              std::string* error) {
     PngJob job{};
-    job.picture = &picture;
+    job.pixels = pixels;
+    job.width = width;
+    job.height = height;
+    job.bgr = bgr;
     job.file = std::fopen(path.c_str(), "wbe");
     if (!job.file) {
         *error = "cannot create " + path;

@@ -1,0 +1,63 @@
+// The decoder on corpus streams: whole streams of each picture size and coding mix, in pictures
+// per second, and the bit-level parts alone (coefficient decoding of an intra-heavy stream).
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "decoder/decoder.h"
+#include "decoder/decoder_bank.h"
+#include "tools/umvtool/elementary_stream.h"
+
+namespace {
+
+struct Stream {
+    std::vector<uint8_t> bytes;
+    std::vector<umvtool::EsFrame> frames;
+};
+
+Stream Load(const std::string& name) {
+    Stream s;
+    std::ifstream in(std::string(DVR_SOURCE_DIR) + "/tests/decoder/corpus/" + name + ".m4v",
+                     std::ios::binary);
+    s.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    s.frames = umvtool::SplitElementaryStream(s.bytes);
+    return s;
+}
+
+// Decodes the stream over and over with one instance (output format 3, planar).
+void DecodeStream(benchmark::State& state, const char* name, int width, int height, int format) {
+    const Stream s = Load(name);
+    if (s.frames.empty()) {
+        state.SkipWithError("corpus stream missing");
+        return;
+    }
+    std::vector<uint8_t> picture(static_cast<size_t>(width) * height * 4);
+    uint8_t* outputs[1] = {picture.data()};
+    decoder::DecoderBank bank(1);
+    bank.Open(0, false, width, height, outputs);
+    bank.params(0).outputFormat = format;
+    decoder::decoder_command(1, decoder::kOpSetOutputFormat, &bank.params(0), nullptr);
+    size_t pictures = 0;
+    for (auto _ : state) {
+        for (const umvtool::EsFrame& f : s.frames)
+            pictures += bank.Decode(0, s.bytes.data() + f.begin, f.end - f.begin);
+    }
+    state.counters["pictures/s"] =
+        benchmark::Counter(static_cast<double>(pictures), benchmark::Counter::kIsRate);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(s.bytes.size()));
+}
+
+BENCHMARK_CAPTURE(DecodeStream, D1_IPB_planar, "b2_704x480", 704, 480, 3);
+BENCHMARK_CAPTURE(DecodeStream, D1_IPB_yuy2, "b2_704x480", 704, 480, 1);
+BENCHMARK_CAPTURE(DecodeStream, D1_IPB_rgb24, "b2_704x480", 704, 480, 5);
+BENCHMARK_CAPTURE(DecodeStream, D1_interlaced_B, "ilaceb_704x576", 704, 576, 3);
+BENCHMARK_CAPTURE(DecodeStream, HalfD1_IP, "ip_704x240", 704, 240, 3);
+BENCHMARK_CAPTURE(DecodeStream, CIF_4MV_pan, "pan_352x288", 352, 288, 3);
+BENCHMARK_CAPTURE(DecodeStream, CIF_q2_escapes, "q2_352x240", 352, 240, 3);
+BENCHMARK_CAPTURE(DecodeStream, CIF_far_vectors, "crafted_bigmv_352x288", 352, 288, 3);
+
+}  // namespace

@@ -1,0 +1,25 @@
+// Picks the fastest kernel set the processor runs.
+#include <cstring>
+#include <initializer_list>
+
+#include "decoder/kernels/kernels.h"
+
+namespace decoder::kernels {
+
+const KernelSet& ActiveKernels() {
+#if defined(__SSE2__)
+    return Sse2Kernels();
+#else
+    return ReferenceKernels();
+#endif
+}
+
+const KernelSet* KernelsByName(const char* name) {
+    if (name == nullptr) return nullptr;
+    for (const KernelSet* set : {&ReferenceKernels(), &Sse2Kernels()}) {
+        if (std::strcmp(set->name, name) == 0) return set;
+    }
+    return nullptr;
+}
+
+}  // namespace decoder::kernels

@@ -1,0 +1,509 @@
+// The SSE2 kernels (x86-64 baseline). Every kernel gives exactly the samples of its reference
+// twin in reference.cpp; columns left over after the vector steps go through the same scalar
+// helpers the reference uses.
+#include "decoder/kernels/kernels.h"
+
+#if defined(__SSE2__)
+
+#include <emmintrin.h>
+
+#include <cstring>
+
+#include "decoder/kernels/idct_tables.h"
+#include "decoder/kernels/kernel_set.h"
+#include "decoder/kernels/scalar.h"
+
+namespace decoder::kernels {
+namespace {
+
+inline __m128i Load8(const void* p) {
+    return _mm_loadl_epi64(static_cast<const __m128i*>(p));
+}
+inline __m128i Load16(const void* p) {
+    return _mm_loadu_si128(static_cast<const __m128i*>(p));
+}
+inline void Store8(void* p, __m128i v) {
+    _mm_storel_epi64(static_cast<__m128i*>(p), v);
+}
+inline void Store16(void* p, __m128i v) {
+    _mm_storeu_si128(static_cast<__m128i*>(p), v);
+}
+inline __m128i Words(int16_t v) {
+    return _mm_set1_epi16(v);
+}
+// Every 32-bit lane holds the 16-bit words lo (low half) and hi.
+inline __m128i WordPair(int lo, int hi) {
+    return _mm_set1_epi32(static_cast<int32_t>((static_cast<uint32_t>(lo) & 0xFFFF) |
+                                               (static_cast<uint32_t>(hi) << 16)));
+}
+
+// --- inverse DCT ---
+
+// Multiply-add tables of one row: the even outputs a0..a3 from the pairs (x0, x2) and (x4, x6),
+// the odd b0..b3 from (x1, x3) and (x5, x7); each word pair holds the weights of one output.
+struct alignas(16) RowTable {
+    int16_t w02[8], w46[8], w13[8], w57[8];
+    int32_t rounder[4];
+};
+
+constexpr RowTable MakeRowTable(const idct::RowWeights& w, int32_t rounder) {
+    const int16_t c1 = w.c1, c2 = w.c2, c3 = w.c3, c4 = w.c4, c5 = w.c5, c6 = w.c6, c7 = w.c7;
+    auto n = [](int16_t v) { return static_cast<int16_t>(-v); };
+    return RowTable{{c4, c2, c4, c6, c4, n(c6), c4, n(c2)},
+                    {c4, c6, n(c4), n(c2), n(c4), c2, c4, n(c6)},
+                    {c1, c3, c3, n(c7), c5, n(c1), c7, n(c5)},
+                    {c5, c7, n(c1), n(c5), c7, c3, c3, n(c1)},
+                    {rounder, rounder, rounder, rounder}};
+}
+
+constexpr RowTable kRowTables[8] = {
+    MakeRowTable(*idct::kRowWeights[0], idct::kRowRounder[0]),
+    MakeRowTable(*idct::kRowWeights[1], idct::kRowRounder[1]),
+    MakeRowTable(*idct::kRowWeights[2], idct::kRowRounder[2]),
+    MakeRowTable(*idct::kRowWeights[3], idct::kRowRounder[3]),
+    MakeRowTable(*idct::kRowWeights[4], idct::kRowRounder[4]),
+    MakeRowTable(*idct::kRowWeights[5], idct::kRowRounder[5]),
+    MakeRowTable(*idct::kRowWeights[6], idct::kRowRounder[6]),
+    MakeRowTable(*idct::kRowWeights[7], idct::kRowRounder[7]),
+};
+
+inline __m128i IdctRow(__m128i x, const RowTable& t) {
+    // words x0 x2 x1 x3 | x4 x6 x5 x7, then each (even, even) or (odd, odd) pair broadcast
+    __m128i s = _mm_shufflelo_epi16(x, _MM_SHUFFLE(3, 1, 2, 0));
+    s = _mm_shufflehi_epi16(s, _MM_SHUFFLE(3, 1, 2, 0));
+    const __m128i p02 = _mm_shuffle_epi32(s, 0x00);
+    const __m128i p13 = _mm_shuffle_epi32(s, 0x55);
+    const __m128i p46 = _mm_shuffle_epi32(s, 0xAA);
+    const __m128i p57 = _mm_shuffle_epi32(s, 0xFF);
+    const auto* table = reinterpret_cast<const __m128i*>(&t);
+    __m128i a = _mm_add_epi32(_mm_madd_epi16(p02, _mm_load_si128(table + 0)),
+                              _mm_madd_epi16(p46, _mm_load_si128(table + 1)));
+    a = _mm_add_epi32(a, _mm_load_si128(table + 4));
+    const __m128i b = _mm_add_epi32(_mm_madd_epi16(p13, _mm_load_si128(table + 2)),
+                                    _mm_madd_epi16(p57, _mm_load_si128(table + 3)));
+    const __m128i lo = _mm_srai_epi32(_mm_add_epi32(a, b), idct::kRowShift);  // y0 y1 y2 y3
+    const __m128i hi = _mm_srai_epi32(_mm_sub_epi32(a, b), idct::kRowShift);  // y7 y6 y5 y4
+    return _mm_packs_epi32(lo, _mm_shuffle_epi32(hi, _MM_SHUFFLE(0, 1, 2, 3)));
+}
+
+// All eight columns at once; x[i] holds row i of the row pass result. With kLowerZero rows 4..7
+// are zero and left out: every operation dropped then adds or subtracts a zero, or multiplies
+// one, so the result is the same to the bit.
+template <bool kLowerZero>
+inline void IdctColumns(__m128i x[8]) {
+    const __m128i tan1 = Words(idct::kTan1);
+    const __m128i tan2 = Words(idct::kTan2);
+    const __m128i tan3 = Words(idct::kTan3MinusOne);
+    const __m128i cos4 = Words(idct::kCos4);
+
+    __m128i tp17, tm17, tm35, tp35, tp26, tm26, tp04, tm04;
+    if constexpr (kLowerZero) {
+        tp17 = x[1];
+        tm17 = _mm_mulhi_epi16(x[1], tan1);
+        tm35 = _mm_adds_epi16(_mm_mulhi_epi16(x[3], tan3), x[3]);
+        tp35 = x[3];
+        tp26 = x[2];
+        tm26 = _mm_mulhi_epi16(x[2], tan2);
+        tp04 = tm04 = x[0];
+    } else {
+        tp17 = _mm_adds_epi16(_mm_mulhi_epi16(x[7], tan1), x[1]);
+        tm17 = _mm_subs_epi16(_mm_mulhi_epi16(x[1], tan1), x[7]);
+        tm35 = _mm_subs_epi16(_mm_adds_epi16(_mm_mulhi_epi16(x[3], tan3), x[3]), x[5]);
+        tp35 = _mm_adds_epi16(_mm_adds_epi16(_mm_mulhi_epi16(x[5], tan3), x[5]), x[3]);
+        tp26 = _mm_adds_epi16(_mm_mulhi_epi16(x[6], tan2), x[2]);
+        tm26 = _mm_subs_epi16(_mm_mulhi_epi16(x[2], tan2), x[6]);
+        tp04 = _mm_adds_epi16(x[0], x[4]);
+        tm04 = _mm_subs_epi16(x[0], x[4]);
+    }
+
+    // odd half
+    const __m128i b0 = _mm_adds_epi16(tp17, tp35);
+    const __m128i b3 = _mm_subs_epi16(tm17, tm35);
+    const __m128i t1 = _mm_subs_epi16(tp17, tp35);
+    const __m128i t2 = _mm_adds_epi16(tm17, tm35);
+    const __m128i s12 = _mm_mulhi_epi16(_mm_adds_epi16(t1, t2), cos4);
+    const __m128i d12 = _mm_mulhi_epi16(_mm_subs_epi16(t1, t2), cos4);
+    const __m128i b1 = _mm_adds_epi16(s12, s12);
+    const __m128i b2 = _mm_adds_epi16(d12, d12);
+
+    // even half
+    const __m128i a0 = _mm_adds_epi16(tp04, tp26);
+    const __m128i a3 = _mm_subs_epi16(tp04, tp26);
+    const __m128i a1 = _mm_adds_epi16(tm04, tm26);
+    const __m128i a2 = _mm_subs_epi16(tm04, tm26);
+
+    constexpr int s = idct::kColumnShift;
+    x[0] = _mm_srai_epi16(_mm_adds_epi16(a0, b0), s);
+    x[1] = _mm_srai_epi16(_mm_adds_epi16(a1, b1), s);
+    x[2] = _mm_srai_epi16(_mm_adds_epi16(a2, b2), s);
+    x[3] = _mm_srai_epi16(_mm_adds_epi16(a3, b3), s);
+    x[4] = _mm_srai_epi16(_mm_subs_epi16(a3, b3), s);
+    x[5] = _mm_srai_epi16(_mm_subs_epi16(a2, b2), s);
+    x[6] = _mm_srai_epi16(_mm_subs_epi16(a1, b1), s);
+    x[7] = _mm_srai_epi16(_mm_subs_epi16(a0, b0), s);
+}
+
+// Most blocks of a stream have no coefficient in rows 4..7; their row pass gives zero there
+// (the rounders of those rows are below 1 << 11), so both passes skip them.
+void InverseDctBlock(int16_t* block) {
+    __m128i x[8];
+    for (int r = 0; r < 4; ++r)
+        x[r] = IdctRow(Load16(block + 8 * r), kRowTables[r]);
+    const __m128i upper = _mm_or_si128(_mm_or_si128(Load16(block + 32), Load16(block + 40)),
+                                       _mm_or_si128(Load16(block + 48), Load16(block + 56)));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(upper, _mm_setzero_si128())) == 0xFFFF) {
+        IdctColumns<true>(x);
+    } else {
+        for (int r = 4; r < 8; ++r)
+            x[r] = IdctRow(Load16(block + 8 * r), kRowTables[r]);
+        IdctColumns<false>(x);
+    }
+    for (int r = 0; r < 8; ++r)
+        Store16(block + 8 * r, x[r]);
+}
+
+// --- block transfer ---
+
+void StoreBlockRows(const int16_t* block, uint8_t* dst, ptrdiff_t stride) {
+    for (int r = 0; r < 8; r += 2, dst += 2 * stride) {
+        const __m128i v = _mm_packus_epi16(Load16(block + 8 * r), Load16(block + 8 * r + 8));
+        Store8(dst, v);
+        Store8(dst + stride, _mm_srli_si128(v, 8));
+    }
+}
+
+void AddBlockRows(const int16_t* block, uint8_t* dst, ptrdiff_t stride) {
+    const __m128i zero = _mm_setzero_si128();
+    for (int r = 0; r < 8; r += 2, dst += 2 * stride) {
+        const __m128i p0 = _mm_unpacklo_epi8(Load8(dst), zero);
+        const __m128i p1 = _mm_unpacklo_epi8(Load8(dst + stride), zero);
+        const __m128i v = _mm_packus_epi16(_mm_adds_epi16(p0, Load16(block + 8 * r)),
+                                           _mm_adds_epi16(p1, Load16(block + 8 * r + 8)));
+        Store8(dst, v);
+        Store8(dst + stride, _mm_srli_si128(v, 8));
+    }
+}
+
+// --- half-pel prediction ---
+
+template <int kWidth>
+inline __m128i LoadRow(const uint8_t* p) {
+    if constexpr (kWidth == 16) {
+        return Load16(p);
+    } else {
+        return Load8(p);
+    }
+}
+
+template <int kWidth>
+inline void StoreRow(uint8_t* p, __m128i v) {
+    if constexpr (kWidth == 16) {
+        Store16(p, v);
+    } else {
+        Store8(p, v);
+    }
+}
+
+// (a + b + 1 - rounding) >> 1 per byte: pavgb rounds up; with rounding 1 the odd sums lose it.
+template <int kRounding>
+inline __m128i Average2(__m128i a, __m128i b) {
+    const __m128i up = _mm_avg_epu8(a, b);
+    if constexpr (kRounding == 0) {
+        return up;
+    } else {
+        return _mm_sub_epi8(up, _mm_and_si128(_mm_xor_si128(a, b), _mm_set1_epi8(1)));
+    }
+}
+
+// Horizontal pair sums of a row as words: low and high eight samples.
+struct PairSums {
+    __m128i lo, hi;
+};
+
+template <int kWidth>
+inline PairSums HorizontalSums(const uint8_t* p) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i a = LoadRow<kWidth>(p);
+    const __m128i b = LoadRow<kWidth>(p + 1);
+    PairSums s;
+    s.lo = _mm_add_epi16(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero));
+    s.hi =
+        kWidth == 16 ? _mm_add_epi16(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero)) : zero;
+    return s;
+}
+
+template <int kWidth, int kHx, int kHy, int kRounding, bool kAverage>
+void PredictRows(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride,
+                 int height) {
+    if constexpr (kHx && kHy) {
+        const __m128i bias = Words(static_cast<int16_t>(2 - kRounding));
+        PairSums above = HorizontalSums<kWidth>(src);
+        for (int r = 0; r < height; ++r, dst += dstStride) {
+            src += srcStride;
+            const PairSums below = HorizontalSums<kWidth>(src);
+            const __m128i lo =
+                _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(above.lo, below.lo), bias), 2);
+            const __m128i hi =
+                _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(above.hi, below.hi), bias), 2);
+            __m128i p = _mm_packus_epi16(lo, hi);
+            if constexpr (kAverage) p = _mm_avg_epu8(p, LoadRow<kWidth>(dst));
+            StoreRow<kWidth>(dst, p);
+            above = below;
+        }
+    } else if constexpr (kHy) {
+        __m128i above = LoadRow<kWidth>(src);
+        for (int r = 0; r < height; ++r, dst += dstStride) {
+            src += srcStride;
+            const __m128i below = LoadRow<kWidth>(src);
+            __m128i p = Average2<kRounding>(above, below);
+            if constexpr (kAverage) p = _mm_avg_epu8(p, LoadRow<kWidth>(dst));
+            StoreRow<kWidth>(dst, p);
+            above = below;
+        }
+    } else {
+        for (int r = 0; r < height; ++r, dst += dstStride, src += srcStride) {
+            __m128i p = LoadRow<kWidth>(src);
+            if constexpr (kHx) p = Average2<kRounding>(p, LoadRow<kWidth>(src + 1));
+            if constexpr (kAverage) p = _mm_avg_epu8(p, LoadRow<kWidth>(dst));
+            StoreRow<kWidth>(dst, p);
+        }
+    }
+}
+
+// --- border padding ---
+
+inline void FillBytesSse2(uint8_t* p, uint8_t value, int count) {
+    const __m128i v = _mm_set1_epi8(static_cast<char>(value));
+    int i = 0;
+    for (; i + 16 <= count; i += 16)
+        Store16(p + i, v);
+    for (; i < count; ++i)
+        p[i] = value;
+}
+
+// --- picture output ---
+
+// 16 pixels of 4:2:2 packing a step.
+template <bool kChromaFirst>
+void PackedRowSse2(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint8_t* out,
+                   int width) {
+    int x = 0;
+    for (; x + 16 <= width; x += 16) {
+        const __m128i luma = Load16(y + x);
+        const __m128i chroma = _mm_unpacklo_epi8(Load8(cb + x / 2), Load8(cr + x / 2));
+        if constexpr (kChromaFirst) {
+            Store16(out + 2 * x, _mm_unpacklo_epi8(chroma, luma));
+            Store16(out + 2 * x + 16, _mm_unpackhi_epi8(chroma, luma));
+        } else {
+            Store16(out + 2 * x, _mm_unpacklo_epi8(luma, chroma));
+            Store16(out + 2 * x + 16, _mm_unpackhi_epi8(luma, chroma));
+        }
+    }
+    scalar::PackedRow<kChromaFirst>(y, cb, cr, out, x, width);
+}
+
+// Eight pixels as words (0..255 each) into packed pixels.
+struct BgrWords {
+    __m128i b, g, r;
+};
+
+// Four 32-bit pixels B,G,R,X into their twelve B,G,R bytes at the bottom of the register.
+inline __m128i DropFourthBytes(__m128i p) {
+    const __m128i even = _mm_set_epi32(0, 0x00FFFFFF, 0, 0x00FFFFFF);
+    const __m128i odd = _mm_set_epi32(0x00FFFFFF, 0, 0x00FFFFFF, 0);
+    // pixels 1 and 3 move down one byte onto the free fourth bytes of pixels 0 and 2
+    const __m128i q =
+        _mm_or_si128(_mm_and_si128(p, even), _mm_srli_epi64(_mm_and_si128(p, odd), 8));
+    // the upper six bytes move down two bytes to follow the lower six
+    const __m128i lowSix = _mm_set_epi32(0, 0, 0x0000FFFF, -1);
+    return _mm_or_si128(_mm_and_si128(q, lowSix), _mm_srli_si128(_mm_andnot_si128(lowSix, q), 2));
+}
+
+template <scalar::RgbLayout kLayout>
+inline void StorePixels8(uint8_t* out, const BgrWords& c) {
+    using scalar::RgbLayout;
+    if constexpr (kLayout == RgbLayout::kRgb565 || kLayout == RgbLayout::kRgb555) {
+        const bool is565 = kLayout == RgbLayout::kRgb565;
+        const __m128i r = _mm_and_si128(_mm_slli_epi16(c.r, is565 ? 8 : 7),
+                                        Words(static_cast<int16_t>(is565 ? 0xF800 : 0x7C00)));
+        const __m128i g = _mm_and_si128(_mm_slli_epi16(c.g, is565 ? 3 : 2),
+                                        Words(static_cast<int16_t>(is565 ? 0x07E0 : 0x03E0)));
+        Store16(out, _mm_or_si128(_mm_or_si128(r, g), _mm_srli_epi16(c.b, 3)));
+    } else {
+        const __m128i bg = _mm_or_si128(c.b, _mm_slli_epi16(c.g, 8));
+        const __m128i rx = kLayout == RgbLayout::kBgrx32 ? _mm_or_si128(c.r, Words(-256)) : c.r;
+        const __m128i p0 = _mm_unpacklo_epi16(bg, rx);  // pixels 0..3
+        const __m128i p1 = _mm_unpackhi_epi16(bg, rx);  // pixels 4..7
+        if constexpr (kLayout == RgbLayout::kBgrx32) {
+            Store16(out, p0);
+            Store16(out + 16, p1);
+        } else {
+            const __m128i q0 = DropFourthBytes(p0);
+            const __m128i q1 = DropFourthBytes(p1);
+            Store16(out, _mm_or_si128(q0, _mm_slli_si128(q1, 12)));
+            Store8(out + 16, _mm_srli_si128(q1, 4));
+        }
+    }
+}
+
+inline __m128i ClampToByteWords(__m128i v) {
+    return _mm_unpacklo_epi8(_mm_packus_epi16(v, v), _mm_setzero_si128());
+}
+
+// Eight pixels of 4:2:0 to RGB: luma words and the chroma bytes of each pixel (duplicated).
+inline BgrWords YuvToBgr8(__m128i luma8, __m128i u8, __m128i v8) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i bias = Words(128);
+    const __m128i y =
+        _mm_slli_epi16(_mm_unpacklo_epi8(_mm_subs_epu8(luma8, _mm_set1_epi8(16)), zero), 3);
+    const __m128i u = _mm_slli_epi16(_mm_sub_epi16(_mm_unpacklo_epi8(u8, zero), bias), 3);
+    const __m128i v = _mm_slli_epi16(_mm_sub_epi16(_mm_unpacklo_epi8(v8, zero), bias), 3);
+    const __m128i yc = _mm_mulhi_epi16(y, Words(scalar::kYScale));
+    const __m128i r = _mm_adds_epi16(yc, _mm_mulhi_epi16(v, Words(scalar::kVToR)));
+    const __m128i g = _mm_adds_epi16(_mm_adds_epi16(yc, _mm_mulhi_epi16(u, Words(scalar::kUToG))),
+                                     _mm_mulhi_epi16(v, Words(scalar::kVToG)));
+    const __m128i b = _mm_adds_epi16(yc, _mm_mulhi_epi16(u, Words(scalar::kUToB)));
+    return {ClampToByteWords(b), ClampToByteWords(g), ClampToByteWords(r)};
+}
+
+// 16 pixels a step.
+template <scalar::RgbLayout kLayout>
+void RgbRowSse2(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint8_t* out, int width) {
+    constexpr int bpp = scalar::BytesPerPixel(kLayout);
+    int x = 0;
+    for (; x + 16 <= width; x += 16) {
+        const __m128i luma = Load16(y + x);
+        const __m128i u = Load8(cb + x / 2);
+        const __m128i v = Load8(cr + x / 2);
+        const __m128i uu = _mm_unpacklo_epi8(u, u);  // each chroma sample for two pixels
+        const __m128i vv = _mm_unpacklo_epi8(v, v);
+        StorePixels8<kLayout>(out + x * bpp, YuvToBgr8(luma, uu, vv));
+        StorePixels8<kLayout>(
+            out + (x + 8) * bpp,
+            YuvToBgr8(_mm_srli_si128(luma, 8), _mm_srli_si128(uu, 8), _mm_srli_si128(vv, 8)));
+    }
+    scalar::RgbRow<kLayout>(y, cb, cr, out, x, width);
+}
+
+// --- renderer conversions of packed YUY2 ---
+
+// Eight words of odd row `row` a step.
+void DeinterlaceRowSse2(const uint8_t* above, const uint8_t* row, const uint8_t* below,
+                        uint8_t* out, int width) {
+    const __m128i lowBytes = Words(0x00FF);
+    const __m128i halfMask = _mm_set1_epi8(0x7F);
+    const __m128i weight = Words(625);
+    const __m128i threshold = Words(73);
+    int x = 0;
+    for (; x + 8 <= width; x += 8) {
+        const __m128i a = Load16(above + 2 * x);
+        const __m128i r = Load16(row + 2 * x);
+        const __m128i b = Load16(below + 2 * x);
+        const __m128i ya = _mm_srli_epi16(_mm_and_si128(a, lowBytes), 1);
+        const __m128i yr = _mm_srli_epi16(_mm_and_si128(r, lowBytes), 1);
+        const __m128i yb = _mm_srli_epi16(_mm_and_si128(b, lowBytes), 1);
+        const __m128i d = _mm_sub_epi16(ya, yb);
+        const __m128i m =
+            _mm_sub_epi16(_mm_mullo_epi16(_mm_sub_epi16(ya, yr), _mm_sub_epi16(yb, yr)),
+                          _mm_mullo_epi16(weight, _mm_srli_epi16(_mm_mullo_epi16(d, d), 12)));
+        const __m128i replace = _mm_cmpgt_epi16(m, threshold);
+        const __m128i average = _mm_add_epi8(_mm_and_si128(_mm_srli_epi16(a, 1), halfMask),
+                                             _mm_and_si128(_mm_srli_epi16(b, 1), halfMask));
+        Store16(out + 2 * x,
+                _mm_or_si128(_mm_and_si128(replace, average), _mm_andnot_si128(replace, r)));
+    }
+    scalar::DeinterlaceWords(above, row, below, out, x, width);
+}
+
+// Four pairs (eight pixels) a step while the pair after them is complete.
+void Yuy2ToBgrRowSse2(const uint8_t* in, uint8_t* out, int width) {
+    const __m128i lowWords = _mm_set1_epi32(0x0000FFFF);
+    // multiply-add weights for (Y', 2U') or (Y', 2V') word pairs, and (2V', 0) for G
+    const __m128i ry = WordPair(scalar::kYuy2Y, scalar::kYuy2VToR / 2);
+    const __m128i gy = WordPair(scalar::kYuy2Y, scalar::kYuy2UToG / 2);
+    const __m128i gv = WordPair(scalar::kYuy2VToG / 2, 0);
+    const __m128i by = WordPair(scalar::kYuy2Y, scalar::kYuy2UToB / 2);
+    const __m128i round = _mm_set1_epi32(8192);
+    int x = 0;
+    for (; x + 10 <= width; x += 8) {
+        const __m128i w = Load16(in + 2 * x);
+        const __m128i next = Load16(in + 2 * x + 4);  // shifted by one pair
+        const __m128i y = _mm_sub_epi16(_mm_and_si128(w, Words(0x00FF)), Words(16));
+        const __m128i c = _mm_srli_epi16(w, 8);  // U0 V0 U1 V1 ... as words
+        const __m128i avg = _mm_srli_epi16(_mm_add_epi16(c, _mm_srli_epi16(next, 8)), 1);
+        // per pixel: even pixels their pair's chroma, odd pixels the average
+        const __m128i u = _mm_or_si128(_mm_and_si128(c, lowWords), _mm_slli_epi32(avg, 16));
+        const __m128i v = _mm_or_si128(_mm_srli_epi32(c, 16), _mm_andnot_si128(lowWords, avg));
+        const __m128i u2 = _mm_slli_epi16(_mm_sub_epi16(u, Words(128)), 1);
+        const __m128i v2 = _mm_slli_epi16(_mm_sub_epi16(v, Words(128)), 1);
+        auto channel = [&](__m128i second, __m128i weights, bool withV) {
+            __m128i lo = _mm_madd_epi16(_mm_unpacklo_epi16(y, second), weights);
+            __m128i hi = _mm_madd_epi16(_mm_unpackhi_epi16(y, second), weights);
+            if (withV) {  // G's third term
+                const __m128i zero = _mm_setzero_si128();
+                lo = _mm_add_epi32(lo, _mm_madd_epi16(_mm_unpacklo_epi16(v2, zero), gv));
+                hi = _mm_add_epi32(hi, _mm_madd_epi16(_mm_unpackhi_epi16(v2, zero), gv));
+            }
+            lo = _mm_srai_epi32(_mm_add_epi32(lo, round), 14);
+            hi = _mm_srai_epi32(_mm_add_epi32(hi, round), 14);
+            return ClampToByteWords(_mm_packs_epi32(lo, hi));
+        };
+        const BgrWords pixels{channel(u2, by, false), channel(u2, gy, true),
+                              channel(v2, ry, false)};
+        StorePixels8<scalar::RgbLayout::kBgr24>(out + 3 * x, pixels);
+    }
+    scalar::Yuy2ToBgrPixels(in, out, width, x, width);
+}
+
+// The SSE2 implementation.
+struct Sse2 {
+    static void InverseDct(int16_t* block) { InverseDctBlock(block); }
+    static void StoreBlock(const int16_t* block, uint8_t* dst, ptrdiff_t stride) {
+        StoreBlockRows(block, dst, stride);
+    }
+    static void AddBlock(const int16_t* block, uint8_t* dst, ptrdiff_t stride) {
+        AddBlockRows(block, dst, stride);
+    }
+    template <int kWidth, int kHx, int kHy, int kRounding, bool kAverage>
+    static void Predict(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride,
+                        int height) {
+        PredictRows<kWidth, kHx, kHy, kRounding, kAverage>(dst, dstStride, src, srcStride, height);
+    }
+    static void FillBytes(uint8_t* p, uint8_t value, int count) { FillBytesSse2(p, value, count); }
+    template <bool kChromaFirst>
+    static void PackedRow(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint8_t* out,
+                          int width) {
+        PackedRowSse2<kChromaFirst>(y, cb, cr, out, width);
+    }
+    template <scalar::RgbLayout kLayout>
+    static void RgbRow(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint8_t* out,
+                       int width) {
+        RgbRowSse2<kLayout>(y, cb, cr, out, width);
+    }
+    static void DeinterlaceRow(const uint8_t* above, const uint8_t* row, const uint8_t* below,
+                               uint8_t* out, int width) {
+        DeinterlaceRowSse2(above, row, below, out, width);
+    }
+    static void Yuy2ToBgrRow(const uint8_t* in, uint8_t* out, int width) {
+        Yuy2ToBgrRowSse2(in, out, width);
+    }
+};
+
+}  // namespace
+
+const KernelSet& Sse2Kernels() {
+    static constexpr KernelSet kSet = MakeKernelSet<Sse2>("sse2");
+    return kSet;
+}
+
+}  // namespace decoder::kernels
+
+#else  // no SSE2: the reference set stands in
+
+namespace decoder::kernels {
+const KernelSet& Sse2Kernels() {
+    return ReferenceKernels();
+}
+}  // namespace decoder::kernels
+
+#endif

@@ -1,0 +1,1096 @@
+// Macroblock layer: headers, coefficient decoding with DC/AC prediction and inverse
+// quantisation, motion vectors and motion-compensated prediction of I-, P- and B-VOPs.
+#include "decoder/macroblock.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "decoder/vlc_tables.h"
+
+namespace decoder {
+namespace {
+
+using kernels::KernelSet;
+using kernels::PredictIndex;
+
+inline int LumaDcScaler(int q) {
+    if (q < 5) return 8;
+    if (q < 9) return 2 * q;
+    if (q < 25) return q + 8;
+    return 2 * q - 16;
+}
+inline int ChromaDcScaler(int q) {
+    if (q < 5) return 8;
+    if (q < 25) return (q + 13) / 2;
+    return q - 6;
+}
+inline int Median(int a, int b, int c) {
+    return std::max(std::min(a, b), std::min(std::max(a, b), c));
+}
+inline int RoundedDiv(int a, int b) {
+    return (a >= 0 ? a + (b >> 1) : a - (b >> 1)) / b;
+}
+// The chroma vector component of a luma vector of a one-vector macroblock (or one field).
+inline int ChromaVector(int v) {
+    return (v >> 1) | (v & 1);
+}
+// The chroma vector component of the sum of the four vectors of an inter-4V macroblock.
+inline int ChromaVector4(int sum) {
+    static constexpr int kRound[16] = {0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 2, 2};
+    const int a = std::abs(sum);
+    const int v = 2 * (a >> 4) + kRound[a & 15];
+    return sum < 0 ? -v : v;
+}
+
+// H.263-method inverse quantisation of the AC coefficients 1..63 of an intra block: a non-zero
+// level L becomes L * qmul + qadd with the sign of L, kept to 16 bits as the block stores it.
+inline void DequantizeH263Intra(int16_t* block, int qmul, int qadd) {
+    const int16_t dc = block[0];
+#if defined(__SSE2__)
+    const __m128i mul = _mm_set1_epi16(static_cast<int16_t>(qmul));
+    const __m128i add = _mm_set1_epi16(static_cast<int16_t>(qadd));
+    const __m128i zero = _mm_setzero_si128();
+    for (int i = 0; i < 64; i += 8) {
+        auto* p = reinterpret_cast<__m128i*>(block + i);
+        const __m128i level = _mm_load_si128(p);
+        const __m128i sign = _mm_srai_epi16(level, 15);
+        const __m128i nonZero = _mm_andnot_si128(_mm_cmpeq_epi16(level, zero), _mm_set1_epi16(-1));
+        const __m128i signedAdd = _mm_sub_epi16(_mm_xor_si128(add, sign), sign);
+        _mm_store_si128(
+            p, _mm_add_epi16(_mm_mullo_epi16(level, mul), _mm_and_si128(signedAdd, nonZero)));
+    }
+#else
+    for (int i = 0; i < 64; ++i) {
+        const int level = block[i];
+        if (level)
+            block[i] = static_cast<int16_t>(level < 0 ? level * qmul - qadd : level * qmul + qadd);
+    }
+#endif
+    block[0] = dc;
+}
+
+// One MPEG-method coefficient: the magnitude product shifted down, with the level's sign; the
+// result also goes into the mismatch sum.
+inline int16_t MpegLevel(int level, int product, int shift, int* sum) {
+    const int v = level < 0 ? -(product >> shift) : product >> shift;
+    *sum += v;
+    return static_cast<int16_t>(v);
+}
+
+struct MbVectors {
+    // [direction][block or field], vertical field vectors in field units.
+    Motion mv[2][4];
+    int fieldSelect[2][2];
+};
+
+enum MbPrediction { kPredFrame, kPred4v, kPredField };
+
+class VopDecoder {
+  public:
+    explicit VopDecoder(const VopContext& ctx)
+        : s_(*ctx.state),
+          t_(*ctx.tables),
+          r_(*ctx.reader),
+          k_(*ctx.state->kernels),
+          g_(ctx.state->geometry),
+          cur_(ctx.target),
+          fwd_(ctx.forward),
+          bwd_(ctx.backward) {}
+
+    void Run();
+
+  private:
+    // --- macroblock layers ---
+    bool DecodeIMacroblock();
+    bool DecodeIntraMacroblock(int cbpc, bool dquant);
+    bool DecodePMacroblock();
+    bool DecodeBMacroblock();
+    bool DecodeIntraTexture(int cbp, bool acPred, bool dctField, bool useDcVlc);
+    bool DecodeInterTexture(int cbp, bool dctField);
+    void FinishMacroblock(int refKind);
+    void CleanIntraPredictors();
+    void ConcealRange(int fromMb, int toMb);
+
+    // --- blocks ---
+    bool DecodeIntraBlock(int n, bool coded, bool acPred, bool useDcVlc, uint8_t* dst,
+                          ptrdiff_t stride);
+    bool DecodeInterBlock(uint8_t* dst, ptrdiff_t stride);
+    template <bool kIntra>
+    int ReadCoefficients(int16_t* block, int first, const uint8_t* scan, int qmul, int qadd);
+
+    // --- vectors ---
+    bool ReadMotionComponent(int predictor, int fcode, int* out);
+    void find_predictor(int n, int* px, int* py);
+    void StoreMacroblockVector(int x, int y);
+
+    // --- prediction ---
+    void predict_block(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* plane, ptrdiff_t stride,
+                       int planeW, int planeH, int border, int x, int y, int w, int h, int hx,
+                       int hy, int rounding, bool average, int rowStep, int rowOffset);
+    void PredictMacroblock(const PicturePlanes& ref, MbPrediction kind, const Motion* mv,
+                           const int* fieldSelect, int rounding, bool average);
+    void PredictChroma(const PicturePlanes& ref, int cx, int cy, int rounding, bool average);
+    void CopyMacroblock(const PicturePlanes& ref);
+
+    uint8_t* LumaDst(int n, bool dctField, ptrdiff_t* stride) const {
+        const ptrdiff_t ys = g_.yStride;
+        uint8_t* mb = cur_.y + s_.mbY * 16 * ys + s_.mbX * 16;
+        if (dctField) {
+            *stride = 2 * ys;
+            return mb + (n & 1) * 8 + (n >> 1) * ys;
+        }
+        *stride = ys;
+        return mb + (n & 1) * 8 + (n >> 1) * 8 * ys;
+    }
+    // Where block n of the macroblock goes in the target picture (luma blocks of a field-DCT
+    // macroblock take every second row).
+    uint8_t* BlockDst(int n, bool dctField, ptrdiff_t* stride) const {
+        if (n < 4) return LumaDst(n, dctField, stride);
+        *stride = g_.cStride;
+        return (n == 4 ? cur_.cb : cur_.cr) + s_.mbY * 8 * g_.cStride + s_.mbX * 8;
+    }
+    int MbIndex() const { return (s_.mbY + 1) * kMbStride + s_.mbX + 1; }
+    // Whether the macroblock at (mbX + dx, mbY + dy) lies in the picture and in the current
+    // video packet.
+    bool Available(int dx, int dy) const {
+        const int x = s_.mbX + dx;
+        const int y = s_.mbY + dy;
+        return x >= 0 && y >= 0 && x < g_.mbWidth && y * g_.mbWidth + x >= packetStart_;
+    }
+    bool InFirstPacketRow() const {
+        return s_.mbY * g_.mbWidth + s_.mbX < packetStart_ + g_.mbWidth;
+    }
+    bool ReadVideoPacketHeader(int* mbNumber);
+    int ResyncPrefixLength() const;
+    int B8Index(int n) const {
+        return (2 * s_.mbY + (n >> 1) + 1) * kB8Stride + 2 * s_.mbX + (n & 1) + 1;
+    }
+    int CIndex() const { return (s_.mbY + 1) * kCStride + s_.mbX + 1; }
+    void SetQuant(int q) {
+        s_.quant = std::clamp(q, 1, 31);
+        s_.stats.minQuant = std::min(s_.stats.minQuant, s_.quant);
+        s_.stats.maxQuant = std::max(s_.stats.maxQuant, s_.quant);
+    }
+    bool Fail() {
+        s_.errorFlag = 1;
+        return false;
+    }
+
+    DecoderState& s_;
+    const DecoderTables& t_;
+    BitReader& r_;
+    const KernelSet& k_;
+    const PictureGeometry& g_;
+    PicturePlanes cur_;
+    PicturePlanes fwd_;
+    PicturePlanes bwd_;
+    int packetStart_ = 0;  // first macroblock of the current video packet
+    int packetStartX_ = 0;
+};
+
+// ------------------------------------------------------------------------------------------
+// Coefficients
+
+// Decodes (last, run, level) events into `block` from scan position `first` on. Intra levels
+// stay quantised (prediction and inverse quantisation follow); inter levels are inverse
+// quantised as they are placed with qmul/qadd (H.263 method) or left quantised (qmul 1, qadd 0).
+// Returns the last position written, -1 for none, or -2 on a damaged block.
+template <bool kIntra>
+int VopDecoder::ReadCoefficients(int16_t* block, int first, const uint8_t* scan, int qmul,
+                                 int qadd) {
+    const CoefficientLookup& table = kIntra ? kIntraCoefficientLookup : kInterCoefficientLookup;
+    const EscapeLimits& limits = kIntra ? kIntraEscapeLimits : kInterEscapeLimits;
+    int i = first;
+    for (;;) {
+        // The code and its sign bit come from one look at the next 32 bits.
+        const uint32_t bits = r_.peek_bits(32);
+        CoefficientEntry e = table[bits >> 20];
+        if (e.length == 0) return -2;
+        int run, level, last;
+        if (e.level != 0) {
+            r_.skip_bits(e.length + 1u);
+            run = e.run;
+            last = e.last;
+            level = e.level * qmul + qadd;
+            if ((bits >> (31 - e.length)) & 1) level = -level;
+        } else {
+            r_.skip_bits(e.length);
+            const uint32_t kind = r_.peek_bits(2);
+            if (kind < 2) {  // type 1: level offset by the largest level of (last, run)
+                r_.skip_bits(1);
+                e = table[r_.peek_bits(12)];
+                if (e.length == 0 || e.level == 0) return -2;
+                r_.skip_bits(e.length);
+                run = e.run;
+                last = e.last;
+                level = (e.level + limits.maxLevel[e.last][e.run]) * qmul + qadd;
+                if (r_.read_bit()) level = -level;
+                ++s_.stats.escapes[0];
+            } else if (kind == 2) {  // type 2: run offset by the largest run of (last, level)
+                r_.skip_bits(2);
+                e = table[r_.peek_bits(12)];
+                if (e.length == 0 || e.level == 0) return -2;
+                r_.skip_bits(e.length);
+                run = e.run + limits.maxRun[e.last][e.level] + 1;
+                last = e.last;
+                level = e.level * qmul + qadd;
+                if (r_.read_bit()) level = -level;
+                ++s_.stats.escapes[1];
+            } else {  // type 3: fixed-length last, run and level
+                r_.skip_bits(2);
+                last = r_.read_bit();
+                run = static_cast<int>(r_.read_bits(6));
+                r_.skip_bits(1);
+                level = r_.read_signed_bits(12);
+                r_.skip_bits(1);
+                level = level > 0 ? level * qmul + qadd : level * qmul - qadd;
+                level = std::clamp(level, -2048, 2047);
+                ++s_.stats.escapes[2];
+            }
+        }
+        i += run;
+        if (i > 63 || (!last && i == 63)) return -2;
+        block[scan[i]] = static_cast<int16_t>(level);
+        if (last) return i;
+        ++i;
+    }
+}
+
+bool VopDecoder::DecodeIntraBlock(int n, bool coded, bool acPred, bool useDcVlc, uint8_t* dst,
+                                  ptrdiff_t stride) {
+    int16_t* block = s_.block;
+    const bool luma = n < 4;
+    const int scale = luma ? LumaDcScaler(s_.quant) : ChromaDcScaler(s_.quant);
+    int16_t* dcArray = luma ? s_.dcLuma : s_.dcChroma[n - 4];
+    int16_t(*acArray)[16] = luma ? s_.acLuma : s_.acChroma[n - 4];
+    const int stride2 = luma ? kB8Stride : kCStride;
+    const int idx = luma ? B8Index(n) : CIndex();
+
+    // DC prediction direction from the gradients of the neighbouring DC values.
+    int a = dcArray[idx - 1];
+    int b = dcArray[idx - 1 - stride2];
+    int c = dcArray[idx - stride2];
+    // Neighbours in an earlier video packet read as absent.
+    bool leftAvailable = true;
+    bool aboveAvailable = true;
+    if (packetStart_ > 0) {
+        leftAvailable = (luma && (n & 1)) || Available(-1, 0);
+        aboveAvailable = (luma && (n & 2)) || Available(0, -1);
+        const bool cornerAvailable = luma && n == 3   ? true
+                                     : luma && n == 1 ? Available(0, -1)
+                                     : luma && n == 2 ? Available(-1, 0)
+                                                      : Available(-1, -1);
+        if (!leftAvailable) a = 1024;
+        if (!aboveAvailable) c = 1024;
+        if (!cornerAvailable) b = 1024;
+    }
+    int pred;
+    bool fromAbove;
+    if (std::abs(a - b) < std::abs(b - c)) {
+        pred = c;
+        fromAbove = true;
+    } else {
+        pred = a;
+        fromAbove = false;
+    }
+    pred = (pred + (scale >> 1)) / scale;
+
+    int dcLevel = 0;
+    if (useDcVlc) {
+        int size;
+        if (luma) {
+            const auto e = kDcSizeLumaLookup.entries[r_.peek_bits(11)];
+            if (e.length == 0) return Fail();
+            r_.skip_bits(e.length);
+            size = e.value;
+        } else {
+            const auto e = kDcSizeChromaLookup.entries[r_.peek_bits(12)];
+            if (e.length == 0) return Fail();
+            r_.skip_bits(e.length);
+            size = e.value;
+        }
+        if (size > 9) return Fail();
+        if (size > 0) {
+            const int bits = static_cast<int>(r_.read_bits(size));
+            dcLevel = (bits >> (size - 1)) ? bits : bits - (1 << size) + 1;
+            if (size > 8) r_.skip_bits(1);  // marker
+        }
+    }
+
+    const uint8_t* scan;
+    if (s_.vop.alternateVerticalScan) {
+        scan = t_.alternateVertical;
+    } else if (acPred) {
+        scan = fromAbove ? t_.alternateHorizontal : t_.alternateVertical;
+    } else {
+        scan = t_.zigzag;
+    }
+    if (coded && ReadCoefficients<true>(block, useDcVlc ? 1 : 0, scan, 1, 0) == -2) {
+        std::memset(block, 0, 64 * sizeof(int16_t));
+        return Fail();
+    }
+    if (!useDcVlc) dcLevel = block[0];
+    dcLevel += pred;
+    if (dcLevel < 0) {  // no picture has a negative mean: the block is damaged
+        std::memset(block, 0, 64 * sizeof(int16_t));
+        return Fail();
+    }
+    {
+        int dcValue = dcLevel * scale;
+        if (dcValue & ~2047) dcValue = dcValue < 0 ? 0 : 2047;
+        dcArray[idx] = static_cast<int16_t>(dcValue);
+    }
+    block[0] = static_cast<int16_t>(dcLevel);
+
+    // AC prediction from the first row (above) or first column (left) of the neighbour.
+    int16_t* acOwn = acArray[idx];
+    if (acPred) {
+        ++s_.stats.acPredictedBlocks;
+        const int mbIdx = MbIndex();
+        static constexpr int16_t kNoPrediction[16] = {};
+        if (!fromAbove) {
+            const int16_t* src = leftAvailable ? acArray[idx - 1] : kNoPrediction;
+            const bool sameMb = n == 1 || n == 3;
+            const int qp = s_.quantMap[mbIdx - 1];
+            if (s_.mbX == 0 || sameMb || qp == s_.quant) {
+                for (int i = 1; i < 8; ++i)
+                    block[i * 8] = static_cast<int16_t>(block[i * 8] + src[i]);
+            } else {
+                for (int i = 1; i < 8; ++i)
+                    block[i * 8] =
+                        static_cast<int16_t>(block[i * 8] + RoundedDiv(src[i] * qp, s_.quant));
+            }
+        } else {
+            const int16_t* src = aboveAvailable ? acArray[idx - stride2] : kNoPrediction;
+            const bool sameMb = n == 2 || n == 3;
+            const int qp = s_.quantMap[mbIdx - kMbStride];
+            if (s_.mbY == 0 || sameMb || qp == s_.quant) {
+                for (int i = 1; i < 8; ++i)
+                    block[i] = static_cast<int16_t>(block[i] + src[8 + i]);
+            } else {
+                for (int i = 1; i < 8; ++i)
+                    block[i] =
+                        static_cast<int16_t>(block[i] + RoundedDiv(src[8 + i] * qp, s_.quant));
+            }
+        }
+    }
+    for (int i = 1; i < 8; ++i) {
+        acOwn[i] = block[i * 8];
+        acOwn[8 + i] = block[i];
+    }
+
+    // Inverse quantisation.
+    const int q = s_.quant;
+    if (s_.vol.quantType == 0) {
+        block[0] = static_cast<int16_t>(block[0] * scale);
+        DequantizeH263Intra(block, 2 * q, (q - 1) | 1);
+    } else {
+        const int dc = block[0] * scale;
+        block[0] = static_cast<int16_t>(dc);
+        int sum = dc - 1;
+        const uint16_t* w = t_.intraMatrix;
+        for (int i = 1; i < 64; ++i)
+            if (block[i])
+                block[i] = MpegLevel(block[i], std::abs(block[i]) * 2 * q * w[i], 4, &sum);
+        block[63] = static_cast<int16_t>(block[63] ^ (sum & 1));
+    }
+    k_.inverseDct(block);
+    k_.storeBlock(block, dst, stride);
+    std::memset(block, 0, 64 * sizeof(int16_t));
+    return true;
+}
+
+bool VopDecoder::DecodeInterBlock(uint8_t* dst, ptrdiff_t stride) {
+    int16_t* block = s_.block;
+    const uint8_t* scan = s_.vop.alternateVerticalScan ? t_.alternateVertical : t_.zigzag;
+    const int q = s_.quant;
+    if (s_.vol.quantType == 0) {
+        if (ReadCoefficients<false>(block, 0, scan, 2 * q, (q - 1) | 1) == -2) {
+            std::memset(block, 0, 64 * sizeof(int16_t));
+            return Fail();
+        }
+    } else {
+        const int lastPos = ReadCoefficients<false>(block, 0, scan, 1, 0);
+        if (lastPos == -2) {
+            std::memset(block, 0, 64 * sizeof(int16_t));
+            return Fail();
+        }
+        int sum = -1;
+        const uint16_t* w = t_.interMatrix;
+        const int end = s_.vop.alternateVerticalScan ? 63 : lastPos;
+        for (int i = 0; i <= end; ++i) {
+            const int j = scan[i];
+            if (block[j])
+                block[j] =
+                    MpegLevel(block[j], (2 * std::abs(block[j]) + 1) * 2 * q * w[j], 5, &sum);
+        }
+        block[63] = static_cast<int16_t>(block[63] ^ (sum & 1));
+    }
+    k_.inverseDct(block);
+    k_.addBlock(block, dst, stride);
+    std::memset(block, 0, 64 * sizeof(int16_t));
+    return true;
+}
+
+bool VopDecoder::DecodeIntraTexture(int cbp, bool acPred, bool dctField, bool useDcVlc) {
+    for (int n = 0; n < 6; ++n) {
+        ptrdiff_t stride;
+        uint8_t* dst = BlockDst(n, dctField, &stride);
+        if (!DecodeIntraBlock(n, (cbp >> (5 - n)) & 1, acPred, useDcVlc, dst, stride)) return false;
+    }
+    return true;
+}
+
+bool VopDecoder::DecodeInterTexture(int cbp, bool dctField) {
+    for (int n = 0; n < 6; ++n) {
+        if (!((cbp >> (5 - n)) & 1)) continue;
+        ptrdiff_t stride;
+        uint8_t* dst = BlockDst(n, dctField, &stride);
+        if (!DecodeInterBlock(dst, stride)) return false;
+    }
+    return true;
+}
+
+// A non-intra macroblock of a P-VOP: later intra neighbours must read the neutral predictors.
+void VopDecoder::CleanIntraPredictors() {
+    const int mb = MbIndex();
+    if (!s_.intraPredictorsUsed[mb]) return;
+    s_.intraPredictorsUsed[mb] = 0;
+    for (int n = 0; n < 4; ++n) {
+        const int i = B8Index(n);
+        s_.dcLuma[i] = 1024;
+        std::memset(s_.acLuma[i], 0, sizeof s_.acLuma[i]);
+    }
+    const int c = CIndex();
+    for (int p = 0; p < 2; ++p) {
+        s_.dcChroma[p][c] = 1024;
+        std::memset(s_.acChroma[p][c], 0, sizeof s_.acChroma[p][c]);
+    }
+}
+
+// ------------------------------------------------------------------------------------------
+// Motion vectors
+
+bool VopDecoder::ReadMotionComponent(int predictor, int fcode, int* out) {
+    const auto e = kMotionCodeLookup.entries[r_.peek_bits(12)];
+    if (e.length == 0) return Fail();
+    r_.skip_bits(e.length);
+    int code = e.value;
+    if (code == 0) {
+        *out = predictor;
+        return true;
+    }
+    const bool negative = r_.read_bit();
+    const int rsize = fcode - 1;
+    int d = code;
+    if (rsize > 0) d = (((code - 1) << rsize) | static_cast<int>(r_.read_bits(rsize))) + 1;
+    if (negative) d = -d;
+    // Wrap into [-32f, 32f - 1].
+    const int bits = 5 + fcode;
+    const int v = predictor + d;
+    *out = static_cast<int>(static_cast<uint32_t>(v) << (32 - bits)) >> (32 - bits);
+    return true;
+}
+
+// Median prediction of the vector of luma block n (0 also for one-vector macroblocks) from the
+// left, above and above-right candidates. A candidate outside the picture or the video packet
+// counts as zero; when two are missing the third is the prediction.
+void VopDecoder::find_predictor(int n, int* px, int* py) {
+    static constexpr int kAboveRight[4] = {2, 1, 1, -1};
+    const int i = B8Index(n);
+    Motion cand[3] = {s_.mv[i - 1], s_.mv[i - kB8Stride], s_.mv[i - kB8Stride + kAboveRight[n]]};
+    const bool valid[3] = {
+        (n & 1) || Available(-1, 0),
+        (n & 2) || Available(0, -1),
+        n >= 2 || Available(1, -1),
+    };
+    const int missing = !valid[0] + !valid[1] + !valid[2];
+    if (missing == 0) {
+        *px = Median(cand[0].x, cand[1].x, cand[2].x);
+        *py = Median(cand[0].y, cand[1].y, cand[2].y);
+        return;
+    }
+    if (missing >= 2) {
+        *px = *py = 0;
+        for (int k = 0; k < 3; ++k)
+            if (valid[k] && missing == 2) {
+                *px = cand[k].x;
+                *py = cand[k].y;
+            }
+        return;
+    }
+    for (int k = 0; k < 3; ++k)
+        if (!valid[k]) cand[k] = {0, 0};
+    if (n == 2 && !valid[0] && s_.mbX == packetStartX_ && InFirstPacketRow()) {
+        // The reference decoder clears the stored vector of the missing left block here, which
+        // later B-VOPs see as the co-located vector.
+        s_.mv[i - 1] = {0, 0};
+    }
+    *px = Median(cand[0].x, cand[1].x, cand[2].x);
+    *py = Median(cand[0].y, cand[1].y, cand[2].y);
+}
+
+void VopDecoder::StoreMacroblockVector(int x, int y) {
+    const Motion m{static_cast<int16_t>(x), static_cast<int16_t>(y)};
+    const int i = B8Index(0);
+    s_.mv[i] = s_.mv[i + 1] = s_.mv[i + kB8Stride] = s_.mv[i + kB8Stride + 1] = m;
+}
+
+// ------------------------------------------------------------------------------------------
+// Prediction
+
+// Predicts a w x h block at full-pel source position (x, y) of `plane` (rows counted in steps
+// of `rowStep` from `rowOffset`: fields read every second row). Sources beyond the padded border
+// read the nearest edge sample, as if the picture extended without end.
+void VopDecoder::predict_block(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* plane,
+                               ptrdiff_t stride, int planeW, int planeH, int border, int x, int y,
+                               int w, int h, int hx, int hy, int rounding, bool average,
+                               int rowStep, int rowOffset) {
+    const int index = PredictIndex(hx, hy, (hx | hy) ? rounding : 0, w == 16);
+    const kernels::PredictFn fn = average ? k_.avg[index] : k_.put[index];
+    const int firstRow = y * rowStep + rowOffset;
+    const int lastRow = (y + h) * rowStep + rowOffset;  // includes the half-pel row
+    if (x >= -border && x + w + 1 <= planeW + border && firstRow >= -border &&
+        lastRow < planeH + border) {
+        fn(dst, dstStride, plane + firstRow * stride + x, stride * rowStep, h);
+        return;
+    }
+    ++s_.stats.emulatedEdgeBlocks;
+    constexpr int kScratch = 24;
+    uint8_t* scratch = s_.edgeScratch;
+    for (int row = 0; row <= h; ++row) {
+        const int fr = std::clamp((y + row) * rowStep + rowOffset, 0, planeH - 1);
+        const uint8_t* src = plane + fr * stride;
+        uint8_t* out = scratch + row * kScratch;
+        for (int col = 0; col <= w; ++col)
+            out[col] = src[std::clamp(x + col, 0, planeW - 1)];
+    }
+    fn(dst, dstStride, scratch, kScratch, h);
+}
+
+void VopDecoder::PredictMacroblock(const PicturePlanes& ref, MbPrediction kind, const Motion* mv,
+                                   const int* fieldSelect, int rounding, bool average) {
+    const ptrdiff_t ys = g_.yStride;
+    const ptrdiff_t cs = g_.cStride;
+    const int cw = g_.codedWidth / 2;
+    const int ch = g_.codedHeight / 2;
+    uint8_t* yDst = cur_.y + s_.mbY * 16 * ys + s_.mbX * 16;
+    uint8_t* cbDst = cur_.cb + s_.mbY * 8 * cs + s_.mbX * 8;
+    uint8_t* crDst = cur_.cr + s_.mbY * 8 * cs + s_.mbX * 8;
+    const int x16 = s_.mbX * 16;
+    const int y16 = s_.mbY * 16;
+    if (kind == kPredFrame) {
+        const int mx = mv[0].x;
+        const int my = mv[0].y;
+        predict_block(yDst, ys, ref.y, ys, g_.codedWidth, g_.codedHeight, kLumaBorder,
+                      x16 + (mx >> 1), y16 + (my >> 1), 16, 16, mx & 1, my & 1, rounding, average,
+                      1, 0);
+        PredictChroma(ref, ChromaVector(mx), ChromaVector(my), rounding, average);
+    } else if (kind == kPred4v) {
+        int sumX = 0;
+        int sumY = 0;
+        for (int n = 0; n < 4; ++n) {
+            const int mx = mv[n].x;
+            const int my = mv[n].y;
+            sumX += mx;
+            sumY += my;
+            const int bx = x16 + (n & 1) * 8;
+            const int by = y16 + (n >> 1) * 8;
+            predict_block(yDst + (n & 1) * 8 + (n >> 1) * 8 * ys, ys, ref.y, ys, g_.codedWidth,
+                          g_.codedHeight, kLumaBorder, bx + (mx >> 1), by + (my >> 1), 8, 8, mx & 1,
+                          my & 1, rounding, average, 1, 0);
+        }
+        PredictChroma(ref, ChromaVector4(sumX), ChromaVector4(sumY), rounding, average);
+    } else {
+        for (int f = 0; f < 2; ++f) {
+            const int mx = mv[f].x;
+            const int my = mv[f].y;  // field units
+            const int sel = fieldSelect[f];
+            predict_block(yDst + f * ys, 2 * ys, ref.y, ys, g_.codedWidth, g_.codedHeight,
+                          kLumaBorder, x16 + (mx >> 1), y16 / 2 + (my >> 1), 16, 8, mx & 1, my & 1,
+                          rounding, average, 2, sel);
+            const int cx = ChromaVector(mx);
+            const int cy = ChromaVector(my);
+            const int sx = x16 / 2 + (cx >> 1);
+            const int sy = y16 / 4 + (cy >> 1);
+            predict_block(cbDst + f * cs, 2 * cs, ref.cb, cs, cw, ch, kChromaBorder, sx, sy, 8, 4,
+                          cx & 1, cy & 1, rounding, average, 2, sel);
+            predict_block(crDst + f * cs, 2 * cs, ref.cr, cs, cw, ch, kChromaBorder, sx, sy, 8, 4,
+                          cx & 1, cy & 1, rounding, average, 2, sel);
+        }
+    }
+}
+
+// Both 8x8 chroma blocks of the macroblock with one chroma vector (half-pel units).
+void VopDecoder::PredictChroma(const PicturePlanes& ref, int cx, int cy, int rounding,
+                               bool average) {
+    const ptrdiff_t cs = g_.cStride;
+    const ptrdiff_t offset = s_.mbY * 8 * cs + s_.mbX * 8;
+    const int sx = s_.mbX * 8 + (cx >> 1);
+    const int sy = s_.mbY * 8 + (cy >> 1);
+    const int cw = g_.codedWidth / 2;
+    const int ch = g_.codedHeight / 2;
+    predict_block(cur_.cb + offset, cs, ref.cb, cs, cw, ch, kChromaBorder, sx, sy, 8, 8, cx & 1,
+                  cy & 1, rounding, average, 1, 0);
+    predict_block(cur_.cr + offset, cs, ref.cr, cs, cw, ch, kChromaBorder, sx, sy, 8, 8, cx & 1,
+                  cy & 1, rounding, average, 1, 0);
+}
+
+void VopDecoder::CopyMacroblock(const PicturePlanes& ref) {
+    const ptrdiff_t ys = g_.yStride;
+    const ptrdiff_t cs = g_.cStride;
+    const ptrdiff_t yo = s_.mbY * 16 * ys + s_.mbX * 16;
+    const ptrdiff_t co = s_.mbY * 8 * cs + s_.mbX * 8;
+    k_.put[PredictIndex(0, 0, 0, true)](cur_.y + yo, ys, ref.y + yo, ys, 16);
+    k_.put[PredictIndex(0, 0, 0, false)](cur_.cb + co, cs, ref.cb + co, cs, 8);
+    k_.put[PredictIndex(0, 0, 0, false)](cur_.cr + co, cs, ref.cr + co, cs, 8);
+}
+
+// ------------------------------------------------------------------------------------------
+// Macroblock layers
+
+void VopDecoder::FinishMacroblock(int refKind) {
+    const int mb = MbIndex();
+    s_.quantMap[mb] = static_cast<uint8_t>(s_.quant);
+    if (refKind >= 0) s_.refKind[mb] = static_cast<uint8_t>(refKind);
+}
+
+bool VopDecoder::DecodeIMacroblock() {
+    int value;
+    for (;;) {
+        const auto e = kIntraMcbpcLookup.entries[r_.peek_bits(9)];
+        if (e.length == 0) return Fail();
+        r_.skip_bits(e.length);
+        value = e.value;
+        if (value != 8) break;
+        ++s_.stats.stuffing;
+        if (r_.overrun()) return Fail();
+    }
+    return DecodeIntraMacroblock(value & 3, value >= 4);
+}
+
+// An intra macroblock behind its MCBPC (type 3, or 4 with a quantiser change).
+bool VopDecoder::DecodeIntraMacroblock(int cbpc, bool dquant) {
+    static constexpr int kDquant[4] = {-1, -2, 1, 2};
+    const bool acPred = r_.read_bit();
+    const auto cy = kCbpyLookup.entries[r_.peek_bits(6)];
+    if (cy.length == 0) return Fail();
+    r_.skip_bits(cy.length);
+    const int cbp = cbpc | (cy.value << 2);
+    const bool useDcVlc = s_.quant < s_.intraDcThreshold;
+    if (dquant) {
+        SetQuant(s_.quant + kDquant[r_.read_bits(2)]);
+        ++s_.stats.dquantMbs;
+    }
+    const bool dctField = s_.vol.interlaced ? r_.read_bit() : false;
+    if (dctField) ++s_.stats.fieldDctMbs;
+    ++s_.stats.intraMbs;
+    const int mb = MbIndex();
+    s_.intraPredictorsUsed[mb] = 1;
+    s_.refFieldSelect[mb] = 0;
+    StoreMacroblockVector(0, 0);
+    s_.quantMap[mb] = static_cast<uint8_t>(s_.quant);
+    const bool ok = DecodeIntraTexture(cbp, acPred, dctField, useDcVlc);
+    FinishMacroblock(kRefIntra);
+    return ok;
+}
+
+bool VopDecoder::DecodePMacroblock() {
+    const int mb = MbIndex();
+    int value;
+    for (;;) {
+        if (r_.read_bit()) {  // not_coded
+            ++s_.stats.notCodedMbs;
+            StoreMacroblockVector(0, 0);
+            CleanIntraPredictors();
+            CopyMacroblock(fwd_);
+            s_.refFieldSelect[mb] = 0;
+            FinishMacroblock(kRefNotCoded);
+            return true;
+        }
+        const auto e = kInterMcbpcLookup.entries[r_.peek_bits(9)];
+        if (e.length == 0) return Fail();
+        r_.skip_bits(e.length);
+        value = e.value;
+        if (value != 20) break;
+        ++s_.stats.stuffing;
+        if (r_.overrun()) return Fail();
+    }
+    const int type = value >> 2;
+    const int cbpc = value & 3;
+    static constexpr int kDquant[4] = {-1, -2, 1, 2};
+    if (type >= 3) return DecodeIntraMacroblock(cbpc, type == 4);
+    const auto cy = kCbpyLookup.entries[r_.peek_bits(6)];
+    if (cy.length == 0) return Fail();
+    r_.skip_bits(cy.length);
+    const int cbp = cbpc | ((15 - cy.value) << 2);
+    if (type == 1) {
+        SetQuant(s_.quant + kDquant[r_.read_bits(2)]);
+        ++s_.stats.dquantMbs;
+    }
+    bool dctField = false;
+    bool fieldPred = false;
+    int fieldSelect[2] = {0, 0};
+    if (s_.vol.interlaced) {
+        if (cbp) dctField = r_.read_bit();
+        if (type != 2) {
+            fieldPred = r_.read_bit();
+            if (fieldPred) {
+                fieldSelect[0] = r_.read_bit();
+                fieldSelect[1] = r_.read_bit();
+            }
+        }
+    }
+    if (dctField) ++s_.stats.fieldDctMbs;
+    CleanIntraPredictors();
+    const int fcode = s_.vop.fcodeForward;
+    const int rounding = s_.vop.roundingType;
+    Motion mv[4];
+    if (type == 2) {
+        ++s_.stats.inter4vMbs;
+        for (int n = 0; n < 4; ++n) {
+            int px, py, x, y;
+            find_predictor(n, &px, &py);
+            if (!ReadMotionComponent(px, fcode, &x) || !ReadMotionComponent(py, fcode, &y))
+                return Fail();
+            mv[n] = {static_cast<int16_t>(x), static_cast<int16_t>(y)};
+            s_.mv[B8Index(n)] = mv[n];
+        }
+        s_.refFieldSelect[mb] = 0;
+        PredictMacroblock(fwd_, kPred4v, mv, fieldSelect, rounding, false);
+        FinishMacroblock(kRefInter4v);
+    } else if (fieldPred) {
+        ++s_.stats.fieldPredictedMbs;
+        int px, py;
+        find_predictor(0, &px, &py);
+        for (int f = 0; f < 2; ++f) {
+            int x, y;
+            if (!ReadMotionComponent(px, fcode, &x) || !ReadMotionComponent(py / 2, fcode, &y))
+                return Fail();
+            mv[f] = {static_cast<int16_t>(x), static_cast<int16_t>(y)};
+        }
+        const int sx = mv[0].x + mv[1].x;
+        StoreMacroblockVector((sx >> 1) | (sx & 1), mv[0].y + mv[1].y);
+        s_.refFieldSelect[mb] = static_cast<uint8_t>(fieldSelect[0] | (fieldSelect[1] << 1));
+        s_.refFieldMv[mb][0] = mv[0];
+        s_.refFieldMv[mb][1] = mv[1];
+        PredictMacroblock(fwd_, kPredField, mv, fieldSelect, rounding, false);
+        FinishMacroblock(kRefField);
+    } else {
+        ++s_.stats.interMbs;
+        int px, py, x, y;
+        find_predictor(0, &px, &py);
+        if (!ReadMotionComponent(px, fcode, &x) || !ReadMotionComponent(py, fcode, &y))
+            return Fail();
+        mv[0] = {static_cast<int16_t>(x), static_cast<int16_t>(y)};
+        StoreMacroblockVector(x, y);
+        s_.refFieldSelect[mb] = 0;
+        PredictMacroblock(fwd_, kPredFrame, mv, fieldSelect, rounding, false);
+        FinishMacroblock(kRefInter);
+    }
+    return DecodeInterTexture(cbp, dctField);
+}
+
+bool VopDecoder::DecodeBMacroblock() {
+    const int mb = MbIndex();
+    if (s_.mbX == 0) std::memset(s_.bPredictor, 0, sizeof s_.bPredictor);
+    if (s_.refKind[mb] == kRefNotCoded) {
+        ++s_.stats.skippedBMbs;
+        CopyMacroblock(fwd_);
+        FinishMacroblock(-1);
+        return true;
+    }
+    enum { kDirect, kInterpolate, kBackward, kForward };
+    int mbType;
+    int cbp = 0;
+    bool skipDirect = false;
+    if (r_.read_bit()) {  // modb 1: direct, no vectors or coefficients coded
+        mbType = kDirect;
+        skipDirect = true;
+    } else {
+        const bool noCbp = r_.read_bit();
+        const uint32_t bits = r_.peek_bits(4);
+        if (bits >= 8) {
+            mbType = kDirect;
+            r_.skip_bits(1);
+        } else if (bits >= 4) {
+            mbType = kInterpolate;
+            r_.skip_bits(2);
+        } else if (bits >= 2) {
+            mbType = kBackward;
+            r_.skip_bits(3);
+        } else if (bits == 1) {
+            mbType = kForward;
+            r_.skip_bits(4);
+        } else {
+            return Fail();
+        }
+        if (!noCbp) cbp = static_cast<int>(r_.read_bits(6));
+        if (mbType != kDirect && cbp) {
+            if (r_.read_bit()) {
+                SetQuant(s_.quant + (r_.read_bit() ? 2 : -2));
+                ++s_.stats.dbquantMbs;
+            }
+        }
+    }
+    bool dctField = false;
+    bool fieldPred = false;
+    int fieldSelect[2][2] = {{0, 0}, {0, 1}};
+    const bool usesForward = mbType == kForward || mbType == kInterpolate;
+    const bool usesBackward = mbType == kBackward || mbType == kInterpolate;
+    if (s_.vol.interlaced && !skipDirect) {
+        if (cbp) dctField = r_.read_bit();
+        if (mbType != kDirect && r_.read_bit()) {
+            fieldPred = true;
+            if (usesForward) {
+                fieldSelect[0][0] = r_.read_bit();
+                fieldSelect[0][1] = r_.read_bit();
+            }
+            if (usesBackward) {
+                fieldSelect[1][0] = r_.read_bit();
+                fieldSelect[1][1] = r_.read_bit();
+            }
+        }
+    }
+    if (dctField) ++s_.stats.fieldDctMbs;
+
+    MbVectors v{};
+    MbPrediction kind = kPredFrame;
+    if (mbType != kDirect) {
+        const int fcodes[2] = {s_.vop.fcodeForward, s_.vop.fcodeBackward};
+        for (int dir = 0; dir < 2; ++dir) {
+            if (dir == 0 ? !usesForward : !usesBackward) continue;
+            int(&p)[2][2] = s_.bPredictor[dir];
+            if (!fieldPred) {
+                int x, y;
+                if (!ReadMotionComponent(p[0][0], fcodes[dir], &x) ||
+                    !ReadMotionComponent(p[0][1], fcodes[dir], &y))
+                    return Fail();
+                p[0][0] = p[1][0] = x;
+                p[0][1] = p[1][1] = y;
+                v.mv[dir][0] = {static_cast<int16_t>(x), static_cast<int16_t>(y)};
+            } else {
+                for (int f = 0; f < 2; ++f) {
+                    int x, y;
+                    if (!ReadMotionComponent(p[f][0], fcodes[dir], &x) ||
+                        !ReadMotionComponent(p[f][1] / 2, fcodes[dir], &y))
+                        return Fail();
+                    p[f][0] = x;
+                    p[f][1] = y * 2;
+                    v.mv[dir][f] = {static_cast<int16_t>(x), static_cast<int16_t>(y)};
+                }
+            }
+        }
+        kind = fieldPred ? kPredField : kPredFrame;
+        if (fieldPred) ++s_.stats.fieldPredictedMbs;
+        if (mbType == kInterpolate) ++s_.stats.interpolatedMbs;
+        if (mbType == kForward) ++s_.stats.forwardMbs;
+        if (mbType == kBackward) ++s_.stats.backwardMbs;
+        if (usesForward) PredictMacroblock(fwd_, kind, v.mv[0], fieldSelect[0], 0, false);
+        if (usesBackward) PredictMacroblock(bwd_, kind, v.mv[1], fieldSelect[1], 0, usesForward);
+    } else {
+        // Direct mode: the co-located vectors of the newest reference scaled by the temporal
+        // distances, plus the coded delta.
+        int dx = 0;
+        int dy = 0;
+        if (!skipDirect) {
+            if (!ReadMotionComponent(0, 1, &dx) || !ReadMotionComponent(0, 1, &dy)) return Fail();
+        }
+        ++s_.stats.directMbs;
+        const int kindRef = s_.refKind[mb];
+        if (kindRef == kRefField) {
+            ++s_.stats.directFieldMbs;
+            kind = kPredField;
+            for (int f = 0; f < 2; ++f) {
+                const int sel = (s_.refFieldSelect[mb] >> f) & 1;
+                fieldSelect[0][f] = sel;
+                fieldSelect[1][f] = f;
+                int tpp, tpb;
+                if (s_.vop.topFieldFirst) {
+                    tpp = s_.ppFieldTime - sel + f;
+                    tpb = s_.pbFieldTime - sel + f;
+                } else {
+                    tpp = s_.ppFieldTime + sel - f;
+                    tpb = s_.pbFieldTime + sel - f;
+                }
+                tpp = static_cast<uint16_t>(tpp);
+                tpb = static_cast<uint16_t>(tpb);
+                if (tpp == 0) tpp = 1;
+                const int px = s_.refFieldMv[mb][f].x;
+                const int py = s_.refFieldMv[mb][f].y;
+                const int fx = px * tpb / tpp + dx;
+                const int fy = py * tpb / tpp + dy;
+                const int bx = dx ? fx - px : px * (tpb - tpp) / tpp;
+                const int by = dy ? fy - py : py * (tpb - tpp) / tpp;
+                v.mv[0][f] = {static_cast<int16_t>(fx), static_cast<int16_t>(fy)};
+                v.mv[1][f] = {static_cast<int16_t>(bx), static_cast<int16_t>(by)};
+            }
+        } else {
+            const int trd = s_.directTrd;
+            const int trb = s_.directTrb;
+            const int blocks = kindRef == kRefInter4v ? 4 : 1;
+            kind = blocks == 4 ? kPred4v : kPredFrame;
+            if (blocks == 4) ++s_.stats.direct4vMbs;
+            for (int n = 0; n < blocks; ++n) {
+                const Motion p = s_.mv[B8Index(n)];
+                const int fx = p.x * trb / trd + dx;
+                const int fy = p.y * trb / trd + dy;
+                const int bx = dx ? fx - p.x : p.x * (trb - trd) / trd;
+                const int by = dy ? fy - p.y : p.y * (trb - trd) / trd;
+                v.mv[0][n] = {static_cast<int16_t>(fx), static_cast<int16_t>(fy)};
+                v.mv[1][n] = {static_cast<int16_t>(bx), static_cast<int16_t>(by)};
+            }
+        }
+        PredictMacroblock(fwd_, kind, v.mv[0], fieldSelect[0], 0, false);
+        PredictMacroblock(bwd_, kind, v.mv[1], fieldSelect[1], 0, true);
+    }
+    FinishMacroblock(-1);
+    return DecodeInterTexture(cbp, dctField);
+}
+
+// Macroblocks that could not be decoded keep the forward reference's content.
+void VopDecoder::ConcealRange(int fromMb, int toMb) {
+    for (int i = fromMb; i < toMb; ++i) {
+        s_.mbX = i % g_.mbWidth;
+        s_.mbY = i / g_.mbWidth;
+        CopyMacroblock(fwd_);
+        if (s_.vop.codingType != kVopB) {
+            StoreMacroblockVector(0, 0);
+            CleanIntraPredictors();
+            s_.refKind[MbIndex()] = kRefNotCoded;
+            s_.refFieldSelect[MbIndex()] = 0;
+        }
+    }
+}
+
+// Zero bits in front of the 1 of a resync marker.
+int VopDecoder::ResyncPrefixLength() const {
+    switch (s_.vop.codingType) {
+        case kVopI:
+            return 16;
+        case kVopB:
+            return std::max({s_.vop.fcodeForward, s_.vop.fcodeBackward, 2}) + 15;
+        default:
+            return s_.vop.fcodeForward + 15;
+    }
+}
+
+// At a macroblock boundary: stuffing up to the byte boundary, a resync marker and the video
+// packet header. Returns false (reader unchanged) when no resync marker follows.
+bool VopDecoder::ReadVideoPacketHeader(int* mbNumber) {
+    const size_t start = r_.position();
+    const int pad = static_cast<int>(8 - (start & 7));
+    if (r_.peek_bits(pad) != (1u << (pad - 1)) - 1) return false;
+    r_.skip_bits(static_cast<size_t>(pad));
+    const int prefix = ResyncPrefixLength();
+    if (r_.peek_bits(prefix + 1) != 1) {
+        r_.setPosition(start);
+        return false;
+    }
+    r_.skip_bits(static_cast<size_t>(prefix + 1));
+    const int total = g_.mbWidth * g_.mbHeight;
+    int bits = 1;
+    while ((1 << bits) < total)
+        ++bits;
+    *mbNumber = static_cast<int>(r_.read_bits(bits));
+    const int q = static_cast<int>(r_.read_bits(s_.vol.quantPrecision));
+    if (q) SetQuant(q);
+    if (r_.read_bit()) {  // header_extension_code: a copy of the VOP header fields
+        while (r_.read_bit() && !r_.overrun()) {
+        }
+        r_.skip_bits(1 + static_cast<size_t>(s_.vol.timeIncrementBits) + 1 + 2 + 3);
+        if (s_.vop.codingType != kVopI) r_.skip_bits(3);
+        if (s_.vop.codingType == kVopB) r_.skip_bits(3);
+    }
+    return true;
+}
+
+void VopDecoder::Run() {
+    const int total = g_.mbWidth * g_.mbHeight;
+    const int type = s_.vop.codingType;
+    int i = 0;
+    int concealFrom = total;
+    while (i < total) {
+        s_.mbX = i % g_.mbWidth;
+        s_.mbY = i / g_.mbWidth;
+        // B-VOP macroblocks skipped with their co-located macroblock take no bits.
+        bool skippedB = type == kVopB && s_.refKind[MbIndex()] == kRefNotCoded;
+        if (i > 0) {
+            const size_t before = r_.position();
+            int next;
+            if (ReadVideoPacketHeader(&next)) {
+                if (next > i && skippedB) {
+                    r_.setPosition(before);  // the packet starts at a later macroblock
+                } else {
+                    ++s_.stats.videoPackets;
+                    if (next < i || next >= total || r_.overrun()) {
+                        concealFrom = i;
+                        break;
+                    }
+                    if (next > i) {  // macroblocks lost between packets
+                        s_.errorFlag = 1;
+                        ConcealRange(i, next);
+                        i = next;
+                        s_.mbX = i % g_.mbWidth;
+                        s_.mbY = i / g_.mbWidth;
+                        skippedB = type == kVopB && s_.refKind[MbIndex()] == kRefNotCoded;
+                    }
+                    packetStart_ = i;
+                    packetStartX_ = s_.mbX;
+                    std::memset(s_.bPredictor, 0, sizeof s_.bPredictor);
+                }
+            } else if (!skippedB && (r_.peek_after_stuffing() == 0 || r_.atEnd())) {
+                concealFrom = i;  // the coded data ends early
+                break;
+            }
+        }
+        bool ok;
+        if (skippedB) {
+            ok = DecodeBMacroblock();
+        } else if (type == kVopI) {
+            ok = DecodeIMacroblock();
+        } else if (type == kVopB) {
+            ok = DecodeBMacroblock();
+        } else {
+            ok = DecodePMacroblock();
+        }
+        ++i;
+        if (!ok || r_.overrun()) {
+            concealFrom = i;
+            break;
+        }
+    }
+    if (concealFrom < total) {
+        s_.errorFlag = 1;
+        ConcealRange(concealFrom, total);
+    }
+}
+
+}  // namespace
+
+void DecodeMacroblocks(const VopContext& ctx) {
+    VopDecoder(ctx).Run();
+}
+
+void ResetPredictionMaps(DecoderState* s) {
+    for (int16_t& v : s->dcLuma)
+        v = 1024;
+    for (auto& plane : s->dcChroma)
+        for (int16_t& v : plane)
+            v = 1024;
+    std::memset(s->acLuma, 0, sizeof s->acLuma);
+    std::memset(s->acChroma, 0, sizeof s->acChroma);
+    std::memset(s->mv, 0, sizeof s->mv);
+    std::memset(s->intraPredictorsUsed, 0, sizeof s->intraPredictorsUsed);
+    std::memset(s->quantMap, 1, sizeof s->quantMap);
+    std::memset(s->refKind, kRefIntra, sizeof s->refKind);
+    std::memset(s->refFieldSelect, 0, sizeof s->refFieldSelect);
+    std::memset(s->refFieldMv, 0, sizeof s->refFieldMv);
+}
+
+}  // namespace decoder

@@ -1,0 +1,260 @@
+// decode: runs the video decoder over an elementary stream, a recording or a ".ums" file and
+// prints picture digests, writes raw pictures or PNG files, or just decodes.
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "decoder/decoder.h"
+#include "decoder/decoder_bank.h"
+#include "media/frame_header.h"
+#include "media/recording_file.h"
+#include "media/still_image.h"
+#include "platform/mapped_file.h"
+#include "player/player_strings.h"
+#include "tools/umvtool/command.h"
+#include "tools/umvtool/elementary_stream.h"
+#include "tools/umvtool/picture_digest.h"
+#include "tools/umvtool/png_file.h"
+
+namespace umvtool {
+namespace {
+
+enum class Output { kMd5, kNull, kYuv, kPng };
+
+bool EndsWith(const std::string& s, const char* suffix) {
+    const std::string suf(suffix);
+    if (s.size() < suf.size()) return false;
+    for (size_t i = 0; i < suf.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(s[s.size() - suf.size() + i])) != suf[i])
+            return false;
+    return true;
+}
+
+// The frames to decode, each a span of bytes that stays valid while the source is open.
+struct FrameSource {
+    platform::MappedFile file;                // ".m4v", ".ums"
+    media::RecordingFile recording;           // ".idx", ".umv"
+    std::vector<std::vector<uint8_t>> owned;  // recording payloads
+    std::vector<std::pair<const uint8_t*, size_t>> frames;
+    int width = 0;  // from the recording's size code, 0 when unknown
+    int height = 0;
+};
+
+// A ".ums" file: one media frame record, read by the still-image reader's rules.
+bool LoadUms(const std::string& path, FrameSource* src, std::string* error) {
+    if (src->file.Open(path) != platform::MapError::kNone) {
+        *error = player::PlayerStrings().Str(player::kTextFileCantOpened);
+        return false;
+    }
+    media::UmsRecord record;
+    switch (media::ParseUms(src->file.bytes(), &record)) {
+        case media::StillError::kNone:
+            break;
+        case media::StillError::kTooBig:
+            *error = media::kFileSizeTooBig;
+            return false;
+        default:
+            *error = player::PlayerStrings().Str(player::kTextImproperFileType);
+            return false;
+    }
+    const media::PictureSize ps = media::PictureSizeOf(record.header.sizeCode());
+    src->width = ps.width;
+    src->height = ps.height;
+    src->frames.emplace_back(record.payload.data(), record.payload.size());
+    return true;
+}
+
+bool LoadRecording(const std::string& path, int channel, FrameSource* src, std::string* error) {
+    if (src->recording.Open(path) != media::OpenError::kNone) {
+        *error = "umvtool: cannot open the recording " + path;
+        return false;
+    }
+    const media::FrameIndex& index = src->recording.index();
+    if (channel < 0) {
+        for (const media::FrameEntry& e : index.frames()) {
+            channel = e.channel;
+            break;
+        }
+        if (channel < 0) {
+            *error = "umvtool: the recording has no pictures";
+            return false;
+        }
+    }
+    std::vector<uint8_t> buffer(media::kMaxPayloadSize);
+    const auto frames = index.frames();
+    for (size_t i = 0; i < frames.size(); ++i) {
+        if (frames[i].channel != channel) continue;
+        media::FrameHeader h;
+        size_t size = 0;
+        if (!src->recording.ReadVideo(i, &h, buffer.data(), &size)) continue;
+        if (src->width == 0) {
+            const media::PictureSize ps = media::PictureSizeOf(h.sizeCode());
+            src->width = ps.width;
+            src->height = ps.height;
+        }
+        src->owned.emplace_back(buffer.begin(), buffer.begin() + static_cast<ptrdiff_t>(size));
+    }
+    for (const auto& f : src->owned)
+        src->frames.emplace_back(f.data(), f.size());
+    if (src->frames.empty()) {
+        *error = "umvtool: channel " + std::to_string(channel + 1) + " has no pictures";
+        return false;
+    }
+    return true;
+}
+
+bool LoadStream(const std::string& path, FrameSource* src, std::string* error) {
+    if (src->file.Open(path) != platform::MapError::kNone) {
+        *error = "umvtool: cannot read " + path;
+        return false;
+    }
+    for (const EsFrame& f : SplitElementaryStream(src->file.bytes()))
+        src->frames.emplace_back(src->file.data() + f.begin, f.end - f.begin);
+    if (src->frames.empty()) {
+        *error = "umvtool: " + path + " holds no VOP";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int RunDecode(std::span<char* const> words) {
+    Args args(words, {"channel", "yuv", "png"}, {"md5", "null"});
+    if (!args.ok()) return UsageError("decode", args.error());
+    if (args.positional().size() != 1) return UsageError("decode", "expected one PATH");
+    const int modes = args.has("md5") + args.has("null") + args.has("yuv") + args.has("png");
+    if (modes != 1) return UsageError("decode", "choose one of --md5, --null, --yuv, --png");
+    const Output mode = args.has("md5")    ? Output::kMd5
+                        : args.has("null") ? Output::kNull
+                        : args.has("yuv")  ? Output::kYuv
+                                           : Output::kPng;
+    int channel = -1;
+    if (auto c = args.value("channel")) {
+        char* end = nullptr;
+        const long n = std::strtol(c->c_str(), &end, 10);
+        if (c->empty() || *end != '\0' || n < 1 || n > media::kChannelCount)
+            return UsageError("decode", "--channel takes a channel number 1..16");
+        channel = static_cast<int>(n - 1);
+    }
+
+    const std::string path = args.positional()[0];
+    FrameSource src;
+    std::string error;
+    bool loaded;
+    if (EndsWith(path, ".idx") || EndsWith(path, ".umv")) {
+        loaded = LoadRecording(path, channel, &src, &error);
+    } else if (EndsWith(path, ".ums")) {
+        loaded = LoadUms(path, &src, &error);
+    } else {
+        loaded = LoadStream(path, &src, &error);
+    }
+    if (!loaded) return Fail(error);
+
+    // The picture size: from the first VOL header, else from the recording's size code.
+    int width = 0;
+    int height = 0;
+    for (const auto& [data, size] : src.frames)
+        if (decoder::probe_picture_size(data, size, &width, &height)) break;
+    if (width == 0) {
+        width = src.width;
+        height = src.height;
+    }
+    if (width <= 0 || height <= 0 || width > decoder::kMaxWidth || height > decoder::kMaxHeight)
+        return Fail("umvtool: no usable picture size in " + path);
+
+    FILE* yuv = nullptr;
+    std::string pngDir;
+    if (mode == Output::kYuv) {
+        yuv = std::fopen(args.value("yuv")->c_str(), "wb");
+        if (!yuv) return Fail("umvtool: cannot write " + *args.value("yuv"));
+    } else if (mode == Output::kPng) {
+        pngDir = *args.value("png");
+        std::error_code ec;
+        std::filesystem::create_directories(pngDir, ec);
+        if (!std::filesystem::is_directory(pngDir)) return Fail("umvtool: cannot use " + pngDir);
+        if (pngDir.back() != '/') pngDir += '/';
+    }
+
+    const int format = mode == Output::kPng ? 9 : 3;
+    const size_t pictureBytes =
+        mode == Output::kPng ? static_cast<size_t>(width) * height * 3
+                             : static_cast<size_t>(width) * height +
+                                   2 * static_cast<size_t>((width + 1) / 2) * ((height + 1) / 2);
+    std::vector<uint8_t> picture(pictureBytes);
+    uint8_t* outputs[1] = {picture.data()};
+    decoder::DecoderBank bank(1);
+    if (!bank.Open(0, false, width, height, outputs)) {
+        if (yuv) std::fclose(yuv);
+        return Fail("umvtool: cannot set up a decoder for " + std::to_string(width) + "x" +
+                    std::to_string(height));
+    }
+    decoder::DecoderParams& params = bank.params(0);
+    params.outputFormat = format;
+    decoder::decoder_command(1, decoder::kOpSetOutputFormat, &params, nullptr);
+    decoder::FrameRequest& req = bank.request(0);
+    req.renderFlags = decoder::kRenderConvert;
+
+    std::string md5Lines;
+    size_t shown = 0;
+    size_t damaged = 0;
+    size_t unsupported = 0;
+    int lastStatus = 0;
+    bool writeFailed = false;
+    auto emit = [&]() {
+        ++shown;
+        switch (mode) {
+            case Output::kMd5:
+                md5Lines += Md5Hex(picture.data(), picture.size());
+                md5Lines += '\n';
+                break;
+            case Output::kYuv:
+                writeFailed |=
+                    std::fwrite(picture.data(), 1, picture.size(), yuv) != picture.size();
+                break;
+            case Output::kPng: {
+                char name[32];
+                std::snprintf(name, sizeof name, "%06zu.png", shown);
+                std::string pngError;
+                writeFailed |=
+                    !WritePng(pngDir + name, picture.data(), width, height, true, &pngError);
+                break;
+            }
+            case Output::kNull:
+                break;
+        }
+    };
+    for (const auto& [data, size] : src.frames) {
+        req.data = data;
+        req.length = static_cast<uint32_t>(size);
+        const int rc = decoder::decoder_command(1, decoder::kOpDecodeFrame, &req, &params);
+        if (rc == decoder::kResultUnsupported) {
+            ++unsupported;
+            lastStatus = req.result;
+            continue;
+        }
+        if (rc != decoder::kResultOk) continue;
+        if (req.result) ++damaged;
+        if (decoder::ShowedBlankPicture(params)) continue;
+        emit();
+    }
+    if (decoder::FlushPicture(&req, &params) == decoder::kResultOk) emit();
+    bank.Close();
+    if (yuv && std::fclose(yuv) != 0) writeFailed = true;
+    std::fwrite(md5Lines.data(), 1, md5Lines.size(), stdout);
+    if (writeFailed) return Fail("umvtool: writing the pictures failed");
+    if (unsupported) {
+        std::fprintf(stderr, "umvtool: %zu frame(s) of an unsupported stream (status %d)\n",
+                     unsupported, lastStatus);
+        return kExitFailure;
+    }
+    if (damaged) {
+        std::fprintf(stderr, "umvtool: %zu damaged frame(s)\n", damaged);
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+}  // namespace umvtool
