@@ -60,6 +60,10 @@ bool BackupFastMode::OnPlaybackState(int state) {
         answered_ = state;
         return false;
     }
+    if (state == kStateDoubleSpeed) {
+        answered_ = -1;  // a later fall from +2X is answered again
+        return false;
+    }
     return Answer();
 }
 
