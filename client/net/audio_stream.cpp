@@ -85,6 +85,9 @@ bool AudioStream::OpenWithRetries() {
     for (int i = 0; i < timings_.reopenAttempts && !stop_.load(); ++i) {
         if (channel_stream_->Open(query_)) {
             scanner_.Reset();
+            // A stream opened again may repeat blocks that were recorded already.
+            if (opened_ && recorder_) recorder_->AudioStreamReopened();
+            opened_ = true;
             return true;
         }
     }

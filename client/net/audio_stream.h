@@ -94,6 +94,7 @@ class AudioStream final : PacketHandler {
     NetTimings timings_;
     std::unique_ptr<StreamChannel> channel_stream_;
     std::atomic<bool> stop_{false};
+    bool opened_ = false;  // the stream was open before
     PacketScanner scanner_;
     AudioRing ring_;
     std::atomic<bool> muted_{false};

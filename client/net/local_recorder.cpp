@@ -145,19 +145,22 @@ void LocalRecorder::ChannelInfoLocked(const ChannelInfo& info) {
 }
 
 bool LocalRecorder::RepeatedLocked(const media::FrameHeader& h) {
-    Last& l = last_[h.channel];
+    Last& l = last_[h.IsAudio() ? kAudioSlot : h.channel];
     if (!l.resuming) return false;
-    if (h.stamp == l.stamp) {
-        // The last record written arrives again: everything after it is new.
-        l.resuming = false;
-        return true;
-    }
-    if (!IsPredicted(h) && WallTimeOfHeader(h) > l.time) {
-        // The stream resumed behind it.
-        l.resuming = false;
-        return false;
-    }
-    return true;
+    // Newer than the last one written: the stream has caught up. A Predicted picture's date
+    // bytes are not its own, so its stamp alone decides.
+    const bool newerStamp = static_cast<int32_t>(h.stamp - l.stamp) > 0;
+    const int64_t t = WallTimeOfHeader(h);
+    const bool newer = IsPredicted(h) ? newerStamp : t > l.time || (t == l.time && newerStamp);
+    if (newer) l.resuming = false;
+    return !newer;
+}
+
+void LocalRecorder::WrittenLocked(const media::FrameHeader& h) {
+    Last& l = last_[h.IsAudio() ? kAudioSlot : h.channel];
+    l.valid = true;
+    l.stamp = h.stamp;
+    if (!IsPredicted(h)) l.time = WallTimeOfHeader(h);
 }
 
 void LocalRecorder::FailLocked(Outcome* out) {
@@ -210,10 +213,7 @@ void LocalRecorder::WriteVideo(std::span<const uint8_t> record, const ChannelInf
             } else if (result == media::RecordingSession::Result::kWritten) {
                 ++stats_.videoWritten;
                 stats_.bytes += record.size();
-                Last& l = last_[h.channel];
-                l.valid = true;
-                l.stamp = h.stamp;
-                if (!IsPredicted(h)) l.time = WallTimeOfHeader(h);
+                WrittenLocked(h);
                 if (kind_ == RecordingKind::Backup && !IsPredicted(h)) {
                     // A Predicted picture's date bytes are not its own: it moves no progress.
                     const int64_t t = WallTimeOfHeader(h);
@@ -240,10 +240,16 @@ void LocalRecorder::WriteAudio(std::span<const uint8_t> record) {
         if (record.size() < media::kFrameHeaderSize) return;
         const size_t extent = media::RecordExtent(record.data());
         if (extent > record.size()) return;
+        const media::FrameHeader h = media::FrameHeader::Decode(record.data());
+        if (RepeatedLocked(h)) {
+            ++stats_.repeated;
+            return;
+        }
         const auto result = session_->WriteAudio(record.data(), extent);
         if (result == media::RecordingSession::Result::kError) {
             FailLocked(&out);
         } else if (result == media::RecordingSession::Result::kWritten) {
+            WrittenLocked(h);
             ++stats_.audioWritten;
             stats_.bytes += extent;
             bytesSinceProbe_ += extent;
@@ -268,11 +274,18 @@ void LocalRecorder::StreamReopened() {
         l.resuming = l.valid;
 }
 
+void LocalRecorder::AudioStreamReopened() {
+    std::lock_guard lock(mutex_);
+    last_[kAudioSlot].resuming = last_[kAudioSlot].valid;
+}
+
 std::optional<int64_t> LocalRecorder::ResumeTime() const {
     std::lock_guard lock(mutex_);
     std::optional<int64_t> earliest;
-    for (const Last& l : last_)
+    for (int c = 0; c < media::kChannelCount; ++c) {
+        const Last& l = last_[c];
         if (l.valid && l.time > 0 && (!earliest || l.time < *earliest)) earliest = l.time;
+    }
     return earliest;
 }
 

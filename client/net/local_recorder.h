@@ -100,8 +100,10 @@ class LocalRecorder {
     // kept and the backup ends.
     void BackupStreamEnded();
     // The stream was opened again after a loss and may send records already written: each
-    // channel's records up to its last written one are not written again.
+    // channel's records up to its last written one are not written again, nor audio blocks.
     void StreamReopened();
+    // The same for the audio stream alone.
+    void AudioStreamReopened();
     // The earliest of the channels' last written times (wall time), where a backup resumes.
     std::optional<int64_t> ResumeTime() const;
 
@@ -126,6 +128,7 @@ class LocalRecorder {
     bool HasRoomLocked(size_t bytes);
     void ChannelInfoLocked(const ChannelInfo& info);
     bool RepeatedLocked(const media::FrameHeader& h);
+    void WrittenLocked(const media::FrameHeader& h);
     void FailLocked(Outcome* out);
     void FinishBackupLocked(bool completed, Outcome* out);
     void Deliver(const Outcome& out);
@@ -144,7 +147,8 @@ class LocalRecorder {
     int64_t backupStart_ = 0;
     int64_t backupEnd_ = 0;
     int lastProgress_ = -1;
-    Last last_[media::kChannelCount];
+    static constexpr int kAudioSlot = media::kChannelCount;
+    Last last_[media::kChannelCount + 1];  // per channel's pictures, and the audio blocks
     RecorderStats stats_;
 
     // Free space as last measured.

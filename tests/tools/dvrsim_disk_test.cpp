@@ -148,7 +148,7 @@ TEST_F(DiskTest, PauseStepsAndReverse) {
         EXPECT_EQ(p.state(), 1);
     }
 
-    p.Control(6);  // reverse: Intra pictures backwards to the start of the range
+    p.Control(6);  // reverse: Intra pictures backwards, before the start time too
     int intras = 0;
     int64_t last = At(60);
     while (p.Next() == Step::Record) {
@@ -159,8 +159,8 @@ TEST_F(DiskTest, PauseStepsAndReverse) {
         last = r.time;
         ++intras;
     }
-    EXPECT_EQ(last, At(20));
-    EXPECT_EQ(intras, 4);  // channels 0 and 1 at 10:00:21 and 10:00:20
+    EXPECT_EQ(last, At(0));
+    EXPECT_EQ(intras, 44);  // channels 0 and 1 at 10:00:21 and every second before
 }
 
 }  // namespace

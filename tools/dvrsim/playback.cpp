@@ -18,17 +18,19 @@ constexpr double kLongestPause = 1.0;
 }  // namespace
 
 PlayRange FileRange(const Disk&, const DiskFile& file) {
-    return {file.first, file.last, static_cast<uint16_t>(1u << file.channel)};
+    return {file.first, file.last, file.first, static_cast<uint16_t>(1u << file.channel)};
 }
 
 PlayRange TimeRange(const Disk& disk, int64_t start) {
     const size_t first = disk.FirstAtOrAfter(start);
-    if (first >= disk.records().size()) return {1, 0, 0xFFFF};
-    return {first, disk.records().size() - 1, 0xFFFF};
+    if (first >= disk.records().size()) return {1, 0, 1, 0xFFFF};
+    // The whole disk can be played; the playback starts at the time asked for.
+    return {0, disk.records().size() - 1, first, 0xFFFF};
 }
 
 PlayRange BackupRange(const Disk& disk, int64_t start, int64_t end, uint16_t channels) {
-    PlayRange r{disk.FirstAtOrAfter(start), 0, channels};
+    PlayRange r{disk.FirstAtOrAfter(start), 0, 0, channels};
+    r.start = r.first;
     const auto& records = disk.records();
     size_t last = r.first;
     bool any = false;
@@ -36,13 +38,13 @@ PlayRange BackupRange(const Disk& disk, int64_t start, int64_t end, uint16_t cha
         last = i;
         any = true;
     }
-    if (!any) return {1, 0, channels};
+    if (!any) return {1, 0, 1, channels};
     r.last = last;
     return r;
 }
 
 Playback::Playback(const Disk& disk, const PlayRange& range)
-    : disk_(disk), range_(range), next_(range.first), reached_(range.first) {}
+    : disk_(disk), range_(range), next_(range.start), reached_(range.start) {}
 
 bool Playback::Matches(size_t i, bool intraOnly) const {
     const media::FrameHeader& h = disk_.records()[i].header;

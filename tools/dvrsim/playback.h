@@ -17,6 +17,7 @@ namespace dvrsim {
 struct PlayRange {
     size_t first = 0;            // disk indices of the first and last record that may be sent
     size_t last = 0;             // (last < first: nothing)
+    size_t start = 0;            // where it starts (playing backwards may go before it)
     uint16_t channels = 0xFFFF;  // channels sent
 };
 

@@ -379,7 +379,7 @@ bool Stream::NextRecordedAudio() {
         return play->playback.range();
     }();
     if (!audioPosSet) {
-        audioPos = range.first;
+        audioPos = range.start;
         audioPosSet = true;
     }
     const auto& records = impl->disk.records();
@@ -589,7 +589,7 @@ MHD_Result ServeRecorded(Server::Impl* impl, MHD_Connection* connection, const R
     }
     if (!valid) return RespondResult(impl, connection, 0, 8);
     bool any = false;
-    for (size_t i = range.first; !any && i <= range.last && i < disk.records().size(); ++i)
+    for (size_t i = range.start; !any && i <= range.last && i < disk.records().size(); ++i)
         any = disk.records()[i].header.IsVideo() &&
               (range.channels & (1u << disk.records()[i].header.channel));
     if (!any) {
@@ -601,7 +601,7 @@ MHD_Result ServeRecorded(Server::Impl* impl, MHD_Connection* connection, const R
     Stream* s = AdmitVideoClient(impl, connection, r, 2, &answer);
     if (!s) return answer;
     s->play = std::make_shared<PlaySession>(disk, range);
-    s->play->reached.store(range.first);
+    s->play->reached.store(range.start);
     {
         std::lock_guard lock(impl->mutex);
         impl->sessions[s->cid] = s->play;
