@@ -58,6 +58,7 @@ int RunLive(std::span<char* const> words) {
     if (!connection.ConnectLive(params)) return kExitFailure;
     // Recording is on from the start: each channel's files open at its first Intra picture.
     if (record) connection.StartRecording(MaskOf(channels));
+    bool recording = record.has_value();  // as far as this loop has been told
 
     bool recordingFailed = false;
     const auto start = std::chrono::steady_clock::now();
@@ -72,7 +73,7 @@ int RunLive(std::span<char* const> words) {
                 for (int c : channels)
                     wanted[c] = true;
                 connection.SendChannelMask(client::ChannelMask(wanted));
-            } else if (message == client::kNotifyStopRecording && connection.recording()) {
+            } else if (message == client::kNotifyStopRecording && recording) {
                 // As the main window does: recording stops; a full disk is said so.
                 const client::RecorderStop why = connection.recorder().stopReason();
                 connection.StopRecording();
@@ -83,10 +84,12 @@ int RunLive(std::span<char* const> words) {
                 recordingFailed = why == client::RecorderStop::DiskFull ||
                                   why == client::RecorderStop::WriteFailed;
                 printer.Line("%s", "recording stopped");
+                recording = false;
             } else if (message == client::kNotifyVideoBack && record && !recordingFailed &&
-                       !connection.recording()) {
+                       !recording) {
                 // Video is back after every channel had lost it: recording starts again.
                 connection.StartRecording(MaskOf(channels));
+                recording = true;
                 printer.Line("%s", "recording started");
             }
         }
