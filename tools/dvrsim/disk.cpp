@@ -73,14 +73,24 @@ bool Disk::LoadData(const std::string& path, std::string* error) {
         *error = "cannot read " + path;
         return false;
     }
-    const std::span<const uint8_t> bytes = file.bytes();
+    AddRecords(file.bytes());
+    return true;
+}
+
+void Disk::AddData(std::span<const uint8_t> bytes) {
+    AddRecords(bytes);
+    files_.clear();
+    BuildFiles();
+}
+
+void Disk::AddRecords(std::span<const uint8_t> bytes) {
     int64_t intraTime[media::kChannelCount] = {};
     pairStarts_.push_back(records_.size());
     size_t at = 0;
     while (at + media::kFrameHeaderSize <= bytes.size()) {
         const uint8_t* h = bytes.data() + at;
         const size_t extent = media::RecordExtent(h);
-        if (!media::IsWellFormed(h) || at + extent > bytes.size()) break;  // a torn tail
+        if (!media::IsWellFormed(h) || extent > bytes.size() - at) break;  // a torn tail
         at += extent;
         DiskRecord r;
         r.header = media::FrameHeader::Decode(h);
@@ -94,7 +104,6 @@ bool Disk::LoadData(const std::string& path, std::string* error) {
         records_.push_back(std::move(r));
     }
     if (pairStarts_.back() == records_.size()) pairStarts_.pop_back();
-    return true;
 }
 
 bool Disk::Load(const std::string& path, std::string* error) {

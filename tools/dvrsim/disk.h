@@ -18,6 +18,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,9 @@ class Disk {
     // Channels of the recorder that made the recordings: 4, 8 or 16 by the model code.
     int channelCount() const;
 
+    // Adds the records of one recording's data file (as its bytes) and lists the files again.
+    void AddData(std::span<const uint8_t> bytes);
+
     const DiskFile* FindFile(const std::string& path) const;
     // The first record at or after `time`; records().size() when there is none.
     size_t FirstAtOrAfter(int64_t time) const;
@@ -70,6 +74,7 @@ class Disk {
 
   private:
     bool LoadData(const std::string& path, std::string* error);
+    void AddRecords(std::span<const uint8_t> bytes);
     void BuildFiles();
 
     std::vector<DiskRecord> records_;
