@@ -579,8 +579,9 @@ MHD_Result ServeRecorded(Server::Impl* impl, MHD_Connection* connection, const R
     if (!file.empty()) {
         if (const DiskFile* f = disk.FindFile(file)) range = FileRange(disk, *f);
     } else if (!end.empty()) {
+        const std::string channels = Arg(r, "CH");
         char* tail = nullptr;
-        const unsigned long mask = std::strtoul(Arg(r, "CH").c_str(), &tail, 16);
+        const unsigned long mask = std::strtoul(channels.c_str(), &tail, 16);
         valid = ParseRecorderTime(start, &from) && ParseRecorderTime(end, &to) && *tail == '\0';
         if (valid) range = BackupRange(disk, from, to, static_cast<uint16_t>(mask));
     } else {
