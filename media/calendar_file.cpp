@@ -1,5 +1,7 @@
 #include "media/calendar_file.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -104,9 +106,15 @@ bool CalendarWriter::Append(const DayEntry& entry) {
     return std::fwrite(bytes, 1, sizeof bytes, file_) == sizeof bytes && std::fflush(file_) == 0;
 }
 
+bool CalendarWriter::Sync() {
+    if (!file_) return false;
+    return std::fflush(file_) == 0 && ::fdatasync(::fileno(file_)) == 0;
+}
+
 bool CalendarWriter::Close() {
     if (!file_) return true;
-    const bool ok = std::fclose(file_) == 0;
+    bool ok = Sync();
+    ok = std::fclose(file_) == 0 && ok;
     file_ = nullptr;
     return ok;
 }

@@ -62,6 +62,9 @@ class CalendarWriter {
     // Creates (or replaces) the file and writes its header; false when that fails.
     bool Create(const std::string& path, const CalendarHeader& header);
     bool Append(const DayEntry& entry);
+    // Pushes what was written to the disk (fdatasync).
+    bool Sync();
+    // Syncs and closes the file.
     bool Close();
     bool isOpen() const { return file_ != nullptr; }
     const std::string& path() const { return path_; }

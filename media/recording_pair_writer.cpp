@@ -45,7 +45,7 @@ WriteError RecordingPairWriter::Open(const std::string& folder, const std::strin
     indexPath_ = folder + baseName + ".idx";
     dataFd_ = ::open(dataPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     indexFd_ = ::open(indexPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    dataSize_ = 0;
+    dataSize_ = kickedSize_ = 0;
     if (dataFd_ < 0 || indexFd_ < 0) {
         CloseLocked();
         return WriteError::kCannotCreate;
@@ -71,6 +71,13 @@ WriteError RecordingPairWriter::Append(const uint8_t* record, size_t size, bool 
     }
     dataSize_ += size;
     if (!WriteAll(indexFd_, entry, sizeof entry)) return WriteError::kCannotWrite;
+    if (dataSize_ - kickedSize_ >= kWritebackStep) {
+        // Start writing the data out now, so the sync at the end of each minute has little left
+        // to wait for. Only a hint: its failure is not an error.
+        sync_file_range(dataFd_, static_cast<off_t>(kickedSize_),
+                        static_cast<off_t>(dataSize_ - kickedSize_), SYNC_FILE_RANGE_WRITE);
+        kickedSize_ = dataSize_;
+    }
     return WriteError::kNone;
 }
 

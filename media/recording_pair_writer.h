@@ -48,9 +48,13 @@ class RecordingPairWriter {
   private:
     WriteError CloseLocked();
 
+    // Written data is handed to the disk in steps of this size as it accumulates.
+    static constexpr uint64_t kWritebackStep = 4u << 20;
+
     int dataFd_ = -1;
     int indexFd_ = -1;
     uint64_t dataSize_ = 0;
+    uint64_t kickedSize_ = 0;  // data handed to the disk so far
     std::string dataPath_;
     std::string indexPath_;
 };

@@ -34,10 +34,20 @@ void RecordingSession::Stop() {
     ClosePair(false);
     started_ = 0;
     splitPending_ = false;
+    failed_ = false;
+}
+
+RecordingSession::Result RecordingSession::Fail(WriteError error) {
+    error_ = error;
+    ClosePair(false);
+    started_ = 0;
+    splitPending_ = false;
+    failed_ = true;
+    return Result::kError;
 }
 
 void RecordingSession::ClosePair(bool keepFolder) {
-    FlushMinute();
+    if (!FlushMinute() && error_ == WriteError::kNone) error_ = WriteError::kCannotWrite;
     if (writer_.isOpen()) {
         if (writer_.Close() != WriteError::kNone && error_ == WriteError::kNone)
             error_ = WriteError::kCannotWrite;
@@ -48,19 +58,24 @@ void RecordingSession::ClosePair(bool keepFolder) {
     }
 }
 
-void RecordingSession::OpenCalendar(const std::string& baseName) {
+bool RecordingSession::OpenCalendar(const std::string& baseName) {
     // A split keeps the folder's calendar open; a folder that has one already gets no other.
-    if (calendar_.isOpen() || !Calendar::FindInFolder(folder_).empty()) return;
-    if (!calendar_.Create(folder_ + baseName + ".cdb", calendarHeader_)) calendarFailed_ = true;
+    if (calendar_.isOpen() || !Calendar::FindInFolder(folder_).empty()) return true;
+    if (calendar_.Create(folder_ + baseName + ".cdb", calendarHeader_)) return true;
+    calendarFailed_ = true;
+    return false;
 }
 
-void RecordingSession::NoteMinute(const FrameHeader& h) {
+bool RecordingSession::NoteMinute(const FrameHeader& h) {
     // A Predicted picture's date bytes are not its own (readers take its Intra's time): it joins
     // the minute being filled instead of starting one from its bytes.
     if (h.kind != static_cast<uint8_t>(FrameKind::Predicted) || !minuteActive_) {
         const auto minute = static_cast<int32_t>(
             static_cast<uint32_t>(WallTimeOf(h.year, h.month, h.day, h.hour, h.minute, 0)));
-        if (minuteActive_ && minute_.minute != minute) FlushMinute();
+        if (minuteActive_ && minute_.minute != minute) {
+            // A recorded minute ends: its entry and everything written so far go to the disk.
+            if (!FlushMinute() || !SyncFiles()) return false;
+        }
         if (!minuteActive_) {
             minute_ = DayEntry{};
             minute_.minute = minute;
@@ -68,12 +83,26 @@ void RecordingSession::NoteMinute(const FrameHeader& h) {
         }
     }
     minute_.Note(h.channel, h.recordCause());
+    return true;
 }
 
-void RecordingSession::FlushMinute() {
-    if (!minuteActive_) return;
+bool RecordingSession::FlushMinute() {
+    if (!minuteActive_) return true;
     minuteActive_ = false;
-    if (calendar_.isOpen() && !calendar_.Append(minute_)) calendarFailed_ = true;
+    if (calendar_.isOpen() && !calendar_.Append(minute_)) {
+        calendarFailed_ = true;
+        return false;
+    }
+    return true;
+}
+
+bool RecordingSession::SyncFiles() {
+    if (writer_.isOpen() && writer_.Sync() != WriteError::kNone) return false;
+    if (calendar_.isOpen() && !calendar_.Sync()) {
+        calendarFailed_ = true;
+        return false;
+    }
+    return true;
 }
 
 RecordingSession::Result RecordingSession::OpenPair(const FrameHeader& first) {
@@ -82,14 +111,14 @@ RecordingSession::Result RecordingSession::OpenPair(const FrameHeader& first) {
     if (folder_.empty()) {
         folder_ = root_ + dvrName_ + "_" + base + "/";
         if (!CreateFolderLevels(folder_)) {
-            error_ = WriteError::kCannotCreate;
             folder_.clear();
-            return Result::kError;
+            return Fail(WriteError::kCannotCreate);
         }
     }
-    error_ = writer_.Open(folder_, base);
-    if (error_ != WriteError::kNone) return Result::kError;
-    OpenCalendar(base);
+    const WriteError opened = writer_.Open(folder_, base);
+    if (opened != WriteError::kNone) return Fail(opened);
+    if (!OpenCalendar(base)) return Fail(WriteError::kCannotCreate);
+    error_ = WriteError::kNone;
     minuteActive_ = false;
     ++pairsOpened_;
     pairStartMinute_ = WallTimeOf(first.year, first.month, first.day, first.hour, first.minute, 0);
@@ -97,7 +126,8 @@ RecordingSession::Result RecordingSession::OpenPair(const FrameHeader& first) {
 }
 
 RecordingSession::Result RecordingSession::WriteVideo(const uint8_t* record, size_t size) {
-    if (size < kFrameHeaderSize) return Result::kDropped;
+    if (failed_) return Result::kError;
+    if (size < kFrameHeaderSize || RecordExtent(record) != size) return Result::kDropped;
     const FrameHeader h = FrameHeader::Decode(record);
     if (!h.IsVideo() || h.IsSkipped()) return Result::kDropped;
     const uint16_t bit = static_cast<uint16_t>(1u << h.channel);
@@ -109,6 +139,7 @@ RecordingSession::Result RecordingSession::WriteVideo(const uint8_t* record, siz
         ClosePair(true);
         started_ = 0;
         splitPending_ = false;
+        if (error_ != WriteError::kNone) return Fail(error_);
     }
     if (!(started_ & bit)) {
         if (h.kind != static_cast<uint8_t>(FrameKind::Intra)) return Result::kDropped;
@@ -118,16 +149,19 @@ RecordingSession::Result RecordingSession::WriteVideo(const uint8_t* record, siz
     const int64_t minute = WallTimeOf(h.year, h.month, h.day, h.hour, h.minute, 0);
     if (minute >= pairStartMinute_ + kSplitSeconds) splitPending_ = true;
 
-    error_ = writer_.Append(record, size);
-    if (error_ != WriteError::kNone) return Result::kError;
-    NoteMinute(h);
+    const WriteError appended = writer_.Append(record, size);
+    if (appended != WriteError::kNone) return Fail(appended);
+    if (!NoteMinute(h)) return Fail(WriteError::kCannotWrite);
     return Result::kWritten;
 }
 
 RecordingSession::Result RecordingSession::WriteAudio(const uint8_t* record, size_t size) {
+    if (failed_) return Result::kError;
     if (!writer_.isOpen()) return Result::kDropped;
-    error_ = writer_.Append(record, size);
-    return error_ == WriteError::kNone ? Result::kWritten : Result::kError;
+    if (size < kFrameHeaderSize || RecordExtent(record) != size) return Result::kDropped;
+    const WriteError appended = writer_.Append(record, size);
+    if (appended != WriteError::kNone) return Fail(appended);
+    return Result::kWritten;
 }
 
 }  // namespace media

@@ -3,6 +3,12 @@
 // pair ends once its records reach five minutes past the minute it started in; the next pair
 // goes into the same folder. The folder's calendar file ".cdb" is created with its first pair
 // and gets one entry per recorded minute.
+//
+// What has been written stays playable if the program or the machine dies: records reach the data
+// file before their index entries, and the pair and the calendar are pushed to the disk whenever a
+// recorded minute ends and when the pair closes. A file that cannot be created or written ends the
+// recording cleanly: the pair is closed at its last whole record, and every later write reports
+// the error until Stop.
 #pragma once
 
 #include <array>
@@ -38,15 +44,18 @@ class RecordingSession {
     Result WriteVideo(const uint8_t* record, size_t size);
     // A whole audio record; written into the open pair, dropped while none is open.
     Result WriteAudio(const uint8_t* record, size_t size);
-    // Closes the pair and forgets the folder: the next recording gets a new folder.
+    // Closes the pair and forgets the folder: the next recording gets a new folder. A recording
+    // that failed may start again after Stop (error() keeps the reason).
     void Stop();
 
     bool pairOpen() const { return writer_.isOpen(); }
     const std::string& folder() const { return folder_; }
     const std::string& currentDataPath() const { return writer_.dataPath(); }
     WriteError error() const { return error_; }
+    // A file could not be created or written: nothing more is written until Stop.
+    bool failed() const { return failed_; }
     int pairsOpened() const { return pairsOpened_; }
-    // A calendar file could not be created or written (the pairs are still written).
+    // The calendar file could not be created or written (the recording failed with it).
     bool calendarFailed() const { return calendarFailed_; }
     const std::string& calendarPath() const { return calendar_.path(); }
 
@@ -55,9 +64,11 @@ class RecordingSession {
   private:
     Result OpenPair(const FrameHeader& first);
     void ClosePair(bool keepFolder);
-    void OpenCalendar(const std::string& baseName);
-    void NoteMinute(const FrameHeader& h);
-    void FlushMinute();
+    bool OpenCalendar(const std::string& baseName);
+    bool NoteMinute(const FrameHeader& h);
+    bool FlushMinute();
+    bool SyncFiles();
+    Result Fail(WriteError error);
 
     std::string root_;
     std::string dvrName_;
@@ -68,6 +79,7 @@ class RecordingSession {
     std::string folder_;
     RecordingPairWriter writer_;
     WriteError error_ = WriteError::kNone;
+    bool failed_ = false;
     int pairsOpened_ = 0;
 
     CalendarHeader calendarHeader_;

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "client/net/local_recorder.h"
+
 namespace client {
 
 bool AudioRing::Push(uint8_t channel, uint32_t stamp, std::span<const uint8_t> samples) {
@@ -33,11 +35,12 @@ void AudioRing::Pop() {
 
 AudioStream::AudioStream(const Endpoint& endpoint, const StreamTarget& target, ClientId clientId,
                          AudioSink& sink, const NetTimings& timings,
-                         const StreamChannelFactory& factory)
+                         const StreamChannelFactory& factory, LocalRecorder* recorder)
     : endpoint_(endpoint),
       query_(AudioQuery(target, clientId)),
       kind_(target.kind),
       sink_(sink),
+      recorder_(recorder),
       timings_(timings),
       channel_stream_(factory(endpoint)),
       scanner_(*this, &stop_) {}
@@ -82,6 +85,9 @@ bool AudioStream::OpenWithRetries() {
     for (int i = 0; i < timings_.reopenAttempts && !stop_.load(); ++i) {
         if (channel_stream_->Open(query_)) {
             scanner_.Reset();
+            // A stream opened again may repeat blocks that were recorded already.
+            if (opened_ && recorder_) recorder_->AudioStreamReopened();
+            opened_ = true;
             return true;
         }
     }
@@ -129,6 +135,9 @@ ScanVerdict AudioStream::OnMedia(ClientId, std::span<const uint8_t> record) {
     if (!header.IsAudio() || header.IsSkipped()) return ScanVerdict::Continue;
     channel_.store(header.channel);
     blocks_.fetch_add(1);
+    // Recorded while recording is on, whether or not it is played.
+    if (recorder_)
+        recorder_->WriteAudio(record.first(media::kFrameHeaderSize + media::kAudioPayloadSize));
     // Recorded audio of a backup download is never played.
     if (kind_ == StreamKind::BackupDownload) return ScanVerdict::Continue;
     if (muted_.load()) {

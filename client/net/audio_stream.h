@@ -49,10 +49,14 @@ class AudioRing {
     uint64_t dropped_ = 0;
 };
 
+class LocalRecorder;
+
 class AudioStream final : PacketHandler {
   public:
+    // `recorder` (optional) gets every audio record; it writes them while recording is on.
     AudioStream(const Endpoint& endpoint, const StreamTarget& target, ClientId clientId,
-                AudioSink& sink, const NetTimings& timings, const StreamChannelFactory& factory);
+                AudioSink& sink, const NetTimings& timings, const StreamChannelFactory& factory,
+                LocalRecorder* recorder = nullptr);
     ~AudioStream() override;
     AudioStream(const AudioStream&) = delete;
     AudioStream& operator=(const AudioStream&) = delete;
@@ -86,9 +90,11 @@ class AudioStream final : PacketHandler {
     std::string query_;
     StreamKind kind_;
     AudioSink& sink_;
+    LocalRecorder* recorder_;
     NetTimings timings_;
     std::unique_ptr<StreamChannel> channel_stream_;
     std::atomic<bool> stop_{false};
+    bool opened_ = false;  // the stream was open before
     PacketScanner scanner_;
     AudioRing ring_;
     std::atomic<bool> muted_{false};

@@ -33,8 +33,12 @@ constexpr platform::StringEntry kEnglish[] = {
     {2042, "No Video Channel Error!!"},
     {2043, "ETC Error!!"},
     {2045, "Begin Thread failed..!!"},
+    {2051, "Record Failed!! HDD Full!!"},
+    {2052, "Backup Failed!! HDD Full!!"},
     {2061, "This model can not be supported."},
     {2063, "No More Video!!"},
+    {2080, "Record Failed!! The recording file cannot be written."},
+    {2081, "Backup Failed!! The backup file cannot be written."},
 };
 
 }  // namespace

@@ -19,8 +19,13 @@ enum ClientText : int {
     kTextNoVideoChannel = 2042,
     kTextEtcError = 2043,
     kTextBeginThreadFailed = 2045,
+    kTextRecordDiskFull = 2051,
+    kTextBackupDiskFull = 2052,
     kTextModelNotSupported = 2061,
     kTextNoMoreVideo = 2063,
+    // The client's own texts for a recording file that cannot be created or written.
+    kTextRecordWriteFailed = 2080,
+    kTextBackupWriteFailed = 2081,
 };
 
 // The process-wide table of the client's texts.

@@ -205,7 +205,9 @@ struct PostState {
     PostKind kind;
     std::vector<uint8_t>* body;
     const PostProgress* progress;
+    size_t maxBody;
     int chunks = 0;
+    bool tooLarge = false;
 };
 
 size_t OnPostWrite(char* data, size_t size, size_t count, void* self) {
@@ -213,6 +215,11 @@ size_t OnPostWrite(char* data, size_t size, size_t count, void* self) {
     const size_t n = size * count;
     // A control's answer is not read: the transfer ends with its first byte.
     if (s->kind == PostKind::Control) return 0;
+    if (n > s->maxBody - s->body->size()) {
+        // A broken recorder must not fill the memory: the answer is cut off here.
+        s->tooLarge = true;
+        return 0;
+    }
     s->body->insert(s->body->end(), data, data + n);
     ++s->chunks;
     if (*s->progress) (*s->progress)(s->chunks);
@@ -227,7 +234,7 @@ std::unique_ptr<StreamChannel> MakeCurlStreamChannel(const Endpoint& endpoint,
 }
 
 PostResult PostRequest(const Endpoint& endpoint, PostKind kind, const std::string& body,
-                       int timeoutMs, const PostProgress& progress) {
+                       int timeoutMs, const PostProgress& progress, size_t maxBody) {
     InitCurlOnce();
     PostResult result;
     CURL* easy = curl_easy_init();
@@ -243,14 +250,19 @@ PostResult PostRequest(const Endpoint& endpoint, PostKind kind, const std::strin
     curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(timeoutMs));
-    PostState state{kind, &result.body, &progress};
+    PostState state{kind, &result.body, &progress, maxBody};
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &OnPostWrite);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &state);
     const CURLcode code = curl_easy_perform(easy);
     curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &result.status);
     result.timedOut = code == CURLE_OPERATION_TIMEDOUT;
-    result.sent = result.status != 0 &&
+    result.tooLarge = state.tooLarge;
+    result.sent = result.status != 0 && !state.tooLarge &&
                   (code == CURLE_OK || (kind == PostKind::Control && code == CURLE_WRITE_ERROR));
+    if (state.tooLarge) {
+        result.body.clear();
+        result.body.shrink_to_fit();
+    }
     curl_easy_cleanup(easy);
     curl_slist_free_all(headers);
     return result;

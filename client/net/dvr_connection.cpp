@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <utility>
 
 #include "client/net/client_strings.h"
@@ -17,7 +18,8 @@ DvrConnection::DvrConnection(FrameSink& frames, AudioSink& audio, Notifier& noti
       factory_(std::move(factory)),
       handler_(frames, notifier, *this, messages_, stop_),
       scanner_(handler_, &stop_),
-      chunk_(kReadChunkSize) {
+      chunk_(kReadChunkSize),
+      recorder_(notifier, messages_) {
     if (!factory_) {
         const int connectMs = timings_.connectTimeoutMs;
         factory_ = [connectMs](const Endpoint& e) { return MakeCurlStreamChannel(e, connectMs); };
@@ -122,6 +124,15 @@ void DvrConnection::Fail() {
 
 bool DvrConnection::Reopen() {
     stream_->Close();
+    if (target_.kind != StreamKind::Live && recorder_.on()) {
+        // A recorded stream that is opened again starts over: a backup asks for the rest of its
+        // range from where its channels stand, and what comes again is not written twice.
+        if (target_.kind == StreamKind::BackupDownload) {
+            if (const auto from = recorder_.ResumeTime())
+                target_.startText = BackupTimeText(media::BreakWallTime(*from));
+        }
+        recorder_.StreamReopened();
+    }
     const std::string query = StreamQuery(target_);
     for (int i = 0; i < timings_.reopenAttempts; ++i) {
         if (stop_.load()) return false;
@@ -217,8 +228,8 @@ void DvrConnection::LeaveRecorder() {
 void DvrConnection::StartAudio(int channel, ClientId clientId) {
     std::lock_guard lock(audioMutex_);
     if (audioStream_) return;
-    audioStream_ =
-        std::make_unique<AudioStream>(endpoint(), target_, clientId, audio_, timings_, factory_);
+    audioStream_ = std::make_unique<AudioStream>(endpoint(), target_, clientId, audio_, timings_,
+                                                 factory_, &recorder_);
     audioStream_->SetMuted(audioMuted_);
     audio_.AudioStarted(channel);
     if (!audioStream_->Start()) audioStream_.reset();
@@ -278,11 +289,115 @@ QueryResult DvrConnection::SendQuery(const std::string& body, bool needsStream,
         return result;
     }
     std::lock_guard lock(queryMutex_);
-    PostResult r =
-        PostRequest(endpoint(), PostKind::Query, body, timings_.controlTimeoutMs, progress);
+    PostResult r = PostRequest(endpoint(), PostKind::Query, body, timings_.controlTimeoutMs,
+                               progress, queryLimit_);
     result.ok = r.sent && r.status == 200;
+    result.tooLarge = r.tooLarge;
     if (result.ok) result.body = std::move(r.body);
     return result;
+}
+
+QueryResult DvrConnection::EventSearch(const media::CivilTime& start, const media::CivilTime& end,
+                                       int channel, int event) {
+    return SendQuery(EventSearchBody(start, end, channel, event), true);
+}
+
+QueryResult DvrConnection::QueryCalendar() {
+    ProgressView* view = progress_.load();
+    ShowProgress(view, 0);
+    // One step of the counter per chunk of the answer, up to 99 until the answer is complete.
+    QueryResult r = SendQuery(CalendarBody(), false, [view](int chunks) {
+        const int counter = std::min(chunks - 1, 99);
+        if (!view) return;
+        char text[32];
+        std::snprintf(text, sizeof text, "completed %d%%", counter);
+        view->SetProgressText(text);
+        view->SetProgressPosition(counter + 1);
+    });
+    ShowProgress(view, 100);
+    return r;
+}
+
+void DvrConnection::SetProgressView(ProgressView* view) {
+    progress_.store(view);
+    recorder_.SetProgressView(view);
+}
+
+void DvrConnection::StartRecording(uint16_t channels) {
+    recorder_.Start(RecordingKind::Local, params_.dvrName, channels);
+}
+
+void DvrConnection::RecordVideo(int, std::span<const uint8_t> record) {
+    recorder_.WriteVideo(record, handler_.channelInfo());
+}
+
+bool DvrConnection::BackupCompleted() const {
+    return target_.kind == StreamKind::BackupDownload && recorder_.backupCompleted();
+}
+
+void DvrConnection::BackupStreamEnded() {
+    recorder_.BackupStreamEnded();
+}
+
+bool DvrConnection::StartBackup(const std::string& start, const std::string& end, uint32_t mask) {
+    media::CivilTime from, to;
+    if (!ParseRangeTime(start, &from) || !ParseRangeTime(end, &to)) return false;
+    const int64_t s = media::WallTimeOf(from.year - 1900, from.month - 1, from.day, from.hour,
+                                        from.minute, from.second);
+    const int64_t e =
+        media::WallTimeOf(to.year - 1900, to.month - 1, to.day, to.hour, to.minute, to.second);
+    if (e <= s || (mask & 0xFFFF) == 0) return false;
+    Stop(false);
+    frames_.ShowPicture(kAllChannels, CellPicture::Idle);
+    recorder_.Start(RecordingKind::Backup, params_.dvrName, static_cast<uint16_t>(mask));
+    recorder_.SetBackupRange(s, e);
+    ShowProgress(progress_.load(), 0);
+    target_.startText = start.substr(2);
+    target_.endText = end.substr(2);
+    target_.backupMask = mask & 0xFFFF;
+    target_.kind = StreamKind::BackupDownload;
+    if (Start()) return true;
+    recorder_.Stop();
+    return false;
+}
+
+bool DvrConnection::StartPlayback(StreamKind kind) {
+    Stop(false);
+    frames_.ShowPicture(kAllChannels, CellPicture::Idle);
+    paused_.store(false);
+    target_.kind = kind;
+    return Start();
+}
+
+bool DvrConnection::PlayFile(const std::string& path) {
+    lastFile_ = path;
+    target_.fileName = path;
+    return StartPlayback(StreamKind::FilePlayback);
+}
+
+bool DvrConnection::PlayFromTime(const std::string& text) {
+    target_.startText = text;
+    return StartPlayback(StreamKind::TimePlayback);
+}
+
+bool DvrConnection::PressPlaybackButton(PlaybackButton button) {
+    const PlaybackButtonSpec& spec = PlaybackButtonOf(button);
+    if (button == PlaybackButton::Play && !connected_.load())
+        return !lastFile_.empty() && PlayFile(lastFile_);
+    bool sent = true;
+    if (button != PlaybackButton::Stop || connected_.load()) {
+        ControlArgs args;
+        args.req = spec.req;
+        sent = SendControl(kSelectPlayback, args);
+    }
+    if (spec.paused >= 0) paused_.store(spec.paused == 1);
+    if (button == PlaybackButton::Stop) {
+        Stop(false);
+        notifier_.ShowTime("");
+        frames_.ShowPicture(kAllChannels, CellPicture::Idle);
+        notifier_.Post(kNotifyCalendarSearch, 0);
+    }
+    return sent;
 }
 
 }  // namespace client

@@ -14,8 +14,10 @@
 
 #include "client/net/audio_stream.h"
 #include "client/net/http_post.h"
+#include "client/net/local_recorder.h"
 #include "client/net/message_table.h"
 #include "client/net/packet_scanner.h"
+#include "client/net/playback.h"
 #include "client/net/protocol.h"
 #include "client/net/requests.h"
 #include "client/net/sinks.h"
@@ -33,7 +35,8 @@ struct ConnectionParams {
 };
 
 struct QueryResult {
-    bool ok = false;  // the recorder answered; false: time-out, no connection or refused
+    bool ok = false;        // the recorder answered; false: time-out, no connection or refused
+    bool tooLarge = false;  // the answer went beyond the query limit and was cut off
     std::vector<uint8_t> body;
 };
 
@@ -77,6 +80,41 @@ class DvrConnection final : StreamHooks {
     QueryResult SendQuery(const std::string& body, bool needsStream,
                           const PostProgress& progress = {});
 
+    // Local recording and backup download. Recording writes the records of the stream (live or
+    // remote playback) for the channels of `channels` into folders under the record root.
+    void ConfigureRecording(const RecorderSettings& settings) { recorder_.Configure(settings); }
+    void StartRecording(uint16_t channels);
+    void StopRecording() { recorder_.Stop(); }
+    bool recording() const { return recorder_.on(); }
+    LocalRecorder& recorder() { return recorder_; }
+    const LocalRecorder& recorder() const { return recorder_; }
+    // The progress control of the wait box or the backup progress box, or null.
+    void SetProgressView(ProgressView* view);
+
+    // A backup download of the range start..end ("YYYYMMDDhhmmss" each) for the channels of
+    // `mask` (bit n: channel n): stops the current stream (1031 with 0), turns recording on
+    // into the backup root so the backup holds its stream from the first record, and starts
+    // the MODE 2 stream. False when the times are malformed or the range is empty.
+    bool StartBackup(const std::string& start, const std::string& end, uint32_t mask);
+
+    // Remote playback: stops the current stream (1031 with 0), shows the idle picture, clears
+    // the paused flag and plays one recorder file or from a start time (passed through).
+    bool PlayFile(const std::string& path);
+    bool PlayFromTime(const std::string& text);
+    // One of the eight playback buttons: its REQ, the paused flag, and the extras of "Play"
+    // (replays the last file while no stream is up) and "Stop" (ends the stream, empties the
+    // time field, idles the cells, posts 1424).
+    bool PressPlaybackButton(PlaybackButton button);
+    bool paused() const { return paused_.load(); }
+
+    // Event search (MODE 4; needs the stream) and the recording calendar (MODE 7, with its
+    // progress on the progress view).
+    QueryResult EventSearch(const media::CivilTime& start, const media::CivilTime& end, int channel,
+                            int event);
+    QueryResult QueryCalendar();
+    // Query answers beyond this many bytes are cut off and fail (64 MiB unless changed).
+    void SetQueryLimit(size_t bytes) { queryLimit_ = bytes; }
+
     bool connected() const { return connected_.load(); }
     // The reader ended because the stream failed for good (1039 was posted).
     bool failed() const { return failed_.load(); }
@@ -103,6 +141,11 @@ class DvrConnection final : StreamHooks {
     void StartAudio(int channel, ClientId clientId) override;
     void StopAudio() override;
     bool AudioRunning() const override;
+    bool LocalRecording() const override { return recorder_.on(); }
+    void RecordVideo(int channel, std::span<const uint8_t> record) override;
+    bool BackupCompleted() const override;
+    void BackupStreamEnded() override;
+    bool StartPlayback(StreamKind kind);
 
     FrameSink& frames_;
     AudioSink& audio_;
@@ -138,6 +181,11 @@ class DvrConnection final : StreamHooks {
 
     std::mutex controlMutex_;  // one control post at a time
     std::mutex queryMutex_;    // one query post at a time
+    size_t queryLimit_ = kMaxQueryResponse;
+
+    LocalRecorder recorder_;
+    std::atomic<ProgressView*> progress_{nullptr};
+    std::string lastFile_;  // the file "Play" replays while no stream is up
 };
 
 }  // namespace client

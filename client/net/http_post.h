@@ -17,8 +17,9 @@ enum class PostKind {
 };
 
 struct PostResult {
-    bool sent = false;      // the recorder answered (any status)
+    bool sent = false;      // the recorder answered (any status) within the limits
     bool timedOut = false;  // no answer within the time-out
+    bool tooLarge = false;  // the answer went beyond the limit: cut off, not sent
     long status = 0;
     std::vector<uint8_t> body;  // Query only
 };
@@ -26,8 +27,12 @@ struct PostResult {
 // Called for every chunk of a query response with the number of chunks so far.
 using PostProgress = std::function<void(int chunks)>;
 
+// A query answer is read into memory up to this size; a recorder that sends more is cut off.
+inline constexpr size_t kMaxQueryResponse = size_t{64} << 20;
+
 PostResult PostRequest(const Endpoint& endpoint, PostKind kind, const std::string& body,
-                       int timeoutMs, const PostProgress& progress = {});
+                       int timeoutMs, const PostProgress& progress = {},
+                       size_t maxBody = kMaxQueryResponse);
 
 // The user agents and headers of the three transports.
 inline constexpr const char* kStreamAgent = "HTTPCONNECT";

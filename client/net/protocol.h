@@ -38,6 +38,7 @@ enum Notification : int {
     kNotifyVideoBack = 1043,
     kNotifyPlaybackState = 1044,  // parameter: PlaybackState
     kNotifyAudioEnded = 1046,
+    kNotifyBackupDone = 1074,  // parameter: 1 completed, 0 ended with nothing recorded
 };
 
 // Recorder result codes with a meaning of their own to the client.

@@ -74,6 +74,30 @@ std::string BackupTimeText(const media::CivilTime& t) {
     return TwelveDigits(t);
 }
 
+bool ParseRangeTime(std::string_view text, media::CivilTime* out) {
+    if (text.size() != 14) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    auto field = [&](size_t at, size_t n) {
+        int v = 0;
+        for (size_t i = at; i < at + n; ++i)
+            v = v * 10 + (text[i] - '0');
+        return v;
+    };
+    media::CivilTime t;
+    t.year = field(0, 4);
+    t.month = field(4, 2);
+    t.day = field(6, 2);
+    t.hour = field(8, 2);
+    t.minute = field(10, 2);
+    t.second = field(12, 2);
+    if (t.year < 2000 || t.year > 2099 || t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31 ||
+        t.hour > 23 || t.minute > 59 || t.second > 59)
+        return false;
+    *out = t;
+    return true;
+}
+
 std::string ControlBody(int selector, ClientId clientId, const ControlArgs& a) {
     const int cid = clientId;
     const int audioCid = cid + kAudioClientOffset;

@@ -37,6 +37,9 @@ std::string StreamQuery(const StreamTarget& target);
 std::string AudioQuery(const StreamTarget& target, ClientId clientId);
 // Backup start and end: two digits each of year - 2000, month, day, hour, minute, second.
 std::string BackupTimeText(const media::CivilTime& t);
+// A range time as the calendar dialog hands it over: "YYYYMMDDhhmmss", fields range-checked,
+// years 2000..2099 (the request carries two digits). False when malformed.
+bool ParseRangeTime(std::string_view fourteen, media::CivilTime* out);
 
 // Control selectors (the operation number handed to SendControl).
 enum ControlSelector : int {

@@ -62,4 +62,16 @@ class Notifier {
     virtual void ShowTime(std::string_view text) = 0;
 };
 
+// The progress control of a wait box or of the backup progress box: a text ("completed %d%%")
+// and a bar (0..100, message 1026). Called from reader threads.
+class ProgressView {
+  public:
+    virtual ~ProgressView() = default;
+    virtual void SetProgressText(std::string_view text) = 0;
+    virtual void SetProgressPosition(int percent) = 0;
+};
+
+// Shows "completed N%" and moves the bar to N; nothing when `view` is null.
+void ShowProgress(ProgressView* view, int percent);
+
 }  // namespace client

@@ -42,6 +42,10 @@ ScanVerdict StreamHandler::OnResult(ClientId clientId, uint8_t code) {
             ShowMessageIndex(code - 1);
             if (recording) notifier_.Post(kNotifyStopRecording, 0);
             notifier_.Post(kNotifyCalendarSearch, 0);
+        } else {
+            // A backup whose range the recorder has no more video for ends here instead of
+            // waiting for an end time that no record will reach.
+            hooks_.BackupStreamEnded();
         }
         ended_ = true;
         stop_.store(true);

@@ -33,6 +33,8 @@ class StreamHooks {
     virtual void RecordVideo(int /*channel*/, std::span<const uint8_t> /*record*/) {}
     // A backup download that has completed ignores every further record.
     virtual bool BackupCompleted() const { return false; }
+    // A backup download's stream ended with result code 10.
+    virtual void BackupStreamEnded() {}
 };
 
 // Notifications posted only by the recorded-video kinds.

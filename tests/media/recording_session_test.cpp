@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <array>
+#include <csignal>
 #include <filesystem>
 
 #include "media/calendar_file.h"
@@ -143,6 +146,74 @@ TEST(RecordingSession, AnUnwritableRootIsAnError) {
     RecordingSession session(root / "file", "D");  // a file where a folder must go
     EXPECT_EQ(Write(session, {.kind = 0, .stamp = 1}), Result::kError);
     EXPECT_EQ(session.error(), media::WriteError::kCannotCreate);
+}
+
+// Files of this process may not grow beyond `bytes` while it lives: writes fail with EFBIG, as
+// on a full disk.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+  private:
+    rlimit saved_{};
+    void (*previous_)(int) = nullptr;
+};
+
+TEST(RecordingSession, AFailedWriteEndsThePairAtItsLastWholeRecord) {
+    testsupport::TempDir root;
+    RecordingSession session(root.path(), "D");
+    std::string folder;
+    int written = 0;
+    {
+        const FileSizeLimit limit(20000);
+        Result r = Result::kWritten;
+        for (uint32_t i = 0; i < 100 && r == Result::kWritten; ++i) {
+            r = Write(session,
+                      {.kind = i % 10 ? 1 : 0, .stamp = i, .second = int(i % 60), .length = 16});
+            if (r == Result::kWritten) {
+                ++written;
+                folder = session.folder();
+            }
+        }
+        EXPECT_EQ(r, Result::kError);
+        EXPECT_TRUE(session.failed());
+        EXPECT_EQ(session.error(), media::WriteError::kCannotWrite);
+        EXPECT_FALSE(session.pairOpen());  // closed at once
+        // Nothing more is tried until the recording is stopped.
+        EXPECT_EQ(Write(session, {.kind = 0, .stamp = 500}), Result::kError);
+    }
+    ASSERT_GT(written, 10);
+    media::RecordingFile file;
+    ASSERT_EQ(file.Open(folder + "20080601_100000.idx"), media::OpenError::kNone);
+    EXPECT_EQ(file.index().frameCount(), static_cast<size_t>(written));
+    EXPECT_EQ(std::filesystem::file_size(folder + "20080601_100000.umv"),
+              static_cast<uintmax_t>(written) * (24 + 16 * 32));
+
+    // Stopped, the session records again.
+    session.Stop();
+    EXPECT_FALSE(session.failed());
+    EXPECT_EQ(Write(session, {.kind = 0, .stamp = 600, .minute = 9}), Result::kWritten);
+}
+
+TEST(RecordingSession, ACalendarThatCannotBeCreatedFailsTheRecording) {
+    testsupport::TempDir root;
+    // A folder stands where the calendar file must go.
+    std::filesystem::create_directories(root / "D_20080601_100000/20080601_100000.cdb");
+    RecordingSession session(root.path(), "D");
+    EXPECT_EQ(Write(session, {.kind = 0, .stamp = 1}), Result::kError);
+    EXPECT_EQ(session.error(), media::WriteError::kCannotCreate);
+    EXPECT_TRUE(session.calendarFailed());
+    EXPECT_FALSE(session.pairOpen());
 }
 
 }  // namespace

@@ -1,75 +1,22 @@
 // dvrsim and `umvtool live`, run as processes the way a user runs them.
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <regex>
-#include <sstream>
 
+#include "tests/support/process.h"
 #include "tests/support/run_command.h"
 #include "tests/support/temp_dir.h"
 
-extern char** environ;
-
 namespace {
 
+using testsupport::Dvrsim;
+using testsupport::kDvrsim;
+using testsupport::kSamples;
+using testsupport::kUmvtool;
+using testsupport::Lines;
 using testsupport::Quote;
 using testsupport::RunCommand;
-
-const std::string kUmvtool = std::string(DVR_BINARY_DIR) + "/tools/umvtool/umvtool";
-const std::string kDvrsim = std::string(DVR_BINARY_DIR) + "/tools/dvrsim/dvrsim";
-const std::string kSamples = std::string(DVR_SOURCE_DIR) + "/samples/";
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-// dvrsim running in the background on a free port, ended when the test ends.
-class Dvrsim {
-  public:
-    explicit Dvrsim(std::vector<std::string> args) {
-        args.insert(args.begin(), {kDvrsim, "--port", "0"});
-        std::vector<char*> argv;
-        for (std::string& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        int out[2];
-        if (pipe(out) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        if (posix_spawn(&pid_, kDvrsim.c_str(), &actions, nullptr, argv.data(), environ) != 0)
-            pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        close(out[1]);
-        FILE* in = fdopen(out[0], "r");
-        unsigned port = 0;
-        if (in && std::fscanf(in, "port %u", &port) == 1) port_ = static_cast<int>(port);
-        if (in) std::fclose(in);
-    }
-    ~Dvrsim() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            int status = 0;
-            waitpid(pid_, &status, 0);
-        }
-    }
-    int port() const { return port_; }
-
-  private:
-    pid_t pid_ = -1;
-    int port_ = 0;
-};
 
 testsupport::CommandResult Live(int port, const std::string& more) {
     return RunCommand(kUmvtool + " live --host 127.0.0.1 --port " + std::to_string(port) + " " +

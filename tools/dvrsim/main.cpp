@@ -19,6 +19,9 @@ void OnSignal(int) {
 
 constexpr const char* kUsage =
     "usage: dvrsim --source RECORDING|FOLDER [options]\n"
+    "  --disk FOLDER         recordings served as the recorder's disk: playback, backup,\n"
+    "                        event search and calendar (default: the source)\n"
+    "  --name NAME           the recorder's name in its calendar (default DVRSIM)\n"
     "  --port N              listen port on 127.0.0.1 (0: a free one; the port is printed)\n"
     "  --admin-password W    password of the account admin (default admin)\n"
     "  --user-password W     password of the account user (default user)\n"
@@ -31,7 +34,7 @@ constexpr const char* kUsage =
     "  --seconds S           exit after S seconds\n"
     "  --control-log FILE    one line per control received\n"
     "  --record-log FILE     'MODE SHA-256' per media record sent whole\n"
-    "faults (on the first --fault-streams N live streams, default 1; 0 = all):\n"
+    "faults (on the first --fault-streams N video streams, default 1; 0 = all):\n"
     "  --close-after BYTES   --stall-after BYTES --stall-seconds S   --garbage BYTES\n"
     "  --oversized-at N      --bad-sync-at N   --model2-at N   --bad-end-at N\n"
     "  --result-at N:CODE    --http-status CODE\n";
@@ -74,6 +77,10 @@ int main(int argc, char** argv) {
         dvrsim::Faults& f = o.faults;
         if (name == "--source")
             o.source = value;
+        else if (name == "--disk")
+            o.disk = value;
+        else if (name == "--name")
+            o.name = value;
         else if (name == "--port")
             o.port = static_cast<uint16_t>(need());
         else if (name == "--admin-password")

@@ -16,6 +16,9 @@
 #include <random>
 #include <set>
 
+#include "tools/dvrsim/disk.h"
+#include "tools/dvrsim/playback.h"
+
 namespace dvrsim {
 namespace {
 
@@ -87,9 +90,21 @@ int ToInt(const std::map<std::string, std::string>& m, const char* key, int fall
 
 struct Stream;
 
+// One playback of the disk for a client (MODE 2), shared by its video stream, the client's
+// recorded-audio stream (MODE 3) and the playback controls (MODE 5, OP 8).
+struct PlaySession {
+    PlaySession(const Disk& disk, const PlayRange& range) : playback(disk, range) {}
+    Playback playback;  // guarded by the server's mutex
+    std::atomic<size_t> reached{0};
+    std::atomic<bool> ended{false};
+};
+
 struct Server::Impl {
     Options options;
     Source source;
+    Disk disk;
+    std::map<int, std::shared_ptr<PlaySession>> sessions;  // by ClientId
+    std::shared_ptr<PlaySession> latestSession;
     MHD_Daemon* daemon = nullptr;
     uint16_t port = 0;
     std::atomic<bool> stopping{false};
@@ -99,7 +114,7 @@ struct Server::Impl {
     std::set<int> leftClients;  // CIDs that sent their leave operation
     std::vector<std::string> controls;
     int liveClients = 0;
-    int liveStreams = 0;  // live stream requests so far (fault selection)
+    int liveStreams = 0;  // video stream requests so far, live and recorded (fault selection)
     int streamsServed = 0;
     int nextClientId = 1;
     FILE* controlLog = nullptr;
@@ -130,7 +145,8 @@ struct Server::Impl {
     }
 };
 
-// One streaming answer: live video (MODE 0), live audio (MODE 1), or a lone result packet.
+// One streaming answer: live video (MODE 0), live audio (MODE 1), recorded video (MODE 2),
+// recorded audio (MODE 3), or a lone result packet.
 struct Stream {
     Server::Impl* impl = nullptr;
     int mode = 0;
@@ -152,12 +168,23 @@ struct Stream {
     std::time_t wall0 = 0;
     uint32_t stampBase = 0;
     std::mt19937 random{12345};
+    std::shared_ptr<PlaySession> play;  // MODE 2: its playback; MODE 3: the one it follows
+    size_t audioPos = 0;
+    bool audioPosSet = false;
+    Clock::time_point due;
 
     const std::vector<SourceRecord>& records() const {
         return mode == 0 ? impl->source.video() : impl->source.audio();
     }
     bool NextPacket();
+    bool NextLive();
+    bool NextPlayback();
+    bool NextRecordedAudio();
     void ChannelInfoPacket();
+    // Appends one media record (the header with `payloadSize` bytes, copied from `payload` and
+    // zero-padded) with the faults this stream shows, and notes its hash for the record log.
+    void EmitRecord(media::FrameHeader h, const uint8_t* payload, size_t available,
+                    size_t payloadSize);
 };
 
 void Stream::ChannelInfoPacket() {
@@ -180,28 +207,34 @@ bool Stream::NextPacket() {
     pendingHash.clear();
     if (!started) {
         started = true;
-        t0 = Clock::now();
+        t0 = due = Clock::now();
         wall0 = std::time(nullptr);
         stampBase = static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                               std::chrono::system_clock::now().time_since_epoch())
                                               .count() *
                                           45);
-        if (mode == 0) {
+        if (mode == 0 || mode == 2) {
             ChannelInfoPacket();
             return true;
         }
     }
-    const std::vector<SourceRecord>& list = records();
     const Faults& f = impl->options.faults;
-    if (list.empty()) {
-        // Nothing to send (a recording without audio): keep the stream open and quiet.
-        impl->SleepUntil(Clock::now() + std::chrono::seconds(1), cid);
-        return true;
-    }
     if (faulty && recordNo == f.resultAt) {
         const uint8_t code = static_cast<uint8_t>(f.resultCode);
         AppendPacket(&out, static_cast<uint8_t>(cid), 1, &code, 1);
         endAfterOut = true;
+        return true;
+    }
+    if (mode == 2) return NextPlayback();
+    if (mode == 3) return NextRecordedAudio();
+    return NextLive();
+}
+
+bool Stream::NextLive() {
+    const std::vector<SourceRecord>& list = records();
+    if (list.empty()) {
+        // Nothing to send (a recording without audio): keep the stream open and quiet.
+        impl->SleepUntil(Clock::now() + std::chrono::seconds(1), cid);
         return true;
     }
     const SourceRecord& rec = list[index];
@@ -210,10 +243,10 @@ bool Stream::NextPacket() {
     const uint64_t offset =
         uint64_t{static_cast<uint32_t>(rec.header.stamp - first)} + loops * loopTicks;
     if (impl->options.speed > 0) {
-        const auto due =
+        const auto at =
             t0 + std::chrono::microseconds(static_cast<int64_t>(
                      static_cast<double>(offset) * 1000.0 / 45.0 / impl->options.speed));
-        if (!impl->SleepUntil(due, cid)) return false;
+        if (!impl->SleepUntil(at, cid)) return false;
     }
 
     media::FrameHeader h = rec.header;
@@ -230,6 +263,30 @@ bool Stream::NextPacket() {
     h.minute = static_cast<uint8_t>(tm.tm_min);
     h.second = static_cast<uint8_t>(tm.tm_sec);
     if (impl->totalChannels() > sourceChannels) h.modelCode = impl->totalChannels() == 8 ? 4 : 5;
+    size_t payloadSize = rec.payload.size();
+    if (mode == 0 && impl->options.padTo > payloadSize) {
+        payloadSize = (impl->options.padTo + 31) / 32 * 32;
+        h.length = static_cast<uint16_t>(std::min<size_t>(payloadSize / 32, 0xFFFF));
+        payloadSize = size_t{h.length} * 32;
+    }
+    EmitRecord(h, rec.payload.data(), rec.payload.size(), payloadSize);
+
+    if (mode == 0 && (replica + 2) * sourceChannels <= impl->totalChannels()) {
+        ++replica;
+    } else {
+        replica = 0;
+        if (++index == list.size()) {
+            index = 0;
+            ++loops;
+            if (!impl->options.loop) endAfterOut = true;
+        }
+    }
+    return true;
+}
+
+void Stream::EmitRecord(media::FrameHeader h, const uint8_t* payload, size_t available,
+                        size_t payloadSize) {
+    const Faults& f = impl->options.faults;
     for (uint8_t& s : h.sync)
         s = 0xFF;
     bool damaged = false;
@@ -241,16 +298,9 @@ bool Stream::NextPacket() {
         h.modelCode = 2;
         damaged = true;
     }
-    size_t payloadSize = rec.payload.size();
-    if (mode == 0 && impl->options.padTo > payloadSize) {
-        payloadSize = (impl->options.padTo + 31) / 32 * 32;
-        h.length = static_cast<uint16_t>(std::min<size_t>(payloadSize / 32, 0xFFFF));
-        payloadSize = size_t{h.length} * 32;
-    }
     std::vector<uint8_t> record(media::kFrameHeaderSize + payloadSize, 0);
     h.Encode(record.data());
-    std::memcpy(record.data() + media::kFrameHeaderSize, rec.payload.data(),
-                std::min(rec.payload.size(), payloadSize));
+    std::memcpy(record.data() + media::kFrameHeaderSize, payload, std::min(available, payloadSize));
 
     if (faulty && f.garbageBytes > 0) {
         std::uniform_int_distribution<int> byte(0, 0xFA);
@@ -265,19 +315,89 @@ bool Stream::NextPacket() {
     AppendPacket(&out, static_cast<uint8_t>(cid), 0, record.data(), record.size(),
                  badEnd ? kBadEnd : kEnd);
     if (!damaged && !badEnd) pendingHash = Sha256Hex(record.data(), record.size());
-
     ++recordNo;
-    if (mode == 0 && (replica + 2) * sourceChannels <= impl->totalChannels()) {
-        ++replica;
-    } else {
-        replica = 0;
-        if (++index == list.size()) {
-            index = 0;
-            ++loops;
-            if (!impl->options.loop) endAfterOut = true;
+}
+
+bool Stream::NextPlayback() {
+    size_t i = 0;
+    int state = 0;
+    double delay = 0;
+    {
+        std::unique_lock lock(impl->mutex);
+        for (;;) {
+            if (impl->stopping.load() || impl->leftClients.count(cid)) return false;
+            const Playback::Step step = play->playback.Next();
+            if (step == Playback::Step::Record) break;
+            if (step == Playback::Step::Wait) {
+                // Paused: nothing is sent until a control arrives.
+                impl->wake.wait_for(lock, std::chrono::milliseconds(200));
+                due = Clock::now();
+                continue;
+            }
+            play->ended.store(true);
+            impl->wake.notify_all();
+            if (step == Playback::Step::Stopped) return false;
+            const uint8_t code = 10;  // no more video
+            AppendPacket(&out, static_cast<uint8_t>(cid), 1, &code, 1);
+            endAfterOut = true;
+            return true;
+        }
+        i = play->playback.index();
+        state = play->playback.state();
+        delay = play->playback.delaySeconds();
+    }
+    if (impl->options.speed > 0 && delay > 0) {
+        due += std::chrono::microseconds(static_cast<int64_t>(delay * 1e6 / impl->options.speed));
+        // A client that fell behind is not sent a burst to catch up.
+        due = std::max(due, Clock::now() - std::chrono::seconds(1));
+        if (!impl->SleepUntil(due, cid)) return false;
+    }
+    const DiskRecord& r = impl->disk.records()[i];
+    media::FrameHeader h = r.header;
+    h.cause = static_cast<uint8_t>((h.cause & 7) | (state << 3));
+    EmitRecord(h, r.payload.data(), r.payload.size(), r.payload.size());
+    play->reached.store(std::max(play->reached.load(), i));
+    impl->wake.notify_all();
+    return true;
+}
+
+bool Stream::NextRecordedAudio() {
+    if (!play) {
+        {
+            std::lock_guard lock(impl->mutex);
+            auto it = impl->sessions.find(cid - 100);
+            play = it != impl->sessions.end() ? it->second : impl->latestSession;
+        }
+        if (!play) {
+            // No playback to follow yet: keep the stream open and quiet.
+            impl->SleepUntil(Clock::now() + std::chrono::milliseconds(200), cid);
+            return true;
         }
     }
-    return true;
+    const PlayRange range = [&] {
+        std::lock_guard lock(impl->mutex);
+        return play->playback.range();
+    }();
+    if (!audioPosSet) {
+        audioPos = range.start;
+        audioPosSet = true;
+    }
+    const auto& records = impl->disk.records();
+    for (;;) {
+        // Audio of the playback's channels, as far as its pictures have come.
+        const size_t reached = play->reached.load();
+        while (audioPos <= reached && audioPos < records.size()) {
+            const DiskRecord& r = records[audioPos++];
+            if (r.header.IsAudio() && (range.channels & (1u << r.header.channel))) {
+                EmitRecord(r.header, r.payload.data(), r.payload.size(), r.payload.size());
+                return true;
+            }
+        }
+        if (play->ended.load()) return false;
+        std::unique_lock lock(impl->mutex);
+        if (impl->stopping.load() || impl->leftClients.count(cid)) return false;
+        impl->wake.wait_for(lock, std::chrono::milliseconds(100));
+    }
 }
 
 namespace {
@@ -325,10 +445,16 @@ ssize_t ReadStream(void* cls, uint64_t, char* buf, size_t max) {
 
 void FreeStream(void* cls) {
     auto* s = static_cast<Stream*>(cls);
-    if (s->live) {
+    {
         std::lock_guard lock(s->impl->mutex);
-        --s->impl->liveClients;
+        if (s->live) --s->impl->liveClients;
+        if (s->mode == 2 && s->play) {
+            s->play->ended.store(true);
+            auto it = s->impl->sessions.find(s->cid);
+            if (it != s->impl->sessions.end() && it->second == s->play) s->impl->sessions.erase(it);
+        }
     }
+    s->impl->wake.notify_all();
     delete s;
 }
 
@@ -373,7 +499,27 @@ int CheckLogin(const Options& o, const Request& r) {
     return 0;
 }
 
-MHD_Result ServeLive(Server::Impl* impl, MHD_Connection* connection, const Request& r) {
+// An audio stream (live MODE 1 or recorded MODE 3) addressed by its CID.
+MHD_Result ServeAudioStream(Server::Impl* impl, MHD_Connection* connection, const Request& r,
+                            int mode) {
+    if (const int login = CheckLogin(impl->options, r))
+        return RespondResult(impl, connection, 0, login);
+    auto* s = new Stream;
+    s->impl = impl;
+    s->mode = mode;
+    s->cid = ToInt(r.args, "CID", 0);
+    {
+        std::lock_guard lock(impl->mutex);
+        impl->leftClients.erase(s->cid);
+        ++impl->streamsServed;
+    }
+    return RespondStream(connection, s);
+}
+
+// A video stream request (live or recorded) that passed its login and found room: the stream,
+// with its ClientId. Otherwise the answer (HTTP status or result packet) has been queued.
+Stream* AdmitVideoClient(Server::Impl* impl, MHD_Connection* connection, const Request& r, int mode,
+                         MHD_Result* answer) {
     const int login = CheckLogin(impl->options, r);
     int cid = 0;
     bool faulty = false;
@@ -391,31 +537,114 @@ MHD_Result ServeLive(Server::Impl* impl, MHD_Connection* connection, const Reque
             ++impl->streamsServed;
         }
     }
-    if (status != 200) return Respond(connection, static_cast<unsigned>(status), "unavailable\n");
-    if (login != 0) return RespondResult(impl, connection, 0, login);
-    if (cid == 0) return RespondResult(impl, connection, 0, 4);
+    if (status != 200) {
+        *answer = Respond(connection, static_cast<unsigned>(status), "unavailable\n");
+        return nullptr;
+    }
+    if (login != 0 || cid == 0) {
+        *answer = RespondResult(impl, connection, 0, login != 0 ? login : 4);
+        return nullptr;
+    }
     auto* s = new Stream;
     s->impl = impl;
-    s->mode = 0;
+    s->mode = mode;
     s->cid = cid;
     s->faulty = faulty;
     s->live = true;
+    return s;
+}
+
+MHD_Result ServeLive(Server::Impl* impl, MHD_Connection* connection, const Request& r) {
+    MHD_Result answer = MHD_NO;
+    Stream* s = AdmitVideoClient(impl, connection, r, 0, &answer);
+    return s ? RespondStream(connection, s) : answer;
+}
+
+std::string Arg(const Request& r, const char* key) {
+    auto it = r.args.find(key);
+    return it == r.args.end() ? std::string() : it->second;
+}
+
+// MODE 2: one recorder file (FILENAME), from a start time (STARTTIME), or a backup of a range of
+// channels (STARTTIME, ENDTIME, CH as a hexadecimal mask). Ends with result code 10; a request
+// with nothing to play gets result code 6.
+MHD_Result ServeRecorded(Server::Impl* impl, MHD_Connection* connection, const Request& r) {
+    const Disk& disk = impl->disk;
+    PlayRange range{1, 0, 0};
+    bool valid = true;
+    const std::string file = Arg(r, "FILENAME");
+    const std::string start = Arg(r, "STARTTIME");
+    const std::string end = Arg(r, "ENDTIME");
+    int64_t from = 0, to = 0;
+    if (!file.empty()) {
+        if (const DiskFile* f = disk.FindFile(file)) range = FileRange(disk, *f);
+    } else if (!end.empty()) {
+        const std::string channels = Arg(r, "CH");
+        char* tail = nullptr;
+        const unsigned long mask = std::strtoul(channels.c_str(), &tail, 16);
+        valid = ParseRecorderTime(start, &from) && ParseRecorderTime(end, &to) && *tail == '\0';
+        if (valid) range = BackupRange(disk, from, to, static_cast<uint16_t>(mask));
+    } else {
+        valid = ParseRecorderTime(start, &from);
+        if (valid) range = TimeRange(disk, from);
+    }
+    if (!valid) return RespondResult(impl, connection, 0, 8);
+    bool any = false;
+    for (size_t i = range.start; !any && i <= range.last && i < disk.records().size(); ++i)
+        any = disk.records()[i].header.IsVideo() &&
+              (range.channels & (1u << disk.records()[i].header.channel));
+    if (!any) {
+        if (const int login = CheckLogin(impl->options, r))
+            return RespondResult(impl, connection, 0, login);
+        return RespondResult(impl, connection, 0, 6);
+    }
+    MHD_Result answer = MHD_NO;
+    Stream* s = AdmitVideoClient(impl, connection, r, 2, &answer);
+    if (!s) return answer;
+    s->play = std::make_shared<PlaySession>(disk, range);
+    s->play->reached.store(range.start);
+    {
+        std::lock_guard lock(impl->mutex);
+        impl->sessions[s->cid] = s->play;
+        impl->latestSession = s->play;
+    }
     return RespondStream(connection, s);
 }
 
+// MODE 3: the audio of the client's playback (CID = its ClientId + 100).
+MHD_Result ServeRecordedAudio(Server::Impl* impl, MHD_Connection* connection, const Request& r) {
+    return ServeAudioStream(impl, connection, r, 3);
+}
+
+// MODE 4: the event search.
+MHD_Result ServeSearch(Server::Impl* impl, MHD_Connection* connection, const Request& r) {
+    int64_t from = 0, to = 0;
+    if (!ParseRecorderTime(Arg(r, "STARTTIME"), &from) ||
+        !ParseRecorderTime(Arg(r, "ENDTIME"), &to))
+        return Respond(connection, MHD_HTTP_OK, "");
+    return Respond(connection, MHD_HTTP_OK,
+                   impl->disk.Search(from, to, ToInt(r.args, "CH", -1), ToInt(r.args, "EVENT", 0)));
+}
+
+// MODE 7: the recording calendar, as a calendar file of the whole disk.
+MHD_Result ServeCalendar(Server::Impl* impl, MHD_Connection* connection, const Request&) {
+    media::CalendarHeader header;
+    header.channels = impl->disk.channelCount();
+    header.recorderName = impl->options.name;
+    for (int c = 0; c < media::kCalendarChannels; ++c)
+        header.titles[static_cast<size_t>(c)] = c < static_cast<int>(impl->options.titles.size())
+                                                    ? impl->options.titles[static_cast<size_t>(c)]
+                                                    : "CAMERA " + std::to_string(c + 1);
+    const std::vector<uint8_t> body = impl->disk.Calendar(header);
+    MHD_Response* response = MHD_create_response_from_buffer(
+        body.size(), const_cast<uint8_t*>(body.data()), MHD_RESPMEM_MUST_COPY);
+    const MHD_Result ok = MHD_queue_response(connection, MHD_HTTP_OK, response);
+    MHD_destroy_response(response);
+    return ok;
+}
+
 MHD_Result ServeAudio(Server::Impl* impl, MHD_Connection* connection, const Request& r) {
-    if (const int login = CheckLogin(impl->options, r))
-        return RespondResult(impl, connection, 0, login);
-    auto* s = new Stream;
-    s->impl = impl;
-    s->mode = 1;
-    s->cid = ToInt(r.args, "CID", 0);
-    {
-        std::lock_guard lock(impl->mutex);
-        impl->leftClients.erase(s->cid);
-        ++impl->streamsServed;
-    }
-    return RespondStream(connection, s);
+    return ServeAudioStream(impl, connection, r, 1);
 }
 
 MHD_Result ServeControl(Server::Impl* impl, MHD_Connection* connection, const Request& r) {
@@ -430,18 +659,22 @@ MHD_Result ServeControl(Server::Impl* impl, MHD_Connection* connection, const Re
         const int cid = ToInt(r.args, "CID", -1);
         // A client that leaves ends its stream.
         if ((op == 5 || op == 14) && cid >= 0) impl->leftClients.insert(cid);
+        // Playback controls steer the client's playback.
+        if (op == 8) {
+            auto it = impl->sessions.find(cid);
+            if (it != impl->sessions.end()) it->second->playback.Control(ToInt(r.args, "REQ", 0));
+        }
     }
     impl->wake.notify_all();
     return Respond(connection, MHD_HTTP_OK, "");
 }
 
-// The modes this recorder answers; recorded video, search and calendar come later.
+// The modes this recorder answers.
 using ModeHandler = MHD_Result (*)(Server::Impl*, MHD_Connection*, const Request&);
 const std::map<int, ModeHandler>& ModeTable() {
     static const std::map<int, ModeHandler> table = {
-        {0, &ServeLive},
-        {1, &ServeAudio},
-        {5, &ServeControl},
+        {0, &ServeLive},   {1, &ServeAudio},   {2, &ServeRecorded}, {3, &ServeRecordedAudio},
+        {4, &ServeSearch}, {5, &ServeControl}, {7, &ServeCalendar},
     };
     return table;
 }
@@ -511,6 +744,7 @@ bool Server::Start(const Options& options, std::string* error) {
     Impl& impl = *impl_;
     impl.options = options;
     if (!impl.source.Load(options.source, error)) return false;
+    if (!impl.disk.Load(options.disk.empty() ? options.source : options.disk, error)) return false;
     auto loopOf = [](const std::vector<SourceRecord>& list) -> uint64_t {
         if (list.empty()) return 0;
         const uint32_t span = list.back().header.stamp - list.front().header.stamp;

@@ -1,7 +1,9 @@
 // A recorder on loopback: serves "/cgi-bin/webapp.cgi" over a real HTTP server (libmicrohttpd)
-// from one recording, with accounts, result codes, live video (MODE 0), live audio (MODE 1) and
-// controls (MODE 5), plus faults that tests switch on. Further modes plug in through the mode
-// table in server.cpp.
+// with accounts and result codes: live video (MODE 0) and audio (MODE 1) looped from one
+// recording; recorded video (MODE 2) and audio (MODE 3), event search (MODE 4) and the recording
+// calendar (MODE 7) from its disk, a folder of recordings (see disk.h); controls (MODE 5),
+// including the playback controls; plus faults that tests switch on. Modes plug in through the
+// mode table in server.cpp.
 #pragma once
 
 #include <cstdint>
@@ -16,7 +18,7 @@
 namespace dvrsim {
 
 // Faults a stream can be made to show. Record numbers count the media records of one stream
-// from 0. They apply to the first `streams` live streams (0: every one).
+// from 0. They apply to the first `streams` video streams, live or recorded (0: every one).
 struct Faults {
     int64_t closeAfterBytes = -1;  // end the connection abruptly after this many body bytes
     int64_t stallAfterBytes = -1;  // then send nothing for stallSeconds
@@ -33,7 +35,9 @@ struct Faults {
 };
 
 struct Options {
-    std::string source;  // recording file or folder
+    std::string source;  // recording file or folder served live
+    std::string disk;    // folder of recordings served as the recorder's disk (default: source)
+    std::string name = "DVRSIM";  // the recorder's name in its calendar
     std::string bindAddress = "127.0.0.1";
     uint16_t port = 0;  // 0: any free port
     std::string adminPassword = "admin";

@@ -58,5 +58,8 @@ int RunStill(std::span<char* const> args);
 int RunWatermark(std::span<char* const> args);
 int RunLive(std::span<char* const> args);
 int RunDecode(std::span<char* const> args);
+int RunBackup(std::span<char* const> args);
+int RunSearch(std::span<char* const> args);
+int RunPlay(std::span<char* const> args);
 
 }  // namespace umvtool

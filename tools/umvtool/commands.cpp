@@ -23,8 +23,24 @@ constexpr Command kCommands[] = {
      "watermark embed IN.jpg OUT.jpg [--mark FILE] [--time \"YYYY-MM-DD hh:mm:ss\"] | "
      "watermark check STILL.jpg OUT.png",
      "hide the watermark in a still, or draw the picture that makes it visible", RunWatermark},
-    {"live", "live --host H [--port P] --user U --password W [--seconds S] [--channels 1,2,...]",
-     "connect to a recorder's live view and print one line per event", RunLive},
+    {"live",
+     "live --host H [--port P] --user U --password W [--seconds S] [--channels 1,2,...]"
+     " [--record ROOT [--dvr-name NAME]]",
+     "connect to a recorder's live view and print one line per event; record it with --record",
+     RunLive},
+    {"backup",
+     "backup --host H [--port P] --user U --password W --from YYYYMMDDhhmmss"
+     " --to YYYYMMDDhhmmss --channels 1,5 --out ROOT [--dvr-name NAME] [--fast]",
+     "download a time range of channels from a recorder into a recording folder", RunBackup},
+    {"search",
+     "search --host H [--port P] --user U --password W --from YYYYMMDDhhmmss"
+     " --to YYYYMMDDhhmmss [--channel N] [--event E]",
+     "search a recorder's disk: START | END | CH | EVENT | PATH per recording file", RunSearch},
+    {"play",
+     "play --host H [--port P] --user U --password W (--file PATH | --time YYMMDDhhmmss)"
+     " [--seconds S]",
+     "play a recorder file or from a time, printing the live lines and the playback state",
+     RunPlay},
     {"decode", "decode PATH [--channel N] (--md5 | --null | --yuv FILE | --png DIR)",
      "decode the pictures of a .m4v stream, a recording or a .ums file", RunDecode},
 };

@@ -104,8 +104,8 @@ TEST(Transports, ControlPostCarriesItsBodyExactly) {
 TEST(Transports, QueryPostReadsTheWholeAnswer) {
     OneShotServer server("HTTP/1.0 200 OK\r\n\r\nline one\nline two\n");
     int chunks = 0;
-    const PostResult r = PostRequest({"127.0.0.1", server.port()}, PostKind::Query, "MODE=7",
-                                     5000, [&](int n) { chunks = n; });
+    const PostResult r = PostRequest({"127.0.0.1", server.port()}, PostKind::Query, "MODE=7", 5000,
+                                     [&](int n) { chunks = n; });
     EXPECT_TRUE(r.sent);
     EXPECT_EQ(std::string(r.body.begin(), r.body.end()), "line one\nline two\n");
     EXPECT_GE(chunks, 1);

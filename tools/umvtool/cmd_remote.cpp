@@ -1,0 +1,196 @@
+// umvtool backup, search and play: the remote client's backup download, event search and remote
+// playback against a recorder.
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <set>
+#include <thread>
+
+#include "client/net/client_strings.h"
+#include "client/net/dvr_connection.h"
+#include "client/net/event_search.h"
+#include "client/net/playback.h"
+#include "tools/umvtool/client_printer.h"
+#include "tools/umvtool/command.h"
+
+namespace umvtool {
+namespace {
+
+volatile std::sig_atomic_t gInterrupted = 0;
+
+void OnInterrupt(int) {
+    gInterrupted = 1;
+}
+
+void CatchInterrupts() {
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
+}
+
+using Clock = std::chrono::steady_clock;
+
+bool TimeIsUp(Clock::time_point start, double seconds) {
+    return seconds >= 0 && Clock::now() - start >= std::chrono::duration<double>(seconds);
+}
+
+}  // namespace
+
+int RunBackup(std::span<char* const> words) {
+    Args args(words,
+              {"host", "port", "user", "password", "from", "to", "channels", "out", "dvr-name",
+               "seconds"},
+              {"fast"});
+    client::ConnectionParams params;
+    std::string error;
+    if (!ConnectionOptions(args, &params, &error)) return UsageError("backup", error);
+    media::CivilTime a, b;
+    if (!RangeOptions(args, &a, &b, &error)) return UsageError("backup", error);
+    const auto out = args.value("out");
+    const auto channelText = args.value("channels");
+    if (!out || !channelText) return UsageError("backup", "--channels and --out are needed");
+    std::set<int> channels;
+    if (!ParseChannelList(*channelText, &channels))
+        return UsageError("backup", "bad --channels " + *channelText);
+    double seconds = -1;
+    if (!SecondsOption(args, &seconds))
+        return UsageError("backup", "bad --seconds " + *args.value("seconds"));
+    uint32_t mask = 0;
+    for (int c : channels)
+        mask |= 1u << c;
+
+    CatchInterrupts();
+    ClientPrinter::Shown shown;
+    shown.pictures = shown.connected = false;
+    shown.progress = shown.plainMessages = true;
+    ClientPrinter printer({}, shown);
+    client::DvrConnection connection(printer, printer, printer);
+    client::RecorderSettings settings;
+    settings.backupRoot = FolderOption(*out);
+    connection.ConfigureRecording(settings);
+    connection.SetProgressView(&printer);
+    connection.SetParams(params);
+    if (!connection.StartBackup(*args.value("from"), *args.value("to"), mask))
+        return UsageError("backup", "the range from --from to --to is empty");
+
+    client::BackupFastMode fast(args.has("fast"));
+    int status = -1;
+    const auto start = Clock::now();
+    while (status < 0 && !gInterrupted && !TimeIsUp(start, seconds)) {
+        while (const auto post = printer.TakePost()) {
+            const auto [message, parameter] = *post;
+            const bool firstData =
+                message == client::kNotifyStream &&
+                parameter == static_cast<int>(client::StreamKind::BackupDownload);
+            if ((firstData && fast.OnFirstData()) ||
+                (message == client::kNotifyPlaybackState && fast.OnPlaybackState(parameter)))
+                connection.PressPlaybackButton(client::PlaybackButton::Fast);
+            if (message == client::kNotifyBackupDone) {
+                status = parameter == 1 ? kExitOk : kExitFailure;
+            } else if (message == client::kNotifyStopRecording) {
+                if (connection.recorder().stopReason() == client::RecorderStop::DiskFull)
+                    printer.Line(
+                        "%s", std::string(client::ClientText(client::kTextBackupDiskFull)).c_str());
+                status = kExitFailure;
+            }
+        }
+        if (status < 0 && !connection.running()) {
+            // The stream ended without finishing the backup: the recorder refused it or the
+            // connection was lost for good.
+            if (connection.failed()) printer.Line("%s", "connection lost");
+            status = kExitFailure;
+        }
+        if (status < 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    connection.Stop(true);
+    connection.StopRecording();
+    return status < 0 ? kExitFailure : status;
+}
+
+int RunSearch(std::span<char* const> words) {
+    Args args(words,
+              {"host", "port", "user", "password", "from", "to", "channel", "event", "seconds"},
+              {});
+    client::ConnectionParams params;
+    std::string error;
+    if (!ConnectionOptions(args, &params, &error)) return UsageError("search", error);
+    media::CivilTime a, b;
+    if (!RangeOptions(args, &a, &b, &error)) return UsageError("search", error);
+    auto number = [&](const char* name, int low, int high, int fallback, int* out) {
+        const auto v = args.value(name);
+        if (!v) {
+            *out = fallback;
+            return true;
+        }
+        char* end = nullptr;
+        const long n = std::strtol(v->c_str(), &end, 10);
+        *out = static_cast<int>(n);
+        return !v->empty() && *end == '\0' && n >= low && n <= high;
+    };
+    int channel = 0, event = 0;
+    if (!number("channel", 0, media::kChannelCount, 0, &channel))
+        return UsageError("search", "bad --channel (1..16, 0 for every channel)");
+    if (!number("event", 0, 255, 0, &event)) return UsageError("search", "bad --event");
+    double seconds = -1;
+    if (!SecondsOption(args, &seconds))
+        return UsageError("search", "bad --seconds " + *args.value("seconds"));
+    if (seconds < 0) seconds = 30;
+
+    CatchInterrupts();
+    ClientPrinter::Shown shown;
+    shown.pictures = shown.connected = false;
+    shown.plainMessages = true;
+    ClientPrinter printer({}, shown);
+    client::DvrConnection connection(printer, printer, printer);
+    // The recorder answers searches while a stream is up.
+    if (!connection.ConnectLive(params)) return kExitFailure;
+    const auto start = Clock::now();
+    while (!connection.connected() && connection.running() && !gInterrupted &&
+           !TimeIsUp(start, seconds))
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!connection.connected()) {
+        connection.Stop(true);
+        return Fail("umvtool: no stream from the recorder");
+    }
+    // The search form's channel list counts from 0; beyond it, every channel.
+    const client::QueryResult r =
+        connection.EventSearch(a, b, channel == 0 ? media::kChannelCount : channel - 1, event);
+    connection.Stop(true);
+    if (!r.ok)
+        return Fail(r.tooLarge ? "umvtool: the recorder's answer is too large"
+                               : "umvtool: the recorder did not answer the search");
+    for (const client::SearchEntry& e : client::ParseEventSearch(r.body))
+        std::printf("%s | %s | %s | %s | %s\n", e.start.c_str(), e.end.c_str(), e.channel.c_str(),
+                    e.event.c_str(), e.path.c_str());
+    return kExitOk;
+}
+
+int RunPlay(std::span<char* const> words) {
+    Args args(words, {"host", "port", "user", "password", "file", "time", "seconds"}, {});
+    client::ConnectionParams params;
+    std::string error;
+    if (!ConnectionOptions(args, &params, &error)) return UsageError("play", error);
+    const auto file = args.value("file");
+    const auto time = args.value("time");
+    if (file.has_value() == time.has_value())
+        return UsageError("play", "one of --file and --time is needed");
+    double seconds = -1;
+    if (!SecondsOption(args, &seconds))
+        return UsageError("play", "bad --seconds " + *args.value("seconds"));
+
+    CatchInterrupts();
+    ClientPrinter::Shown shown;
+    shown.states = true;
+    ClientPrinter printer({}, shown);
+    client::DvrConnection connection(printer, printer, printer);
+    connection.SetParams(params);
+    if (!(file ? connection.PlayFile(*file) : connection.PlayFromTime(*time))) return kExitFailure;
+    const auto start = Clock::now();
+    while (!gInterrupted && connection.running() && !TimeIsUp(start, seconds))
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const bool ended = connection.handler().ended();
+    const bool failed = connection.failed();
+    connection.Stop(true);
+    return failed && !ended ? kExitFailure : kExitOk;
+}
+
+}  // namespace umvtool
