@@ -381,16 +381,16 @@ bool DvrConnection::PlayFromTime(const std::string& text) {
 }
 
 bool DvrConnection::PressPlaybackButton(PlaybackButton button) {
-    const PlaybackButtonSpec& spec = PlaybackButtonOf(button);
+    const PlaybackButtonSpec& fields = PlaybackButtonOf(button);
     if (button == PlaybackButton::Play && !connected_.load())
         return !lastFile_.empty() && PlayFile(lastFile_);
     bool sent = true;
     if (button != PlaybackButton::Stop || connected_.load()) {
         ControlArgs args;
-        args.req = spec.req;
+        args.req = fields.req;
         sent = SendControl(kSelectPlayback, args);
     }
-    if (spec.paused >= 0) paused_.store(spec.paused == 1);
+    if (fields.paused >= 0) paused_.store(fields.paused == 1);
     if (button == PlaybackButton::Stop) {
         Stop(false);
         notifier_.ShowTime("");

@@ -352,10 +352,10 @@ TEST(DecoderBehaviourTest, LayerWithoutVopIsKeptForTheNextFrame) {
 TEST(DecoderBehaviourTest, BVopWithoutTwoReferencesShowsNothing) {
     VolSpec vol;
     BitWriter b;
-    VopSpec spec;
-    spec.type = 2;
-    spec.timeIncrement = 1;
-    WriteVopHeader(b, vol, spec);
+    VopSpec fields;
+    fields.type = 2;
+    fields.timeIncrement = 1;
+    WriteVopHeader(b, vol, fields);
     for (int m = 0; m < 22 * 18; ++m)
         b.Put(1, 1);  // direct, nothing coded
     EndVop(b);
@@ -369,9 +369,9 @@ TEST(DecoderBehaviourTest, BVopWithoutTwoReferencesShowsNothing) {
 TEST(DecoderBehaviourTest, BVopWithoutUsableTimesIsStillShown) {
     VolSpec vol;
     BitWriter b;
-    VopSpec spec;
-    spec.type = 2;
-    WriteVopHeader(b, vol, spec);
+    VopSpec fields;
+    fields.type = 2;
+    WriteVopHeader(b, vol, fields);
     for (int m = 0; m < 22 * 18; ++m)
         b.Put(1, 1);  // direct, nothing coded
     EndVop(b);

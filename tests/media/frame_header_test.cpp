@@ -46,24 +46,24 @@ TEST(FrameHeader, RecordExtentByKindAndChannel) {
 }
 
 TEST(FrameHeader, WellFormedNeedsConsistentSyncAndModelCode) {
-    testsupport::RecordSpec spec;
-    auto bytes = testsupport::MakeRecord(spec);
+    testsupport::RecordSpec fields;
+    auto bytes = testsupport::MakeRecord(fields);
     EXPECT_TRUE(media::IsWellFormed(bytes.data()));
-    spec.sync = 0x00;
-    bytes = testsupport::MakeRecord(spec);
+    fields.sync = 0x00;
+    bytes = testsupport::MakeRecord(fields);
     EXPECT_TRUE(media::IsWellFormed(bytes.data()));
     bytes[2] = 0xFF;  // bytes 2 = 0xFF but 8, 11, 14 = 0x00
     EXPECT_FALSE(media::IsWellFormed(bytes.data()));
-    bytes = testsupport::MakeRecord(spec);
+    bytes = testsupport::MakeRecord(fields);
     bytes[11] = 0x7F;
     EXPECT_FALSE(media::IsWellFormed(bytes.data()));
-    spec.sync = 0x80;
-    EXPECT_FALSE(media::IsWellFormed(testsupport::MakeRecord(spec).data()));
-    spec.sync = 0xFF;
-    spec.model = 2;
-    EXPECT_FALSE(media::IsWellFormed(testsupport::MakeRecord(spec).data()));
-    spec.model = 3;
-    EXPECT_TRUE(media::IsWellFormed(testsupport::MakeRecord(spec).data()));
+    fields.sync = 0x80;
+    EXPECT_FALSE(media::IsWellFormed(testsupport::MakeRecord(fields).data()));
+    fields.sync = 0xFF;
+    fields.model = 2;
+    EXPECT_FALSE(media::IsWellFormed(testsupport::MakeRecord(fields).data()));
+    fields.model = 3;
+    EXPECT_TRUE(media::IsWellFormed(testsupport::MakeRecord(fields).data()));
 }
 
 TEST(FrameHeader, SizeCodeSelectsThePictureSize) {

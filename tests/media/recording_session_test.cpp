@@ -21,9 +21,9 @@ using Result = media::RecordingSession::Result;
 using testsupport::MakeRecord;
 using testsupport::RecordSpec;
 
-Result Write(RecordingSession& s, const RecordSpec& spec) {
-    auto r = MakeRecord(spec);
-    return spec.kind == 3 ? s.WriteAudio(r.data(), r.size()) : s.WriteVideo(r.data(), r.size());
+Result Write(RecordingSession& s, const RecordSpec& fields) {
+    auto r = MakeRecord(fields);
+    return fields.kind == 3 ? s.WriteAudio(r.data(), r.size()) : s.WriteVideo(r.data(), r.size());
 }
 
 std::vector<std::string> FilesIn(const std::string& folder) {

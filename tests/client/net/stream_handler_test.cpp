@@ -20,13 +20,13 @@ struct HandlerTest : ::testing::Test {
 
     void SetUp() override { handler.Reset(StreamKind::Live); }
 
-    ScanVerdict Send(testsupport::RecordSpec spec, uint16_t videoLoss = 0) {
-        std::vector<uint8_t> r = testsupport::MakeRecord(spec);
+    ScanVerdict Send(testsupport::RecordSpec fields, uint16_t videoLoss = 0) {
+        std::vector<uint8_t> r = testsupport::MakeRecord(fields);
         r[18] = static_cast<uint8_t>(videoLoss >> 8);
         r[19] = static_cast<uint8_t>(videoLoss);
         return handler.OnMedia(4, r);
     }
-    static testsupport::RecordSpec Spec(int channel, int kind, uint8_t flags = 0) {
+    static testsupport::RecordSpec Fields(int channel, int kind, uint8_t flags = 0) {
         testsupport::RecordSpec s;
         s.channel = channel;
         s.kind = kind;
@@ -38,12 +38,12 @@ struct HandlerTest : ::testing::Test {
 TEST_F(HandlerTest, PicturesWaitForTheFirstIntraOfTheirChannel) {
     std::vector<uint8_t> names = nettest::ChannelInfoPayload(4, {"Door", "Gate"});
     handler.OnChannelInfo(4, names);
-    Send(Spec(1, 1));
-    Send(Spec(1, 2));
+    Send(Fields(1, 1));
+    Send(Fields(1, 2));
     EXPECT_EQ(sinks.Count("picture"), 0);
-    Send(Spec(1, 0));
-    Send(Spec(1, 2));
-    Send(Spec(0, 1));  // channel 1 has not started yet
+    Send(Fields(1, 0));
+    Send(Fields(1, 2));
+    Send(Fields(0, 1));  // channel 1 has not started yet
     EXPECT_EQ(sinks.Count("picture", 1), 2);
     EXPECT_EQ(sinks.Count("picture", 0), 0);
     EXPECT_EQ(sinks.Count("title", 1), 1);
@@ -56,33 +56,33 @@ TEST_F(HandlerTest, PicturesWaitForTheFirstIntraOfTheirChannel) {
 }
 
 TEST_F(HandlerTest, BadRecordsAreLeftAlone) {
-    testsupport::RecordSpec wrongSync = Spec(0, 0);
+    testsupport::RecordSpec wrongSync = Fields(0, 0);
     wrongSync.sync = 0x00;
     EXPECT_EQ(Send(wrongSync), ScanVerdict::Continue);
     std::vector<uint8_t> shortRecord(10, 0xFF);
     EXPECT_EQ(handler.OnMedia(1, shortRecord), ScanVerdict::Continue);
-    EXPECT_EQ(Send(Spec(16, 0)), ScanVerdict::Continue);  // channel 16: stepped over
+    EXPECT_EQ(Send(Fields(16, 0)), ScanVerdict::Continue);  // channel 16: stepped over
     std::vector<uint8_t> torn = Video(2, 0, 1, 10);
     torn.resize(torn.size() - 32);  // the header promises more than the packet holds
     EXPECT_EQ(handler.OnMedia(1, torn), ScanVerdict::Continue);
-    EXPECT_EQ(Send(Spec(0, 3)), ScanVerdict::Continue);  // audio on the video stream
+    EXPECT_EQ(Send(Fields(0, 3)), ScanVerdict::Continue);  // audio on the video stream
     EXPECT_EQ(sinks.Count("picture"), 0);
     EXPECT_EQ(handler.stats().ignored, 4u);
     EXPECT_TRUE(sinks.Messages().empty());
 }
 
 TEST_F(HandlerTest, ModelTwoIsNotSupported) {
-    testsupport::RecordSpec s = Spec(0, 0);
+    testsupport::RecordSpec s = Fields(0, 0);
     s.model = 2;
     EXPECT_EQ(Send(s), ScanVerdict::Stop);
     EXPECT_EQ(sinks.Messages(), std::vector<std::string>{"This model can not be supported."});
 }
 
 TEST_F(HandlerTest, MarksChangeAndArePosted) {
-    Send(Spec(2, 0));
-    Send(Spec(2, 1, media::kFlagMotion));
-    Send(Spec(2, 1, media::kFlagMotion));
-    Send(Spec(2, 1, media::kFlagSensor | media::kFlagLiveState));
+    Send(Fields(2, 0));
+    Send(Fields(2, 1, media::kFlagMotion));
+    Send(Fields(2, 1, media::kFlagMotion));
+    Send(Fields(2, 1, media::kFlagSensor | media::kFlagLiveState));
     EXPECT_EQ(sinks.Count("post", kNotifyMotion, 1), 1);
     EXPECT_EQ(sinks.Count("post", kNotifyMotion, 0), 1);
     EXPECT_EQ(sinks.Count("post", kNotifySensor, 1), 1);
@@ -90,33 +90,33 @@ TEST_F(HandlerTest, MarksChangeAndArePosted) {
 }
 
 TEST_F(HandlerTest, AudioStartsWithTheFirstAudioBitAndEndsWhenNoChannelHasIt) {
-    Send(Spec(0, 0));
-    Send(Spec(3, 0, media::kFlagHasAudio));
-    Send(Spec(3, 1, media::kFlagHasAudio));
+    Send(Fields(0, 0));
+    Send(Fields(3, 0, media::kFlagHasAudio));
+    Send(Fields(3, 1, media::kFlagHasAudio));
     EXPECT_EQ(hooks.audioStarts, 1);
     EXPECT_EQ(hooks.audioChannel, 3);
-    Send(Spec(3, 1));
+    Send(Fields(3, 1));
     EXPECT_EQ(hooks.audioStops, 1);
     EXPECT_EQ(sinks.Count("post", kNotifyAudioEnded), 1);
 }
 
 TEST_F(HandlerTest, NoVideoShowsItsPictureOnceAndAllLostStopsRecording) {
     hooks.recording = true;
-    Send(Spec(5, 0), 1u << 5);
-    Send(Spec(5, 1), 1u << 5);
+    Send(Fields(5, 0), 1u << 5);
+    Send(Fields(5, 1), 1u << 5);
     EXPECT_EQ(sinks.Count("still", 5, static_cast<int>(CellPicture::NoVideo)), 1);
     EXPECT_EQ(sinks.Count("picture"), 0);
     for (int c = 0; c < 16; ++c)
-        Send(Spec(c, 0), 0xFFFF);
+        Send(Fields(c, 0), 0xFFFF);
     EXPECT_GE(sinks.Count("post", kNotifyStopRecording), 1);
-    Send(Spec(5, 0));
+    Send(Fields(5, 0));
     EXPECT_EQ(sinks.Count("post", kNotifyVideoBack), 1);
     EXPECT_EQ(sinks.Count("picture", 5), 1);
     EXPECT_EQ(hooks.recorded, 1);
 }
 
 TEST_F(HandlerTest, LiveTimeNeverGoesBack) {
-    testsupport::RecordSpec s = Spec(0, 0);
+    testsupport::RecordSpec s = Fields(0, 0);
     s.minute = 5;
     Send(s);
     s.minute = 4;
@@ -133,7 +133,7 @@ TEST_F(HandlerTest, LiveTimeNeverGoesBack) {
 
 TEST_F(HandlerTest, PlaybackStateChangesArePostedInTimePlayback) {
     handler.Reset(StreamKind::TimePlayback);
-    testsupport::RecordSpec s = Spec(0, 0);
+    testsupport::RecordSpec s = Fields(0, 0);
     std::vector<uint8_t> r = testsupport::MakeRecord(s);
     r[15] = 2 << 3;
     handler.OnMedia(1, r);
