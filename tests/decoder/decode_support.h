@@ -10,13 +10,13 @@
 #include "decoder/decoder.h"
 #include "decoder/decoder_bank.h"
 #include "decoder/kernels/kernels.h"
+#include "platform/hex_digest.h"
 #include "tests/support/temp_dir.h"
 #include "tools/umvtool/elementary_stream.h"
-#include "tools/umvtool/picture_digest.h"
 
 namespace testsupport {
 
-using umvtool::Md5Hex;
+using platform::Md5Hex;
 
 inline std::vector<std::span<const uint8_t>> SplitFrames(const std::vector<uint8_t>& stream) {
     std::vector<std::span<const uint8_t>> frames;

@@ -3,7 +3,6 @@
 #include <arpa/inet.h>
 #include <microhttpd.h>
 #include <netinet/in.h>
-#include <openssl/evp.h>
 
 #include <algorithm>
 #include <atomic>
@@ -16,6 +15,7 @@
 #include <random>
 #include <set>
 
+#include "platform/hex_digest.h"
 #include "tools/dvrsim/disk.h"
 #include "tools/dvrsim/playback.h"
 
@@ -44,19 +44,6 @@ void AppendPacket(std::vector<uint8_t>* out, uint8_t cid, uint8_t cls, const uin
     PutBig32(out, static_cast<uint32_t>(length));
     out->insert(out->end(), payload, payload + length);
     out->insert(out->end(), endMarker, endMarker + 4);
-}
-
-std::string Sha256Hex(const uint8_t* data, size_t size) {
-    unsigned char md[EVP_MAX_MD_SIZE];
-    unsigned int mdSize = 0;
-    EVP_Digest(data, size, md, &mdSize, EVP_sha256(), nullptr);
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned int i = 0; i < mdSize; ++i) {
-        hex += kHex[md[i] >> 4];
-        hex += kHex[md[i] & 15];
-    }
-    return hex;
 }
 
 std::map<std::string, std::string> ParseForm(const std::string& body) {
@@ -314,7 +301,7 @@ void Stream::EmitRecord(media::FrameHeader h, const uint8_t* payload, size_t ava
     const bool badEnd = faulty && recordNo == f.badEndAt;
     AppendPacket(&out, static_cast<uint8_t>(cid), 0, record.data(), record.size(),
                  badEnd ? kBadEnd : kEnd);
-    if (!damaged && !badEnd) pendingHash = Sha256Hex(record.data(), record.size());
+    if (!damaged && !badEnd) pendingHash = platform::Sha256Hex(record.data(), record.size());
     ++recordNo;
 }
 

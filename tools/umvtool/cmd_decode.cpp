@@ -11,11 +11,11 @@
 #include "media/frame_header.h"
 #include "media/recording_file.h"
 #include "media/still_image.h"
+#include "platform/hex_digest.h"
 #include "platform/mapped_file.h"
 #include "player/player_strings.h"
 #include "tools/umvtool/command.h"
 #include "tools/umvtool/elementary_stream.h"
-#include "tools/umvtool/picture_digest.h"
 #include "tools/umvtool/png_file.h"
 
 namespace umvtool {
@@ -207,7 +207,7 @@ int RunDecode(std::span<char* const> words) {
         ++shown;
         switch (mode) {
             case Output::kMd5:
-                md5Lines += Md5Hex(picture.data(), picture.size());
+                md5Lines += platform::Md5Hex(picture.data(), picture.size());
                 md5Lines += '\n';
                 break;
             case Output::kYuv:

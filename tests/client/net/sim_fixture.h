@@ -3,7 +3,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <openssl/evp.h>
 
 #include <algorithm>
 #include <fstream>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "client/net/dvr_connection.h"
+#include "platform/hex_digest.h"
 #include "tests/client/net/test_sinks.h"
 #include "tests/support/temp_dir.h"
 #include "tools/dvrsim/server.h"
@@ -19,16 +19,7 @@
 namespace nettest {
 
 inline std::string Sha256(const std::vector<uint8_t>& bytes) {
-    unsigned char md[EVP_MAX_MD_SIZE];
-    unsigned int n = 0;
-    EVP_Digest(bytes.data(), bytes.size(), md, &n, EVP_sha256(), nullptr);
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned int i = 0; i < n; ++i) {
-        hex += kHex[md[i] >> 4];
-        hex += kHex[md[i] & 15];
-    }
-    return hex;
+    return platform::Sha256Hex(bytes.data(), bytes.size());
 }
 
 // The hashes of one mode's records in a dvrsim record log, in order.
