@@ -9,6 +9,8 @@
 #include "player/player_strings.h"
 #include "ui/skin_button.h"
 #include "ui/skin_dialog.h"
+#include "ui/skin_resources.h"
+#include "widget_support.h"
 
 namespace ui {
 namespace {
@@ -94,6 +96,34 @@ TEST_F(LanguagePackTest, ADamagedPackIsRefusedWithoutLosingTheCurrentOne) {
 
     EXPECT_EQ(pack_.Current(), Language::German);
     EXPECT_EQ(Text(strings_, 716), QStringLiteral("Verbinden"));
+}
+
+TEST_F(LanguagePackTest, APackReplacesBitmapsUnderTheSameNumberUntilItIsUnloaded) {
+    SkinButton& button = *dialog_.Frame().Button(0);
+    button.ReplaceBitmaps(144, 166, 145);
+    const QRect area(82, 546, 43, 47);
+    ASSERT_TRUE(test::Shows(test::Picture(dialog_), area, test::Artwork(144)));
+
+    ASSERT_TRUE(pack_.Load(DVR_TEST_PACK_DIR, "Test_M4", Language::German).ok);
+    const QImage replacement = test::Artwork(301);
+    EXPECT_EQ(SkinBitmap(144, 1.0).toImage().convertToFormat(QImage::Format_RGB32), replacement);
+    EXPECT_TRUE(test::Shows(test::Picture(dialog_), QRect(area.topLeft(), replacement.size()),
+                            replacement));
+    // A bitmap the pack does not replace stays the built-in one.
+    EXPECT_TRUE(test::Shows(test::Picture(dialog_), QRect(137, 546, 42, 33), test::Artwork(233)));
+
+    pack_.Unload();
+    EXPECT_TRUE(test::Shows(test::Picture(dialog_), area, test::Artwork(144)));
+}
+
+TEST(SkinBitmaps, HighDensityScreensGetTheDoubleSizeArtwork) {
+    const QPixmap normal = SkinBitmap(144, 1.0);
+    const QPixmap sharp = SkinBitmap(144, 2.0);
+    EXPECT_EQ(normal.size(), QSize(43, 47));
+    EXPECT_EQ(sharp.size(), QSize(86, 94));
+    EXPECT_EQ(sharp.deviceIndependentSize(), QSizeF(43, 47));
+    EXPECT_TRUE(SkinBitmap(999999, 2.0).isNull());
+    EXPECT_FALSE(SkinSoundPath(408).isEmpty());
 }
 
 std::unordered_map<int, std::string> PackSource(const char* name) {

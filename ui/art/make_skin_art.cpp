@@ -221,7 +221,7 @@ void AddTelva() {
         WindowBase(p, s, name);
         DrawInset(p, QRectF(85, 33, 440, 25));
         VideoWall(p, QRectF(10, 64, 660, 474), 4, 4);
-        DrawPanel(p, QRectF(70, 541, 610, 57));
+        DrawPanel(p, QRectF(70, 541, 600, 57));
         DrawPanel(p, QRectF(675, 20, 197, 642));
         Label(p, QRectF(688, 78, 160, 16), QStringLiteral("TIME"));
         Label(p, QRectF(688, 150, 160, 16), QStringLiteral("MODE"));
@@ -232,8 +232,7 @@ void AddTelva() {
         p.setPen(QPen(colour::kEdge, 1));
         p.setBrush(colour::kInset);
         p.drawEllipse(QPointF(767, 421), 66, 66);
-        Label(p, QRectF(688, 474, 160, 16), QStringLiteral("DVR"));
-        Label(p, QRectF(688, 612, 160, 16), QStringLiteral("VOLUME / WINDOW"));
+        Label(p, QRectF(688, 612, 160, 16), QStringLiteral("WINDOW"));
     });
     Add(351, 180, 50, [](QPainter& p, QSizeF s) {
         p.fillRect(QRectF(QPointF(), s), colour::kPanel);
