@@ -4,11 +4,13 @@
 
 #include <QApplication>
 #include <QEnterEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <array>
 
+#include "ui/info_tip.h"
 #include "ui/skin_button.h"
 #include "ui/skin_dialog.h"
 #include "widget_support.h"
@@ -123,6 +125,34 @@ TEST_F(SkinFrameTest, ButtonsTakeTabFocusAndActivateFromTheKeyboard) {
     QTest::keyClick(&Button(2), Qt::Key_Space);
     QTest::keyClick(&Button(2), Qt::Key_A);  // not an activation key
     EXPECT_EQ(commands, (std::vector<int>{700, 701, 702}));
+}
+
+TEST_F(SkinFrameTest, DraggingTheBackgroundMovesTheWindow) {
+    dialog_.move(100, 100);
+    const QPoint start = dialog_.pos();
+    QTest::mousePress(&dialog_, Qt::LeftButton, {}, QPoint(300, 20));
+    QMouseEvent move(QEvent::MouseMove, QPointF(340, 50), dialog_.mapToGlobal(QPointF(340, 50)),
+                     Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(&dialog_, &move);
+    QTest::mouseRelease(&dialog_, Qt::LeftButton, {}, QPoint(340, 50));
+    EXPECT_EQ(dialog_.pos(), start + QPoint(40, 30));
+}
+
+TEST(InfoTip, FitsItsTextAndShowsBesideThePoint) {
+    QWidget owner;
+    owner.setGeometry(50, 60, 200, 100);
+    InfoTip tip(&owner);
+    tip.SetText(QStringLiteral("09:45"));
+    tip.Show(QPoint(10, 20));
+    const QFontMetrics metrics(tip.font());
+    EXPECT_EQ(tip.size(),
+              QSize(metrics.horizontalAdvance(QStringLiteral("09:45")) + 7, metrics.height() + 2));
+    EXPECT_GT(tip.pos().x(), owner.mapToGlobal(QPoint(10, 20)).x());
+    EXPECT_GT(tip.pos().y(), owner.mapToGlobal(QPoint(10, 20)).y());
+    const QImage picture = test::Picture(tip);
+    EXPECT_EQ(picture.pixel(0, 0), qRgb(0, 0, 0));  // the black outline
+    EXPECT_EQ(picture.pixel(1, picture.height() / 2),
+              tip.palette().color(QPalette::ToolTipBase).rgb());
 }
 
 class DrawBitmapTest : public SkinFrameTest {
