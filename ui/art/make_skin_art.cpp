@@ -311,10 +311,11 @@ void AddOrvane() {
         DrawPanel(p, QRectF(10, 566, 680, 146));
         DrawInset(p, QRectF(20, 574, 660, 22));
         DrawPanel(p, QRectF(698, 20, 316, 692));
-        DrawInset(p, QRectF(708, 96, 296, 320));
-        Label(p, QRectF(712, 78, 200, 16), QStringLiteral("FILES"));
-        DrawInset(p, QRectF(708, 440, 296, 26));
-        Label(p, QRectF(712, 422, 200, 16), QStringLiteral("PATH"));
+        // The file logo ("LogoFile.bmp", 503) is drawn at 710, 25 over the top of the panel.
+        Label(p, QRectF(712, 92, 200, 16), QStringLiteral("FILES"));
+        DrawInset(p, QRectF(708, 110, 296, 310));
+        Label(p, QRectF(712, 428, 200, 16), QStringLiteral("PATH"));
+        DrawInset(p, QRectF(708, 446, 296, 26));
     });
     Add(503, 300, 60, [name](QPainter& p, QSizeF s) { Logo(p, s, name, true); });
     struct Command {
