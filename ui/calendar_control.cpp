@@ -9,7 +9,6 @@
 namespace ui {
 namespace {
 
-constexpr int kTitleHeight = 30;
 constexpr int kWeekdayTop = 30;
 constexpr int kWeekdayHeight = 20;
 constexpr int kSelectionFrame = 3;
