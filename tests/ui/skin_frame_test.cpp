@@ -10,9 +10,11 @@
 #include <QTest>
 #include <array>
 
+#include "ui/art/telva_main_layout.h"
 #include "ui/info_tip.h"
 #include "ui/skin_button.h"
 #include "ui/skin_dialog.h"
+#include "ui/skin_resources.h"
 #include "widget_support.h"
 
 namespace ui {
@@ -209,6 +211,28 @@ TEST_F(DrawBitmapTest, StretchesOverAVisibleTargetOnly) {
     const QImage shown = Draw(302, false, QString(), &target);
     EXPECT_NE(shown.pixel(0, 0), qRgb(0, 0, 255));  // covers the whole target, not from (4, 3)
     EXPECT_NE(shown.pixel(39, 29), qRgb(0, 0, 255));
+}
+
+// Every bitmap the client's main window names, in its table and in its button states, is drawn at
+// both scales.
+TEST(ClientArtwork, CoversTheMainWindow) {
+    std::vector<int> ids = {
+        art::kTelvaMainBackground, 351, 383, 396, 394, 380, 379, 300, 301, 302, 303, 304};
+    for (const SkinButtonSpec& b : art::kTelvaMainButtons) {
+        ids.insert(ids.end(), {b.normal, b.pressed, b.hover});
+    }
+    ids.insert(ids.end(), std::begin(art::kTelvaVolumeBitmaps), std::end(art::kTelvaVolumeBitmaps));
+    for (int id : ids) {
+        const QPixmap normal = SkinBitmap(id, 1.0);
+        const QPixmap sharp = SkinBitmap(id, 2.0);
+        ASSERT_FALSE(normal.isNull()) << id;
+        EXPECT_EQ(sharp.size(), normal.size() * 2) << id;
+    }
+    // Buttons are drawn at the size of their rectangles.
+    for (const SkinButtonSpec& b : art::kTelvaMainButtons) {
+        EXPECT_EQ(SkinBitmap(b.normal, 1.0).size(), QSize(b.right - b.left, b.bottom - b.top))
+            << b.command;
+    }
 }
 
 }  // namespace

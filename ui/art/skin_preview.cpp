@@ -1,8 +1,8 @@
 // Renders the skins as a person would see them, for looking at after a change of the artwork:
 //   [QT_SCALE_FACTOR=2] skin_preview OUTDIR
 // writes telva_main.png (the client's main window with its buttons, one of them hovered and one
-// held down, and the volume slider) and controls.png (calendar and time bar), or their @2x versions
-// on a scaled run.
+// held down, and the volume slider), controls.png (calendar and time bar) and tip.png (an info tip
+// with Korean and German text), or their @2x versions on a scaled run.
 #include <QApplication>
 #include <QDir>
 #include <QEnterEvent>
@@ -12,6 +12,7 @@
 
 #include "telva_main_layout.h"
 #include "ui/calendar_control.h"
+#include "ui/info_tip.h"
 #include "ui/skin_button.h"
 #include "ui/skin_dialog.h"
 #include "ui/skin_slider.h"
@@ -73,9 +74,14 @@ int main(int argc, char** argv) {
     bar.SetEnd(40, {2026, 12, 8});
     controls.show();
 
+    ui::InfoTip tip(&controls);
+    tip.SetText(QStringLiteral("09:45  \uc5f0\uacb0 / Verbinden"));
+    tip.Show(QPoint(40, 190));
+
     const QString suffix =
         qApp->devicePixelRatio() > 1 ? QStringLiteral("@2x.png") : QStringLiteral(".png");
     const bool ok = Render(window).save(out + QStringLiteral("/telva_main") + suffix) &&
-                    Render(controls).save(out + QStringLiteral("/controls") + suffix);
+                    Render(controls).save(out + QStringLiteral("/controls") + suffix) &&
+                    Render(tip).save(out + QStringLiteral("/tip") + suffix);
     return ok ? 0 : 1;
 }
