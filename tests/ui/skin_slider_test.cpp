@@ -86,5 +86,29 @@ TEST_F(SkinSliderTest, MouseReportsEveryChangeThenTheEndOfTheDrag) {
     EXPECT_TRUE(Taken().empty());
 }
 
+TEST_F(SkinSliderTest, FilledTrackCoversTheLeftOfThePosition) {
+    slider_.setValue(9);
+    const QImage picture = test::Picture(slider_);
+    // Left of the thumb the groove shows the filled track, right of it the empty one.
+    EXPECT_EQ(picture.pixel(20, 20), test::Artwork(389).pixel(20, 20));
+    EXPECT_EQ(picture.pixel(60, 20), test::Artwork(391).pixel(60, 20));
+    EXPECT_NE(test::Artwork(389).pixel(20, 20), test::Artwork(391).pixel(20, 20));
+}
+
+TEST_F(SkinSliderTest, BackgroundCopyIsTakenFromItsOffsetOnlyWhenEighteenHigh) {
+    // A copy whose rows are all different shades.
+    QImage copy(85, 60, QImage::Format_RGB32);
+    for (int y = 0; y < copy.height(); ++y) {
+        for (int x = 0; x < copy.width(); ++x)
+            copy.setPixel(x, y, qRgb(y * 4, 0, 0));
+    }
+    slider_.SetBackgroundCopy(QPixmap::fromImage(copy), 30);
+    slider_.setValue(17);  // thumb out of the way, at the right
+    slider_.resize(85, 18);
+    EXPECT_EQ(test::Picture(slider_).pixel(5, 2), copy.pixel(5, 32));
+    slider_.resize(85, 40);
+    EXPECT_EQ(test::Picture(slider_).pixel(5, 2), copy.pixel(5, 2));
+}
+
 }  // namespace
 }  // namespace ui
