@@ -300,6 +300,22 @@ void AddTelva() {
     AddButtons(363, 370, 372, 80, 27, Glyph::Transfer);
     AddButtons(369, 367, 368, 80, 27, Glyph::TransferStop);
     Add(304, 180, 60, [name](QPainter& p, QSizeF s) { Logo(p, s, name, true); });
+    // The playback panel (198 x 259) and the buttons the tables leave unnumbered: command c at
+    // 10c (normal), 10c + 1 (pressed), 10c + 2 (hover).
+    Add(3000, 198, 259, [](QPainter& p, QSizeF s) {
+        p.fillRect(QRectF(QPointF(), s), colour::kPanel);
+        DrawInset(p, QRectF(8, 8, s.width() - 16, 30));
+        Label(p, QRectF(14, 44, 160, 16), QStringLiteral("PLAYBACK"));
+    });
+    const struct { int command; Glyph glyph; } playback[] = {
+        {749, Glyph::ReversePlay}, {750, Glyph::Play}, {751, Glyph::Pause},
+        {752, Glyph::Stop},        {753, Glyph::PrevFrame}, {754, Glyph::NextFrame},
+        {755, Glyph::Slow},        {756, Glyph::Fast}};
+    for (const auto& b : playback) {
+        AddButtons(b.command * 10, b.command * 10 + 1, b.command * 10 + 2, 40, 34, b.glyph);
+    }
+    AddButtons(7640, 7641, 7642, 80, 27, Glyph::Play);
+    AddButtons(7650, 7651, 7652, 80, 27, Glyph::Cross);
 }
 
 void AddOrvane() {
