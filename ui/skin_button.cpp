@@ -62,6 +62,10 @@ bool SkinButton::event(QEvent* e) {
             hovering_ = false;
             repaint();
             break;
+        case QEvent::Hide:  // no leave follows while hidden: come back unhovered
+        case QEvent::HideToParent:
+            hovering_ = false;
+            break;
         default:
             break;
     }

@@ -85,6 +85,8 @@ TEST_F(SkinFrameTest, ButtonsShowNormalThenHoverThenPressedBitmaps) {
 
 TEST_F(SkinFrameTest, StateBitmapsSurviveHidingAndShowing) {
     dialog_.Frame().SetButtonBitmaps(0, 145, 166, 145);  // the active layout
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QApplication::sendEvent(&Button(1), &enter);  // hovered when hidden: no leave will follow
     dialog_.Frame().HideButtons(0, 2);
     EXPECT_FALSE(Button(0).isVisibleTo(&dialog_));
     EXPECT_FALSE(Button(1).isVisibleTo(&dialog_));
@@ -93,6 +95,7 @@ TEST_F(SkinFrameTest, StateBitmapsSurviveHidingAndShowing) {
     EXPECT_FALSE(Shows(picture, Area(1), Artwork(147)));
 
     dialog_.Frame().ShowButtons(0, 2);
+    EXPECT_FALSE(Button(1).IsHovering());
     picture = Picture(dialog_);
     EXPECT_TRUE(Shows(picture, Area(0), Artwork(145)));
     EXPECT_TRUE(Shows(picture, Area(1), Artwork(147)));
