@@ -1,8 +1,10 @@
 #include "ui/skin_frame.h"
 
 #include <QBitmap>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
@@ -32,7 +34,15 @@ bool SkinFrame::Create(int backgroundBitmap, int buttonCount) {
     if (background_.isNull()) return false;
 
     const QSize size = BackgroundSize();
-    if (owner_->isWindow()) owner_->setWindowFlag(Qt::FramelessWindowHint);
+    if (owner_->isWindow()) {
+        owner_->setWindowFlag(Qt::FramelessWindowHint);
+        // Wayland compositors do not clip a window to its mask: there the window is translucent
+        // and the background is painted inside the rounded outline instead.
+        if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland"))) {
+            owner_->setAttribute(Qt::WA_TranslucentBackground);
+            paintOutline_ = true;
+        }
+    }
     owner_->setFixedSize(size);
     if (owner_->isWindow()) {
         if (const QScreen* screen = owner_->screen()) {
@@ -77,6 +87,17 @@ void SkinFrame::ApplyOutline() {
 }
 
 void SkinFrame::PaintBackground(QPainter& painter) const {
+    if (paintOutline_) {
+        QPainterPath outline;
+        outline.addRoundedRect(QRectF(QPointF(), BackgroundSize()), kCornerEllipse / 2.0,
+                               kCornerEllipse / 2.0);
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setClipPath(outline);
+        painter.drawPixmap(0, 0, background_);
+        painter.restore();
+        return;
+    }
     painter.drawPixmap(0, 0, background_);
 }
 

@@ -80,6 +80,7 @@ class SkinFrame : public QObject {
     int backgroundId_ = 0;
     QPixmap background_;
     std::vector<SkinButton*> buttons_;  // children of the owner
+    bool paintOutline_ = false;         // translucent window clipped by painting (Wayland)
     bool dragging_ = false;
     QPoint dragOffset_;
 };

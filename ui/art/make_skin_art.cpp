@@ -307,10 +307,12 @@ void AddTelva() {
         DrawInset(p, QRectF(8, 8, s.width() - 16, 30));
         Label(p, QRectF(14, 44, 160, 16), QStringLiteral("PLAYBACK"));
     });
-    const struct { int command; Glyph glyph; } playback[] = {
-        {749, Glyph::ReversePlay}, {750, Glyph::Play}, {751, Glyph::Pause},
-        {752, Glyph::Stop},        {753, Glyph::PrevFrame}, {754, Glyph::NextFrame},
-        {755, Glyph::Slow},        {756, Glyph::Fast}};
+    const struct {
+        int command;
+        Glyph glyph;
+    } playback[] = {{749, Glyph::ReversePlay}, {750, Glyph::Play},      {751, Glyph::Pause},
+                    {752, Glyph::Stop},        {753, Glyph::PrevFrame}, {754, Glyph::NextFrame},
+                    {755, Glyph::Slow},        {756, Glyph::Fast}};
     for (const auto& b : playback) {
         AddButtons(b.command * 10, b.command * 10 + 1, b.command * 10 + 2, 40, 34, b.glyph);
     }

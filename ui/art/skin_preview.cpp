@@ -1,5 +1,5 @@
 // Renders the skins as a person would see them, for looking at after a change of the artwork:
-//   [QT_SCALE_FACTOR=2] skin_preview OUTDIR
+//   [QT_SCALE_FACTOR=2] skin_preview [--show] OUTDIR
 // writes telva_main.png (the client's main window with its buttons, one of them hovered and one
 // held down, and the volume slider), controls.png (calendar and time bar) and tip.png (an info tip
 // with Korean and German text), or their @2x versions on a scaled run.
@@ -30,13 +30,15 @@ QImage Render(QWidget& widget) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // --show keeps the windows open on the real display instead of only writing pictures.
+    const bool show = argc == 3 && qstrcmp(argv[1], "--show") == 0;
+    if (!show) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: skin_preview OUTDIR\n");
+    if (argc != 2 && !show) {
+        std::fprintf(stderr, "usage: skin_preview [--show] OUTDIR\n");
         return 2;
     }
-    const QString out = QString::fromLocal8Bit(argv[1]);
+    const QString out = QString::fromLocal8Bit(argv[argc - 1]);
     QDir().mkpath(out);
 
     platform::StringTable strings(kNoTexts);
@@ -83,5 +85,6 @@ int main(int argc, char** argv) {
     const bool ok = Render(window).save(out + QStringLiteral("/telva_main") + suffix) &&
                     Render(controls).save(out + QStringLiteral("/controls") + suffix) &&
                     Render(tip).save(out + QStringLiteral("/tip") + suffix);
-    return ok ? 0 : 1;
+    if (!ok) return 1;
+    return show ? app.exec() : 0;
 }
