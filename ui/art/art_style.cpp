@@ -303,11 +303,14 @@ void DrawGlyph(QPainter& p, const QRectF& box, Glyph glyph, const QColor& ink) {
             if (glyph == Glyph::Fast) {
                 Triangle(p, QPointF(3, 5), QPointF(12, 12), QPointF(3, 19));
                 Triangle(p, QPointF(12, 5), QPointF(21, 12), QPointF(12, 19));
-            } else {
-                Triangle(p, QPointF(8, 6), QPointF(16, 12), QPointF(8, 18));
-                p.setBrush(Qt::NoBrush);
-                p.setPen(Stroke(ink, 1.6));
-                p.drawArc(QRectF(2, 2, 20, 20), 200 * 16, 140 * 16);
+            } else {  // half speed: one triangle and a half
+                Triangle(p, QPointF(3, 5), QPointF(12, 12), QPointF(3, 19));
+                QFont font(QStringLiteral("DejaVu Sans"));
+                font.setPixelSize(12);
+                font.setBold(true);
+                p.setFont(font);
+                p.setPen(ink);
+                p.drawText(QRectF(11, 3, 13, 18), Qt::AlignCenter, QStringLiteral("\u00bd"));
             }
             break;
         }
