@@ -61,6 +61,18 @@ TEST_F(SkinFrameTest, WindowTakesTheBackgroundSizeAndARoundedOutline) {
     EXPECT_EQ(picture.pixel(300, 20), Artwork(kBackground).pixel(300, 20));
 }
 
+TEST_F(SkinFrameTest, AMissingBackgroundFailsAndSetBackgroundKeepsTheCurrentOne) {
+    QDialog other;
+    SkinFrame frame(&other, kButtons, strings_);
+    EXPECT_FALSE(frame.Create(999999, 3));
+    EXPECT_EQ(frame.ButtonCount(), 0);
+
+    dialog_.Frame().SetBackground(999999);  // not there: nothing changes
+    EXPECT_EQ(dialog_.Frame().BackgroundSize(), QSize(880, 670));
+    dialog_.Frame().SetBackground(3000);  // a smaller picture takes over the top-left corner
+    EXPECT_EQ(Picture(dialog_).pixel(20, 100), Artwork(3000).pixel(20, 100));
+}
+
 TEST_F(SkinFrameTest, ButtonsShowNormalThenHoverThenPressedBitmaps) {
     QImage picture = Picture(dialog_);
     for (int i = 0; i < 3; ++i) {
