@@ -31,6 +31,7 @@ SkinFrame::~SkinFrame() {
 bool SkinFrame::Create(int backgroundBitmap, int buttonCount) {
     backgroundId_ = backgroundBitmap;
     background_ = SkinBitmap(backgroundBitmap, owner_->devicePixelRatioF());
+    backgroundGeneration_ = SkinResourceGeneration();
     if (background_.isNull()) return false;
 
     const QSize size = BackgroundSize();
@@ -87,6 +88,15 @@ void SkinFrame::ApplyOutline() {
 }
 
 void SkinFrame::PaintBackground(QPainter& painter) const {
+    // A window moved to a screen of another density, or a language pack that replaces the
+    // background, gets the matching picture at the next paint.
+    const qreal ratio = owner_->devicePixelRatioF();
+    if (backgroundGeneration_ != SkinResourceGeneration() ||
+        (ratio > 1.0) != (background_.devicePixelRatio() > 1.0)) {
+        QPixmap current = SkinBitmap(backgroundId_, ratio);
+        if (!current.isNull()) background_ = std::move(current);
+        backgroundGeneration_ = SkinResourceGeneration();
+    }
     if (paintOutline_) {
         QPainterPath outline;
         outline.addRoundedRect(QRectF(QPointF(), BackgroundSize()), kCornerEllipse / 2.0,
@@ -123,6 +133,7 @@ void SkinFrame::SetBackground(int backgroundBitmap) {
     if (replacement.isNull()) return;
     backgroundId_ = backgroundBitmap;
     background_ = std::move(replacement);
+    backgroundGeneration_ = SkinResourceGeneration();
     ApplyOutline();
     owner_->update();
 }

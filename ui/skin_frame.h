@@ -78,7 +78,8 @@ class SkinFrame : public QObject {
     std::span<const SkinButtonSpec> table_;
     const platform::StringTable& strings_;
     int backgroundId_ = 0;
-    QPixmap background_;
+    mutable QPixmap background_;
+    mutable int backgroundGeneration_ = -1;
     std::vector<SkinButton*> buttons_;  // children of the owner
     bool paintOutline_ = false;         // translucent window clipped by painting (Wayland)
     bool dragging_ = false;

@@ -109,11 +109,14 @@ TEST_F(LanguagePackTest, APackReplacesBitmapsUnderTheSameNumberUntilItIsUnloaded
     EXPECT_EQ(SkinBitmap(144, 1.0).toImage().convertToFormat(QImage::Format_RGB32), replacement);
     EXPECT_TRUE(test::Shows(test::Picture(dialog_), QRect(area.topLeft(), replacement.size()),
                             replacement));
+    // The background too, at the next paint.
+    EXPECT_EQ(test::Picture(dialog_).pixel(20, 100), test::Artwork(3000).pixel(20, 100));
     // A bitmap the pack does not replace stays the built-in one.
     EXPECT_TRUE(test::Shows(test::Picture(dialog_), QRect(137, 546, 42, 33), test::Artwork(233)));
 
     pack_.Unload();
     EXPECT_TRUE(test::Shows(test::Picture(dialog_), area, test::Artwork(144)));
+    EXPECT_EQ(test::Picture(dialog_).pixel(20, 100), test::Artwork(130).pixel(20, 100));
 }
 
 TEST(SkinBitmaps, HighDensityScreensGetTheDoubleSizeArtwork) {
