@@ -58,13 +58,13 @@ bool SkinFrame::Create(int backgroundBitmap, int buttonCount) {
     const int count = std::min(buttonCount, static_cast<int>(table_.size()));
     buttons_.reserve(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
-        const SkinButtonSpec& spec = table_[static_cast<size_t>(i)];
-        auto* button = new SkinButton(spec.command, owner_);
-        button->SetBitmaps(spec.left, spec.top, spec.right, spec.bottom, spec.normal, spec.pressed,
-                           spec.hover);
-        button->SetTooltipText(TooltipOf(spec.command));
+        const SkinButtonSpec& row = table_[static_cast<size_t>(i)];
+        auto* button = new SkinButton(row.command, owner_);
+        button->SetBitmaps(row.left, row.top, row.right, row.bottom, row.normal, row.pressed,
+                           row.hover);
+        button->SetTooltipText(TooltipOf(row.command));
         connect(button, &SkinButton::clicked, this,
-                [this, command = spec.command] { emit commandTriggered(command); });
+                [this, command = row.command] { emit commandTriggered(command); });
         button->show();
         buttons_.push_back(button);
     }
