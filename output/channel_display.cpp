@@ -36,8 +36,9 @@ ChannelDisplay::ChannelDisplay(platform::RegistryStore& settings, DisplayMessage
     deinterlace_ = ReadInt(settings_, kDeInterlacedName, "1") == 1;
 }
 
+// The views belong to the windows, which may be gone by now: only the decoders close here.
 ChannelDisplay::~ChannelDisplay() {
-    Close();
+    bank_.Close();
 }
 
 void ChannelDisplay::SetResolution(int code) {

@@ -57,9 +57,9 @@ bool NullAudioDevice::isOpen() const {
     return open_;
 }
 
-size_t NullAudioDevice::Pump() {
+size_t NullAudioDevice::Pump(size_t max) {
     size_t done = 0;
-    for (;;) {
+    while (done < max) {
         BlockDone callback;
         {
             std::lock_guard lock(mutex_);

@@ -2,6 +2,7 @@
 // lets the ring run step by step without a sound card.
 #pragma once
 
+#include <cstdint>
 #include <mutex>
 #include <vector>
 
@@ -24,8 +25,9 @@ class NullAudioDevice final : public AudioDevice {
     void Close() override;
     bool isOpen() const override;
 
-    // Reports every written block as played (unless paused); returns how many.
-    size_t Pump();
+    // Reports written blocks as played (unless paused), blocks written meanwhile included, up
+    // to `max`; returns how many.
+    size_t Pump(size_t max = SIZE_MAX);
     // Blocks written and not yet reported.
     size_t pending() const;
     size_t written() const;
