@@ -24,6 +24,8 @@ class ViewPicture {
     // The picture as packed YUY2, top row first, width x 2 bytes a row; null when the cell
     // holds RGB pictures.
     const uint8_t* ToYuy2(const CellFrame& frame);
+    // Where ToRgb32 writes (the same buffer for the view's whole life).
+    uint8_t* Rgb32Buffer() { return rgb32_.get(); }
 
   private:
     std::unique_ptr<uint8_t[]> yuy2_;  // de-interlaced work copy
