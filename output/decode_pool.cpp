@@ -11,7 +11,7 @@ constexpr size_t kInitialSlotBytes = 64 * 1024;
 
 DecodePool::DecodePool(ChannelDisplay& display, int threads) : display_(display) {
     for (Queue& q : queues_)
-        for (Slot& s : q.slots)
+        for (Slot& s : q.entries)
             s.bytes.reserve(kInitialSlotBytes);
     for (int i = 0; i < threads; ++i)
         workers_.emplace_back([this] { Work(); });
@@ -42,7 +42,7 @@ void DecodePool::Submit(int channel, const uint8_t* data, size_t length) {
     std::unique_lock lock(mutex_);
     Queue& q = queues_[static_cast<size_t>(channel)];
     space_.wait(lock, [&q] { return q.count < kDepth; });
-    Slot& s = q.slots[(q.first + q.count) % kDepth];
+    Slot& s = q.entries[(q.first + q.count) % kDepth];
     if (s.bytes.size() < length) s.bytes.resize(length);
     std::memcpy(s.bytes.data(), data, length);
     s.length = length;
@@ -77,7 +77,7 @@ void DecodePool::Work() {
         if (channel < 0) return;
         Queue& q = queues_[static_cast<size_t>(channel)];
         q.busy = true;
-        const Slot& s = q.slots[q.first];
+        const Slot& s = q.entries[q.first];
         lock.unlock();
         const bool ok = display_.DecodeAndShow(channel, s.bytes.data(), s.length);
         lock.lock();

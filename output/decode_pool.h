@@ -43,7 +43,7 @@ class DecodePool {
         size_t length = 0;
     };
     struct Queue {
-        std::array<Slot, kDepth> slots;
+        std::array<Slot, kDepth> entries;
         size_t first = 0;
         size_t count = 0;
         bool busy = false;  // a worker is decoding the front slot

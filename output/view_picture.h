@@ -1,9 +1,10 @@
 // The CPU side of a cell view: turns the cell's picture into what the view draws, in buffers
-// allocated once per view, so drawing a frame allocates nothing.
+// that grow with the cell's size and are reused, so drawing a frame allocates nothing.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "output/channel_display.h"
 
@@ -19,18 +20,26 @@ class ViewPicture {
   public:
     ViewPicture();
 
-    // The picture as 32-bit pixels (bytes B, G, R, 255), top row first, width x 4 bytes a row.
-    const uint8_t* ToRgb32(const CellFrame& frame);
+    // The visible part of the picture (without the 8 columns at each side and the 2 rows at
+    // top and bottom) scaled to width x height by nearest neighbour, as 32-bit pixels (bytes
+    // B, G, R, 255), top row first, width x 4 bytes a row. A cell much smaller than the
+    // picture converts only the pixels it shows.
+    const uint8_t* Scaled(const CellFrame& frame, int width, int height);
     // The picture as packed YUY2, top row first, width x 2 bytes a row; null when the cell
     // holds RGB pictures.
     const uint8_t* ToYuy2(const CellFrame& frame);
-    // Where ToRgb32 writes (the same buffer for the view's whole life).
-    uint8_t* Rgb32Buffer() { return rgb32_.get(); }
 
   private:
+    // Writes row `dy` of the scaled picture from a bottom-up 24-bit picture.
+    void SampleBgrRow(const CellFrame& f, const uint8_t* bgr, int sy, uint8_t* out);
+    void SampleYuy2Row(const CellFrame& f, int sy, uint8_t* out);
+
     std::unique_ptr<uint8_t[]> yuy2_;  // de-interlaced work copy
     std::unique_ptr<uint8_t[]> bgr_;   // bottom-up 24-bit
-    std::unique_ptr<uint8_t[]> rgb32_;
+    std::vector<uint8_t> scaled_;
+    std::vector<int> columns_;      // source column of each scaled column
+    std::vector<uint8_t> rowYuy2_;  // one de-interlaced row (the words in use)
+    std::vector<uint8_t> rowBgr_;   // one converted row (the pixels in use)
 };
 
 }  // namespace output

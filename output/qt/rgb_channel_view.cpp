@@ -11,11 +11,8 @@ RgbChannelView::RgbChannelView(ChannelDisplay& display, int channel, QWidget* pa
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-bool RgbChannelView::Open(int width, int height, int, bool) {
+bool RgbChannelView::Open(int, int, int, bool) {
     // Whatever the display type, this view converts on the CPU.
-    image_ = QImage(picture_.Rgb32Buffer(), width, height, 4 * width, QImage::Format_RGB32);
-    const CellRect visible = VisibleRect(width, height);
-    source_ = QRect(visible.x, visible.y, visible.width, visible.height);
     update();
     return true;
 }
@@ -33,18 +30,22 @@ void RgbChannelView::PictureReady() {
 void RgbChannelView::paintEvent(QPaintEvent*) {
     repaintQueued_.store(false);
     QPainter painter(this);
-    bool blank = true;
+    const uint8_t* pixels = nullptr;
     QRect target = rect();
     {
         auto frame = display_.Frame(channel_);
         target = DestinationRect(*frame, rect());
-        blank = frame->blank || image_.isNull() || frame->width != image_.width() ||
-                frame->height != image_.height();
-        if (!blank) picture_.ToRgb32(*frame);
+        if (!frame->blank) pixels = picture_.Scaled(*frame, target.width(), target.height());
         overlay_.Update(*frame);
     }
     painter.fillRect(rect(), kEmptyCellColour);
-    if (!blank) painter.drawImage(target, image_, source_);
+    if (pixels) {
+        // The picture's buffer moves only when the cell grows: wrap it again only then.
+        if (image_.constBits() != pixels || image_.size() != target.size())
+            image_ = QImage(pixels, target.width(), target.height(), 4 * target.width(),
+                            QImage::Format_RGB32);
+        painter.drawImage(target.topLeft(), image_);
+    }
     overlay_.Paint(painter);
 }
 

@@ -1,5 +1,6 @@
 // The RGB cell view (display type 1, and the fallback when the GPU view cannot start): the
-// picture converted on the CPU and drawn with QPainter, scaled into the destination rectangle.
+// picture converted and scaled to the destination rectangle on the CPU, then drawn with
+// QPainter.
 #pragma once
 
 #include <QImage>
@@ -29,8 +30,7 @@ class RgbChannelView final : public QWidget, public ChannelView {
     ChannelDisplay& display_;
     int channel_;
     ViewPicture picture_;
-    QImage image_;  // wraps the view picture's buffer, made once per Open
-    QRect source_;
+    QImage image_;  // wraps the view picture's buffer
     CellOverlay overlay_;
     std::atomic<bool> repaintQueued_{false};
 };

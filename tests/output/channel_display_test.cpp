@@ -195,7 +195,7 @@ TEST(ViewPicture, OnlyFullHeightD1PicturesAreDeinterlaced) {
     }
 }
 
-TEST(ViewPicture, RgbPicturesAreTurnedTopDown) {
+TEST(ViewPicture, RgbPicturesAreCroppedAndTurnedTopDown) {
     const int w = 352, h = 240;
     std::vector<uint8_t> bgr(static_cast<size_t>(w) * h * 3);
     for (int y = 0; y < h; ++y)
@@ -211,14 +211,44 @@ TEST(ViewPicture, RgbPicturesAreTurnedTopDown) {
     f.height = h;
     f.layout = PixelLayout::kBgrBottomUp;
     ViewPicture view;
-    const uint8_t* rgb32 = view.ToRgb32(f);
-    // Row 0 of the 32-bit picture is the last row of the bottom-up bitmap.
-    const uint8_t* top = rgb32 + 4 * 10;
-    EXPECT_EQ(top[0], 10);
-    EXPECT_EQ(top[1], h - 1);
-    EXPECT_EQ(top[2], 7);
-    EXPECT_EQ(top[3], 255);
+    const uint8_t* rgb32 = view.Scaled(f, w - 16, h - 4);
+    // The top-left pixel shown is column 8 of row 2 from the top, that is bitmap row h - 3.
+    EXPECT_EQ(rgb32[0], 8);
+    EXPECT_EQ(rgb32[1], h - 3);
+    EXPECT_EQ(rgb32[2], 7);
+    EXPECT_EQ(rgb32[3], 255);
     EXPECT_EQ(view.ToYuy2(f), nullptr);
+}
+
+// A small cell converts only the pixels it samples; it must show exactly what sampling the
+// fully converted (and de-interlaced) picture shows.
+TEST(ViewPicture, SmallCellsSampleTheSamePixelsAsTheWholePicture) {
+    const int w = 704, h = 480;
+    std::vector<uint8_t> yuy2(static_cast<size_t>(w) * h * 2);
+    uint32_t seed = 12345;
+    for (auto& b : yuy2) {
+        seed = seed * 1103515245 + 12345;
+        b = static_cast<uint8_t>(seed >> 16);
+    }
+    CellFrame f;
+    f.pixels = yuy2.data();
+    f.width = w;
+    f.height = h;
+    f.deinterlace = true;
+    ViewPicture whole;
+    ViewPicture small;
+    const int bw = w - 16, bh = h - 4;
+    const std::vector<uint8_t> full(whole.Scaled(f, bw, bh), whole.Scaled(f, bw, bh) + bw * bh * 4);
+    for (const auto& [cw, ch] : {std::pair{175, 119}, std::pair{233, 157}, std::pair{90, 60}}) {
+        const uint8_t* cell = small.Scaled(f, cw, ch);
+        for (int y = 0; y < ch; ++y)
+            for (int x = 0; x < cw; ++x) {
+                const int sx = x * bw / cw;
+                const int sy = y * bh / ch;
+                ASSERT_EQ(0, std::memcmp(cell + (y * cw + x) * 4, &full[(sy * bw + sx) * 4], 4))
+                    << cw << "x" << ch << " at " << x << "," << y;
+            }
+    }
 }
 
 }  // namespace
