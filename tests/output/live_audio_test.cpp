@@ -13,6 +13,7 @@
 #include "output/alaw.h"
 #include "output/sdl_audio_device.h"
 #include "tests/client/net/sim_fixture.h"
+#include "tests/output/system_leaks.h"
 
 namespace {
 

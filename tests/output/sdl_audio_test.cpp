@@ -15,6 +15,7 @@
 
 #include "output/audio_out.h"
 #include "tests/output/audio_test_blocks.h"
+#include "tests/output/system_leaks.h"
 #include "tests/support/temp_dir.h"
 
 namespace output {

@@ -15,6 +15,7 @@
 #include "output/qt/rgb_channel_view.h"
 #include "platform/registry_store.h"
 #include "tests/output/sample_frames.h"
+#include "tests/output/system_leaks.h"
 #include "tests/support/temp_dir.h"
 
 namespace output::qt {
