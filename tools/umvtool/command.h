@@ -61,5 +61,6 @@ int RunDecode(std::span<char* const> args);
 int RunBackup(std::span<char* const> args);
 int RunSearch(std::span<char* const> args);
 int RunPlay(std::span<char* const> args);
+int RunSnapshot(std::span<char* const> args);
 
 }  // namespace umvtool

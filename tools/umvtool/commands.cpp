@@ -43,6 +43,8 @@ constexpr Command kCommands[] = {
      RunPlay},
     {"decode", "decode PATH [--channel N] (--md5 | --null | --yuv FILE | --png DIR)",
      "decode the pictures of a .m4v stream, a recording or a .ums file", RunDecode},
+    {"snapshot", "snapshot PATH --layout N [--at \"YYYY-MM-DD hh:mm:ss\"] OUT.png",
+     "the channel display of a recording at a moment, one layout as a PNG picture", RunSnapshot},
 };
 
 }  // namespace
