@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "tools/umvtool/command.h"
+#include "tools/umvtool/printable.h"
 
 namespace umvtool {
 
@@ -70,8 +71,12 @@ int UsageError(const char* command, const std::string& message) {
 }
 
 int Fail(const std::string& message) {
-    std::fprintf(stderr, "%s\n", message.c_str());
+    std::fprintf(stderr, "%s\n", Printable(message).c_str());
     return kExitFailure;
+}
+
+int FailFile(const std::string& path, const std::string& message) {
+    return Fail(path + ": " + message);
 }
 
 }  // namespace umvtool
