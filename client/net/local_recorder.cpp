@@ -144,18 +144,21 @@ void LocalRecorder::ChannelInfoLocked(const ChannelInfo& info) {
 bool LocalRecorder::RepeatedLocked(const media::FrameHeader& h, int64_t time) {
     Last& l = last_[h.IsAudio() ? kAudioSlot : h.channel];
     if (!l.resuming) return false;
-    // Newer than the last one written: the stream has caught up.
+    // Newer than the last one written: the stream has caught up. A Predicted picture counts at
+    // its Intra's time, which may lie before the channel's latest: its stamp alone decides.
     const bool newerStamp = static_cast<int32_t>(h.stamp - l.stamp) > 0;
-    const bool newer = time > l.time || (time == l.time && newerStamp);
+    const bool predicted = h.kind == static_cast<uint8_t>(media::FrameKind::Predicted);
+    const bool newer = predicted ? newerStamp : time > l.time || (time == l.time && newerStamp);
     if (newer) l.resuming = false;
     return !newer;
 }
 
 void LocalRecorder::WrittenLocked(const media::FrameHeader& h, int64_t time) {
     Last& l = last_[h.IsAudio() ? kAudioSlot : h.channel];
+    // The latest time written: a Predicted picture (at its Intra's time) never moves it back.
+    if (!l.valid || time > l.time) l.time = time;
     l.valid = true;
     l.stamp = h.stamp;
-    l.time = time;
 }
 
 void LocalRecorder::FailLocked(Outcome* out) {
@@ -216,7 +219,7 @@ void LocalRecorder::WriteVideo(std::span<const uint8_t> record, const ChannelInf
                     } else if (t >= backupStart_ && backupEnd_ > backupStart_) {
                         const int p = static_cast<int>((t - backupStart_) * 100 /
                                                        (backupEnd_ - backupStart_));
-                        if (p != lastProgress_) out.progress = lastProgress_ = p;
+                        if (p > lastProgress_) out.progress = lastProgress_ = p;
                     }
                 }
             }
