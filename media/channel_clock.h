@@ -21,9 +21,9 @@ struct PictureTime {
     uint8_t minute = 0;
     uint8_t second = 0;
 
-    static PictureTime Of(const FrameHeader& h);
-    // The fields of a 32-bit wall time (years up to 2106 fit the 8-bit year).
-    static PictureTime FromWall(uint32_t wallTime);
+    static PictureTime Of(const FrameHeader& h) {
+        return {h.year, h.month, h.day, h.hour, h.minute, h.second};
+    }
 
     int64_t wall() const;
     uint32_t wall32() const { return static_cast<uint32_t>(wall()); }
@@ -31,8 +31,6 @@ struct PictureTime {
     int64_t minuteStart() const { return wall() - second; }
     // The indexers' plausibility test (see IsPlausibleTime).
     bool plausible() const;
-    // Writes the fields into a header.
-    void ApplyTo(FrameHeader* h) const;
 };
 
 class ChannelClock {
@@ -40,14 +38,26 @@ class ChannelClock {
     // The time a video picture counts at: an Intra picture's own (remembered for its channel),
     // an Anchor picture's own, and for a Predicted picture the last Intra's of its channel (its
     // own bytes while the channel has had no Intra). Audio and skipped records: their own.
-    PictureTime Time(const FrameHeader& h);
+    PictureTime Time(const FrameHeader& h) {
+        const PictureTime own = PictureTime::Of(h);
+        if (h.channel >= kChannelCount) return own;
+        if (h.kind == static_cast<uint8_t>(FrameKind::Intra)) {
+            intra_[h.channel] = own;
+            have_[h.channel] = true;
+        } else if (h.kind == static_cast<uint8_t>(FrameKind::Predicted) && have_[h.channel]) {
+            return intra_[h.channel];
+        }
+        return own;
+    }
     // The same for an index entry, which carries its record's own time as a 32-bit wall time.
+    // A clock serves one kind of input: headers or index entries.
     uint32_t Time(int channel, uint8_t kind, uint32_t ownTime);
     // Forgets every channel's Intra (a new recording starts).
     void Reset() { have_.fill(false); }
 
   private:
     std::array<PictureTime, kChannelCount> intra_{};
+    std::array<uint32_t, kChannelCount> intraWall_{};  // the index entries' form
     std::array<bool, kChannelCount> have_{};
 };
 
