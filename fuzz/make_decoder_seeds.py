@@ -12,7 +12,7 @@ import sys
 
 SIZES = [(352, 240), (352, 288), (704, 240), (704, 288), (704, 480), (704, 576)]
 VOP_START = b"\x00\x00\x01\xb6"
-PICTURES = 6
+PICTURES = 3
 
 
 def pictures(stream):
@@ -47,7 +47,7 @@ def main():
         # Both instances at the stream's size; instance 1 decodes the first pictures again.
         seed = bytes([index | index << 3])
         seed += b"".join(record(0, frame) for frame in frames[:PICTURES])
-        seed += b"".join(record(1, frame) for frame in frames[:2])
+        seed += b"".join(record(1, frame) for frame in frames[:1])
         with open(os.path.join(out, name[:-4]), "wb") as f:
             f.write(seed)
 
