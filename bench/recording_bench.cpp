@@ -1,6 +1,7 @@
 // The recording write path: records of four channels through a RecordingSession (pair, minute
 // entries in the calendar, the channel clock, the syncs at each minute's end) against the bare
-// pair writer appending the same records (peer). Files go to a temporary folder.
+// pair writer appending the same records (peer). Rebuilding a folder's calendar from its pairs
+// against the index walk of the same data file (peer). Files go to a temporary folder.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -8,8 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "media/calendar_rebuild.h"
+#include "media/frame_index.h"
 #include "media/recording_pair_writer.h"
 #include "media/recording_session.h"
+#include "platform/mapped_file.h"
 #include "tests/support/records.h"
 
 namespace {
@@ -76,5 +80,49 @@ void BM_PairWriterAppend(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * records.size()));
 }
 BENCHMARK(BM_PairWriterAppend)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A recording folder of the records above, written once and removed when the program ends.
+struct RecordedRoot {
+    RecordedRoot() : root(TempRoot()) {
+        media::RecordingSession session(root, "Bench");
+        for (const auto& r : Records())
+            session.WriteVideo(r.data(), r.size());
+        folder = session.folder();
+        session.Stop();
+    }
+    ~RecordedRoot() { std::filesystem::remove_all(root); }
+    std::string root;
+    std::string folder;
+};
+
+const std::string& RecordedFolder() {
+    static const RecordedRoot recorded;
+    return recorded.folder;
+}
+
+void BM_CalendarRebuild(benchmark::State& state) {
+    const std::string& folder = RecordedFolder();
+    for (auto _ : state) {
+        const media::RebuildResult r = media::RebuildCalendar(folder);
+        benchmark::DoNotOptimize(r.minutes);
+    }
+}
+BENCHMARK(BM_CalendarRebuild)->Unit(benchmark::kMillisecond);
+
+void BM_IndexWalkPeer(benchmark::State& state) {
+    const std::string& folder = RecordedFolder();
+    media::FrameIndex index;
+    for (auto _ : state) {
+        platform::MappedFile data;
+        for (const auto& e : std::filesystem::directory_iterator(folder)) {
+            if (e.path().extension() != ".umv" ||
+                data.Open(e.path().string()) != platform::MapError::kNone)
+                continue;
+            index.BuildFromData(data.bytes());
+            benchmark::DoNotOptimize(index.frameCount());
+        }
+    }
+}
+BENCHMARK(BM_IndexWalkPeer)->Unit(benchmark::kMillisecond);
 
 }  // namespace
