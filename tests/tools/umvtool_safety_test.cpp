@@ -108,6 +108,10 @@ TEST(UmvtoolOutput, ControlCharactersFromFilesAreEscaped) {
     EXPECT_EQ(lines[2], "title 1: \\x1B[2J\\u009B");
     for (char c : r.out)
         EXPECT_TRUE(c == '\n' || static_cast<unsigned char>(c) >= 0x20) << int(c);
+    // Words from the command line are printed the same way in usage errors.
+    const auto usage = Umvtool("live --host h --user u --password p --channels " + Quote(name));
+    EXPECT_EQ(usage.status, 2);
+    EXPECT_NE(usage.out.find("bad --channels \\x1B]0;pwned\\x07"), std::string::npos) << usage.out;
 }
 
 TEST(UmvtoolCalendar, RebuildRestoresTheMinutesOfAHeaderOnlyCalendar) {

@@ -63,7 +63,7 @@ std::vector<std::string> Args::values(const std::string& name) const {
 }
 
 int UsageError(const char* command, const std::string& message) {
-    std::fprintf(stderr, "umvtool: %s\n", message.c_str());
+    std::fprintf(stderr, "umvtool: %s\n", Printable(message).c_str());
     for (const Command& c : Commands())
         if (std::strcmp(c.name, command) == 0)
             std::fprintf(stderr, "usage: umvtool %s\n", c.synopsis);
