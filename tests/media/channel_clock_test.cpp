@@ -122,4 +122,19 @@ TEST_F(Cursor, SeeksByWallTimeAndBacksUpToAnIntra) {
     EXPECT_FALSE(c.Next());
 }
 
+TEST(CursorOverAClockSetBack, SeeksToTheFirstLateEnoughPictureInPlayOrder) {
+    // The recorder's clock went back from 10:05 to 10:01 during the recording.
+    Recording r;
+    uint32_t stamp = 0;
+    for (int minute : {5, 5, 1, 1, 2})
+        r.Add({.channel = 0, .kind = 0, .stamp = ++stamp, .minute = minute});
+    FrameIndex index;
+    index.BuildFromData(r.data);
+    ChannelCursor c(index, 0);
+    ASSERT_TRUE(c.SeekTime(Wall(2, 0)));
+    EXPECT_EQ(c.position(), 0u);  // 10:05 comes first in play order
+    ASSERT_TRUE(c.SeekTime(Wall(6, 0)));
+    EXPECT_EQ(c.position(), 4u);  // nothing that late: the last picture
+}
+
 }  // namespace
