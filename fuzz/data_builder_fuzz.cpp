@@ -11,8 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     media::CheckDataStream(bytes, nullptr);
     index.BuildFromData(bytes);
     for (const auto& e : index.frames())
-        if (e.offset + e.size > size) __builtin_trap();
+        if (e.offset + 24 + e.size > size) __builtin_trap();
     for (const auto& a : index.audio())
-        if (a.offset + 2048 > size) __builtin_trap();
+        if (a.offset + 24 + 2048 > size) __builtin_trap();
     return 0;
 }

@@ -1,8 +1,10 @@
 #include "media/calendar_file.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -89,33 +91,58 @@ CalendarWriter::~CalendarWriter() {
     Close();
 }
 
+bool CalendarWriter::WriteAt(const uint8_t* bytes, size_t size, uint64_t offset) {
+    while (size > 0) {
+        const ssize_t n = ::pwrite(fd_, bytes, size, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes += n;
+        size -= static_cast<size_t>(n);
+        offset += static_cast<uint64_t>(n);
+    }
+    return true;
+}
+
 bool CalendarWriter::Create(const std::string& path, const CalendarHeader& header) {
     Close();
     path_ = path;
-    file_ = std::fopen(path.c_str(), "wbe");
-    if (!file_) return false;
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd_ < 0) return false;
     uint8_t bytes[kCalendarHeaderSize];
     header.Encode(bytes);
-    return std::fwrite(bytes, 1, sizeof bytes, file_) == sizeof bytes && std::fflush(file_) == 0;
+    size_ = 0;
+    if (!WriteAt(bytes, sizeof bytes, 0)) return false;
+    size_ = sizeof bytes;
+    return true;
 }
 
-bool CalendarWriter::Append(const DayEntry& entry) {
-    if (!file_) return false;
+bool CalendarWriter::Append(const DayEntry& entry, size_t* slot) {
+    if (fd_ < 0) return false;
     uint8_t bytes[kDayEntrySize];
     entry.Encode(bytes);
-    return std::fwrite(bytes, 1, sizeof bytes, file_) == sizeof bytes && std::fflush(file_) == 0;
+    if (!WriteAt(bytes, sizeof bytes, size_)) return false;
+    if (slot) *slot = static_cast<size_t>((size_ - kCalendarHeaderSize) / kDayEntrySize);
+    size_ += sizeof bytes;
+    return true;
+}
+
+bool CalendarWriter::Update(size_t slot, const DayEntry& entry) {
+    const uint64_t offset = kCalendarHeaderSize + uint64_t{slot} * kDayEntrySize;
+    if (fd_ < 0 || offset + kDayEntrySize > size_) return false;
+    uint8_t bytes[kDayEntrySize];
+    entry.Encode(bytes);
+    return WriteAt(bytes, sizeof bytes, offset);
 }
 
 bool CalendarWriter::Sync() {
-    if (!file_) return false;
-    return std::fflush(file_) == 0 && ::fdatasync(::fileno(file_)) == 0;
+    return fd_ >= 0 && ::fdatasync(fd_) == 0;
 }
 
 bool CalendarWriter::Close() {
-    if (!file_) return true;
+    if (fd_ < 0) return true;
     bool ok = Sync();
-    ok = std::fclose(file_) == 0 && ok;
-    file_ = nullptr;
+    ok = ::close(fd_) == 0 && ok;
+    fd_ = -1;
     return ok;
 }
 
@@ -185,7 +212,8 @@ std::string Calendar::FindInFolder(const std::string& folder) {
         std::string ext = p.extension().string();
         std::transform(ext.begin(), ext.end(), ext.begin(),
                        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        if (ext != ".cdb" || it->is_directory(ec)) continue;
+        // Only regular files: a FIFO or a device named like a calendar is never opened.
+        if (ext != ".cdb" || !it->is_regular_file(ec)) continue;
         if (first.empty() || p.string() < first) first = p.string();
     }
     return first;

@@ -7,7 +7,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <span>
 #include <string>
 #include <vector>
@@ -51,7 +50,7 @@ struct DayEntry {
 };
 
 // Writes a calendar file: the header when it is created, then one entry per minute. Each entry
-// reaches the file as soon as it is appended.
+// reaches the file as soon as it is appended or updated.
 class CalendarWriter {
   public:
     CalendarWriter() = default;
@@ -59,18 +58,25 @@ class CalendarWriter {
     CalendarWriter(const CalendarWriter&) = delete;
     CalendarWriter& operator=(const CalendarWriter&) = delete;
 
-    // Creates (or replaces) the file and writes its header; false when that fails.
+    // Creates the file and writes its header; false when that fails. A file of that name that
+    // exists already is never replaced (false, and it stays as it was).
     bool Create(const std::string& path, const CalendarHeader& header);
-    bool Append(const DayEntry& entry);
+    // Appends an entry; `slot` (when given) receives its number, 0 for the first.
+    bool Append(const DayEntry& entry, size_t* slot = nullptr);
+    // Writes entry number `slot` again with what `entry` now says (a minute that goes on).
+    bool Update(size_t slot, const DayEntry& entry);
     // Pushes what was written to the disk (fdatasync).
     bool Sync();
     // Syncs and closes the file.
     bool Close();
-    bool isOpen() const { return file_ != nullptr; }
+    bool isOpen() const { return fd_ >= 0; }
     const std::string& path() const { return path_; }
 
   private:
-    std::FILE* file_ = nullptr;
+    bool WriteAt(const uint8_t* bytes, size_t size, uint64_t offset);
+
+    int fd_ = -1;
+    uint64_t size_ = 0;
     std::string path_;
 };
 

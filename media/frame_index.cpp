@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "media/channel_clock.h"
 #include "media/index_entry.h"
 #include "media/wall_time.h"
 
@@ -70,8 +71,7 @@ bool FrameIndex::BuildFromIndex(std::span<const uint8_t> index, DataFileProbe* d
                                    ? dataSize - (kFrameHeaderSize + 65535 * 32 + kAudioPayloadSize)
                                    : 0;
     bool acceptedAny = false;
-    uint32_t lastIntraTime[kChannelCount] = {};
-    bool haveIntra[kChannelCount] = {};
+    ChannelClock clock;
 
     for (size_t i = 0; i < count; ++i) {
         if (progress && i % kProgressEvery == 0) progress(i, count);
@@ -100,12 +100,7 @@ bool FrameIndex::BuildFromIndex(std::span<const uint8_t> index, DataFileProbe* d
         if (e.kind > 2) continue;
         present_[e.channel] = true;
         if (e.channel != resultChannel_) several_ = true;
-        if (e.kind == static_cast<uint8_t>(FrameKind::Intra)) {
-            lastIntraTime[e.channel] = e.time;
-            haveIntra[e.channel] = true;
-        } else if (e.kind == static_cast<uint8_t>(FrameKind::Predicted) && haveIntra[e.channel]) {
-            e.time = lastIntraTime[e.channel];
-        }
+        e.time = clock.Time(e.channel, e.kind, e.time);
         // Fields broken down from a 32-bit wall time always pass the plausibility test.
         if (!e.ZeroBytesClear()) {
             Clear();
@@ -128,8 +123,7 @@ bool FrameIndex::BuildFromIndex(std::span<const uint8_t> index, DataFileProbe* d
 void FrameIndex::BuildFromData(std::span<const uint8_t> data, const BuildProgress& progress) {
     Clear();
     bool acceptedAny = false;
-    FrameHeader lastIntra[kChannelCount];
-    bool haveIntra[kChannelCount] = {};
+    ChannelClock clock;
     size_t offset = 0;
     size_t records = 0;
     const size_t total = data.size();
@@ -154,8 +148,7 @@ void FrameIndex::BuildFromData(std::span<const uint8_t> data, const BuildProgres
         FrameHeader h = FrameHeader::Decode(raw);
         if (h.IsAudio()) {
             if (audio_.size() < kAudioCapacity)
-                audio_.push_back(
-                    {int64_t{static_cast<int32_t>(h.stamp)}, here + kFrameHeaderSize, h.stamp});
+                audio_.push_back({int64_t{static_cast<int32_t>(h.stamp)}, here, h.stamp});
             else
                 audioCut_ = true;
             audioChannel_ = h.channel;
@@ -164,23 +157,12 @@ void FrameIndex::BuildFromData(std::span<const uint8_t> data, const BuildProgres
         if (!h.IsVideo()) continue;
         present_[h.channel] = true;
         if (h.channel != resultChannel_) several_ = true;
-        if (h.kind == static_cast<uint8_t>(FrameKind::Intra)) {
-            lastIntra[h.channel] = h;
-            haveIntra[h.channel] = true;
-        } else if (h.kind == static_cast<uint8_t>(FrameKind::Predicted) && haveIntra[h.channel]) {
-            const FrameHeader& from = lastIntra[h.channel];
-            h.year = from.year;
-            h.month = from.month;
-            h.day = from.day;
-            h.hour = from.hour;
-            h.minute = from.minute;
-            h.second = from.second;
-        }
-        if (!IsPlausibleTime(h.month, h.day, h.hour, h.minute, h.second)) continue;
+        const PictureTime t = clock.Time(h);
+        if (!t.plausible()) continue;
         if (frames_.size() < kFrameCapacity) {
-            frames_.push_back({int64_t{static_cast<int32_t>(h.stamp)}, here + kFrameHeaderSize,
+            frames_.push_back({int64_t{static_cast<int32_t>(h.stamp)}, here,
                                static_cast<uint32_t>(extent - kFrameHeaderSize), h.stamp,
-                               WallTime32(h), h.channel, h.kind, h.flags, 1});
+                               t.wall32(), h.channel, h.kind, h.flags, 1});
             accepted_[h.channel] = true;
             acceptedAny = true;
         } else {

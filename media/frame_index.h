@@ -15,7 +15,7 @@ namespace media {
 struct FrameEntry {
     int64_t key;      // stamp widened for sorting (zero-extended from an index, sign-extended
                       // from a data walk)
-    uint64_t offset;  // header offset (pair) or payload offset (data file alone)
+    uint64_t offset;  // where the record's header starts in the data file; its payload follows
     uint32_t size;    // payload bytes (data file alone); 0 for a pair, read from the header
     uint32_t stamp;
     uint32_t time;  // wall time; a Predicted picture carries its channel's last Intra time
@@ -27,7 +27,7 @@ struct FrameEntry {
 
 struct AudioEntry {
     int64_t key;
-    uint64_t offset;  // header offset (pair) or payload offset (data file alone)
+    uint64_t offset;  // where the record's header starts in the data file
     uint32_t stamp;
 };
 

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/regular_file.h"
+
 namespace media {
 namespace {
 
@@ -73,10 +75,10 @@ OpenError RecordingFile::Open(const std::string& path, const BuildProgress& prog
 OpenError RecordingFile::OpenPair(const std::string& indexPath, const BuildProgress& progress) {
     Close();
     const std::string dataPath = DataPathForIndex(indexPath);
-    int fd = ::open(dataPath.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = platform::OpenRegularFile(dataPath);
     if (fd < 0) return OpenError::kCantOpen;
     struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fstat(fd, &st) != 0) {
         ::close(fd);
         return OpenError::kCantOpen;
     }
@@ -142,11 +144,11 @@ bool RecordingFile::ReadVideo(size_t i, FrameHeader* header, uint8_t* buffer, si
         *size = payload;
         return true;
     }
-    if (!data_.IsOpen() || e.size > kMaxPayloadSize || e.offset < kFrameHeaderSize ||
-        e.offset + e.size > data_.size())
+    if (!data_.IsOpen() || e.size > kMaxPayloadSize || e.offset > data_.size() ||
+        data_.size() - e.offset < kFrameHeaderSize + uint64_t{e.size})
         return false;
-    if (header) *header = FrameHeader::Decode(data_.data() + e.offset - kFrameHeaderSize);
-    std::memcpy(buffer, data_.data() + e.offset, e.size);
+    if (header) *header = FrameHeader::Decode(data_.data() + e.offset);
+    std::memcpy(buffer, data_.data() + e.offset + kFrameHeaderSize, e.size);
     *size = e.size;
     return true;
 }
@@ -170,11 +172,11 @@ int RecordingFile::ReadAudio(size_t j, uint8_t* out) {
             return -1;
         return raw[0];
     }
-    if (!data_.IsOpen() || a.offset < kFrameHeaderSize ||
-        a.offset + kAudioPayloadSize > data_.size())
+    if (!data_.IsOpen() || a.offset > data_.size() ||
+        data_.size() - a.offset < kFrameHeaderSize + kAudioPayloadSize)
         return -1;
-    std::memcpy(out, data_.data() + a.offset, kAudioPayloadSize);
-    return data_.data()[a.offset - kFrameHeaderSize];
+    std::memcpy(out, data_.data() + a.offset + kFrameHeaderSize, kAudioPayloadSize);
+    return data_.data()[a.offset];
 }
 
 }  // namespace media

@@ -43,12 +43,18 @@ WriteError RecordingPairWriter::Open(const std::string& folder, const std::strin
     CloseLocked();
     dataPath_ = folder + baseName + ".umv";
     indexPath_ = folder + baseName + ".idx";
-    dataFd_ = ::open(dataPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    indexFd_ = ::open(indexPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     dataSize_ = kickedSize_ = 0;
-    if (dataFd_ < 0 || indexFd_ < 0) {
-        CloseLocked();
-        return WriteError::kCannotCreate;
+    constexpr int kCreate = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
+    dataFd_ = ::open(dataPath_.c_str(), kCreate, 0644);
+    if (dataFd_ < 0) return errno == EEXIST ? WriteError::kExists : WriteError::kCannotCreate;
+    indexFd_ = ::open(indexPath_.c_str(), kCreate, 0644);
+    if (indexFd_ < 0) {
+        const WriteError error = errno == EEXIST ? WriteError::kExists : WriteError::kCannotCreate;
+        // The data file was created just now and is still empty: it goes again.
+        ::close(dataFd_);
+        dataFd_ = -1;
+        ::unlink(dataPath_.c_str());
+        return error;
     }
     return WriteError::kNone;
 }

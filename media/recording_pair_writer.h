@@ -20,6 +20,7 @@ enum class WriteError {
     kBadRecord,     // not a whole record (header plus the payload its header announces)
     kNotOpen,
     kFileTooLarge,  // offsets of a data file must fit in 32 bits
+    kExists,        // a file of the pair exists already; it is left as it was
 };
 
 class RecordingPairWriter {
@@ -29,7 +30,8 @@ class RecordingPairWriter {
     RecordingPairWriter(const RecordingPairWriter&) = delete;
     RecordingPairWriter& operator=(const RecordingPairWriter&) = delete;
 
-    // Creates folder + baseName + ".umv" and ".idx" (replacing files of that name). The folder
+    // Creates folder + baseName + ".umv" and ".idx". A file of either name that exists already is
+    // never replaced: the open fails with kExists and both files stay as they were. The folder
     // must exist and end with '/'. Takes the recording lock.
     WriteError Open(const std::string& folder, const std::string& baseName);
     // Appends one record (24-byte header and its payload, exactly as received) and its index

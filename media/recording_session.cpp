@@ -1,12 +1,33 @@
 #include "media/recording_session.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 #include <utility>
 
 #include "media/wall_time.h"
+#include "platform/path_component.h"
 
 namespace media {
+namespace {
+
+// How many numbered names are tried before a name counts as unavailable.
+constexpr int kMaxSuffix = 9999;
+
+// The n-th choice of a name: the name itself, then name_2, name_3, ...
+std::string Numbered(const std::string& name, int n) {
+    return n == 1 ? name : name + "_" + std::to_string(n);
+}
+
+bool SameEntry(const DayEntry& a, const DayEntry& b) {
+    return a.minute == b.minute && a.mask == b.mask &&
+           std::memcmp(a.causes, b.causes, sizeof a.causes) == 0;
+}
+
+}  // namespace
 
 bool CreateFolderLevels(const std::string& folder) {
     std::error_code ec;
@@ -15,9 +36,9 @@ bool CreateFolderLevels(const std::string& folder) {
 }
 
 RecordingSession::RecordingSession(std::string root, std::string dvrName)
-    : root_(std::move(root)), dvrName_(std::move(dvrName)) {
+    : root_(std::move(root)), folderName_(platform::SafePathComponent(dvrName)) {
     if (!root_.empty() && root_.back() != '/') root_.push_back('/');
-    calendarHeader_.recorderName = dvrName_;
+    calendarHeader_.recorderName = std::move(dvrName);
 }
 
 void RecordingSession::setChannelInfo(int channelCount,
@@ -35,6 +56,7 @@ void RecordingSession::Stop() {
     started_ = 0;
     splitPending_ = false;
     failed_ = false;
+    clock_.Reset();
 }
 
 RecordingSession::Result RecordingSession::Fail(WriteError error) {
@@ -47,52 +69,77 @@ RecordingSession::Result RecordingSession::Fail(WriteError error) {
 }
 
 void RecordingSession::ClosePair(bool keepFolder) {
-    if (!FlushMinute() && error_ == WriteError::kNone) error_ = WriteError::kCannotWrite;
     if (writer_.isOpen()) {
         if (writer_.Close() != WriteError::kNone && error_ == WriteError::kNone)
             error_ = WriteError::kCannotWrite;
     }
-    if (!keepFolder) {
-        if (!calendar_.Close()) calendarFailed_ = true;
-        folder_.clear();
+    if (keepFolder) {
+        // The calendar stays open for the next pair; what it says so far goes to the disk with
+        // the pair that just closed.
+        if (calendar_.isOpen() && !calendar_.Sync()) calendarFailed_ = true;
+        return;
     }
+    if (!calendar_.Close()) calendarFailed_ = true;
+    openMinutes_.clear();
+    folder_.clear();
+}
+
+bool RecordingSession::CreateOwnFolder(const std::string& baseName) {
+    if (!CreateFolderLevels(root_.empty() ? std::string("./") : root_)) return false;
+    const std::string name = folderName_ + "_" + baseName;
+    for (int n = 1; n <= kMaxSuffix; ++n) {
+        // mkdir either makes the folder ours or fails: a folder of an earlier recording is never
+        // written into.
+        const std::string candidate = root_ + Numbered(name, n) + "/";
+        if (::mkdir(candidate.c_str(), 0755) == 0) {
+            folder_ = candidate;
+            return true;
+        }
+        if (errno != EEXIST) return false;
+    }
+    return false;
+}
+
+WriteError RecordingSession::OpenFreshPair(const std::string& baseName) {
+    for (int n = 1; n <= kMaxSuffix; ++n) {
+        const WriteError opened = writer_.Open(folder_, Numbered(baseName, n));
+        if (opened != WriteError::kExists) return opened;
+    }
+    return WriteError::kCannotCreate;
 }
 
 bool RecordingSession::OpenCalendar(const std::string& baseName) {
-    // A split keeps the folder's calendar open; a folder that has one already gets no other.
-    if (calendar_.isOpen() || !Calendar::FindInFolder(folder_).empty()) return true;
+    // A split keeps the folder's calendar open; the folder is new, so its calendar is too.
+    if (calendar_.isOpen()) return true;
     if (calendar_.Create(folder_ + baseName + ".cdb", calendarHeader_)) return true;
     calendarFailed_ = true;
     return false;
 }
 
-bool RecordingSession::NoteMinute(const FrameHeader& h) {
-    // A Predicted picture's date bytes are not its own (readers take its Intra's time): it joins
-    // the minute being filled instead of starting one from its bytes.
-    if (h.kind != static_cast<uint8_t>(FrameKind::Predicted) || !minuteActive_) {
-        const auto minute = static_cast<int32_t>(
-            static_cast<uint32_t>(WallTimeOf(h.year, h.month, h.day, h.hour, h.minute, 0)));
-        if (minuteActive_ && minute_.minute != minute) {
-            // A recorded minute ends: its entry and everything written so far go to the disk.
-            if (!FlushMinute() || !SyncFiles()) return false;
-        }
-        if (!minuteActive_) {
-            minute_ = DayEntry{};
-            minute_.minute = minute;
-            minuteActive_ = true;
-        }
-    }
-    minute_.Note(h.channel, h.recordCause());
-    return true;
-}
-
-bool RecordingSession::FlushMinute() {
-    if (!minuteActive_) return true;
-    minuteActive_ = false;
-    if (calendar_.isOpen() && !calendar_.Append(minute_)) {
+bool RecordingSession::NoteMinute(const PictureTime& t, const FrameHeader& h) {
+    const auto minute = static_cast<int32_t>(static_cast<uint32_t>(t.minuteStart()));
+    for (OpenMinute& open : openMinutes_) {
+        if (open.entry.minute != minute) continue;
+        const DayEntry before = open.entry;
+        open.entry.Note(h.channel, h.recordCause());
+        if (SameEntry(before, open.entry) || calendar_.Update(open.slot, open.entry)) return true;
         calendarFailed_ = true;
         return false;
     }
+    // Another minute begins: what was written before goes to the disk, pair and calendar
+    // together.
+    if (!openMinutes_.empty() && !SyncFiles()) return false;
+    // The new minute is in the calendar from its first picture on, so a recording cut short
+    // still lists it.
+    OpenMinute open;
+    open.entry.minute = minute;
+    open.entry.Note(h.channel, h.recordCause());
+    if (!calendar_.Append(open.entry, &open.slot)) {
+        calendarFailed_ = true;
+        return false;
+    }
+    if (openMinutes_.size() == kOpenMinutes) openMinutes_.erase(openMinutes_.begin());
+    openMinutes_.push_back(open);
     return true;
 }
 
@@ -108,20 +155,16 @@ bool RecordingSession::SyncFiles() {
 RecordingSession::Result RecordingSession::OpenPair(const FrameHeader& first) {
     const std::string base =
         PairBaseName(first.year, first.month, first.day, first.hour, first.minute, first.second);
-    if (folder_.empty()) {
-        folder_ = root_ + dvrName_ + "_" + base + "/";
-        if (!CreateFolderLevels(folder_)) {
-            folder_.clear();
-            return Fail(WriteError::kCannotCreate);
-        }
+    if (folder_.empty() && !CreateOwnFolder(base)) {
+        folder_.clear();
+        return Fail(WriteError::kCannotCreate);
     }
-    const WriteError opened = writer_.Open(folder_, base);
+    const WriteError opened = OpenFreshPair(base);
     if (opened != WriteError::kNone) return Fail(opened);
     if (!OpenCalendar(base)) return Fail(WriteError::kCannotCreate);
     error_ = WriteError::kNone;
-    minuteActive_ = false;
     ++pairsOpened_;
-    pairStartMinute_ = WallTimeOf(first.year, first.month, first.day, first.hour, first.minute, 0);
+    pairStartMinute_ = PictureTime::Of(first).minuteStart();
     return Result::kWritten;
 }
 
@@ -146,12 +189,12 @@ RecordingSession::Result RecordingSession::WriteVideo(const uint8_t* record, siz
         if (!writer_.isOpen() && OpenPair(h) == Result::kError) return Result::kError;
         started_ |= bit;
     }
-    const int64_t minute = WallTimeOf(h.year, h.month, h.day, h.hour, h.minute, 0);
-    if (minute >= pairStartMinute_ + kSplitSeconds) splitPending_ = true;
+    const PictureTime t = clock_.Time(h);
+    if (t.minuteStart() >= pairStartMinute_ + kSplitSeconds) splitPending_ = true;
 
     const WriteError appended = writer_.Append(record, size);
     if (appended != WriteError::kNone) return Fail(appended);
-    if (!NoteMinute(h)) return Fail(WriteError::kCannotWrite);
+    if (!NoteMinute(t, h)) return Fail(WriteError::kCannotWrite);
     return Result::kWritten;
 }
 

@@ -1,12 +1,18 @@
 // Writes a stream of records into recording folders the way the remote client records: a pair
 // opens lazily at the first Intra picture, every channel starts at its own first Intra, and a
-// pair ends once its records reach five minutes past the minute it started in; the next pair
-// goes into the same folder. The folder's calendar file ".cdb" is created with its first pair
-// and gets one entry per recorded minute.
+// pair ends once its pictures reach five minutes past the minute it started in (a picture's time
+// as its ChannelClock says); the next pair goes into the same folder. The folder's calendar file
+// ".cdb" is created with its first pair and gets one entry per recorded minute.
+//
+// Nothing written before is ever replaced: each recording gets a folder of its own (a numbered
+// suffix when the name is taken), and a pair whose name is taken in its folder gets a numbered
+// suffix too.
 //
 // What has been written stays playable if the program or the machine dies: records reach the data
-// file before their index entries, and the pair and the calendar are pushed to the disk whenever a
-// recorded minute ends and when the pair closes. A file that cannot be created or written ends the
+// file before their index entries; a minute's calendar entry is written with the minute's first
+// picture and updated as channels join it, so the calendar never misses a minute the pair holds;
+// and the pair and the calendar are pushed to the disk together whenever a recorded minute ends
+// and when the pair closes. A file that cannot be created or written ends the
 // recording cleanly: the pair is closed at its last whole record, and every later write reports
 // the error until Stop.
 #pragma once
@@ -15,8 +21,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "media/calendar_file.h"
+#include "media/channel_clock.h"
 #include "media/frame_header.h"
 #include "media/recording_pair_writer.h"
 
@@ -30,7 +38,8 @@ class RecordingSession {
         kError,    // a file could not be created or written; see error()
     };
 
-    // `root` ends with '/'; folders are named root + dvrName + "_" + first pair's base name.
+    // Folders are named root + dvrName + "_" + first pair's base name (then "_2", "_3", ... when
+    // that folder exists), with dvrName made one safe path component.
     RecordingSession(std::string root, std::string dvrName);
     ~RecordingSession();
 
@@ -65,17 +74,19 @@ class RecordingSession {
     Result OpenPair(const FrameHeader& first);
     void ClosePair(bool keepFolder);
     bool OpenCalendar(const std::string& baseName);
-    bool NoteMinute(const FrameHeader& h);
-    bool FlushMinute();
+    bool CreateOwnFolder(const std::string& baseName);
+    WriteError OpenFreshPair(const std::string& baseName);
+    bool NoteMinute(const PictureTime& t, const FrameHeader& h);
     bool SyncFiles();
     Result Fail(WriteError error);
 
     std::string root_;
-    std::string dvrName_;
+    std::string folderName_;  // the recorder's name as a path component
     uint16_t recorded_ = 0xFFFF;
     uint16_t started_ = 0;
     bool splitPending_ = false;
     int64_t pairStartMinute_ = 0;
+    ChannelClock clock_;
     std::string folder_;
     RecordingPairWriter writer_;
     WriteError error_ = WriteError::kNone;
@@ -84,8 +95,15 @@ class RecordingSession {
 
     CalendarHeader calendarHeader_;
     CalendarWriter calendar_;
-    DayEntry minute_;  // the minute being filled
-    bool minuteActive_ = false;
+    // The latest minutes of the calendar with where their entries are, so a picture of a minute
+    // that has an entry (a Predicted picture counted at its Intra's minute, a split within a
+    // minute) updates it instead of adding another.
+    struct OpenMinute {
+        DayEntry entry;
+        size_t slot = 0;
+    };
+    static constexpr size_t kOpenMinutes = 4;
+    std::vector<OpenMinute> openMinutes_;
     bool calendarFailed_ = false;
 };
 

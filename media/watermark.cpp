@@ -1,9 +1,9 @@
 #include "media/watermark.h"
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <system_error>
+#include <vector>
+
+#include "platform/regular_file.h"
 
 namespace media {
 namespace {
@@ -66,15 +66,11 @@ WatermarkPattern WatermarkPattern::FromFileBytes(std::span<const uint8_t, kMarkF
 }
 
 MarkFileError LoadWatermarkPattern(const std::string& path, WatermarkPattern* out) {
-    std::error_code ec;
-    if (path.empty() || !std::filesystem::is_regular_file(path, ec)) return MarkFileError::kMissing;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return MarkFileError::kMissing;
-    uint8_t bytes[kMarkFileSize + 1];
-    in.read(reinterpret_cast<char*>(bytes), sizeof bytes);
-    if (in.gcount() != static_cast<std::streamsize>(kMarkFileSize))
-        return MarkFileError::kIncompatible;
-    *out = WatermarkPattern::FromFileBytes(std::span<const uint8_t, kMarkFileSize>(bytes, 600));
+    std::vector<uint8_t> bytes;
+    if (path.empty() || !platform::ReadRegularFile(path, &bytes)) return MarkFileError::kMissing;
+    if (bytes.size() != kMarkFileSize) return MarkFileError::kIncompatible;
+    *out = WatermarkPattern::FromFileBytes(
+        std::span<const uint8_t, kMarkFileSize>(bytes.data(), kMarkFileSize));
     return MarkFileError::kNone;
 }
 

@@ -7,6 +7,8 @@
 
 #include <utility>
 
+#include "platform/regular_file.h"
+
 namespace platform {
 
 MappedFile::~MappedFile() {
@@ -33,10 +35,10 @@ void MappedFile::Close() {
 
 MapError MappedFile::Open(const std::string& path) {
     Close();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = OpenRegularFile(path);
     if (fd < 0) return MapError::kCannotOpen;
     struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fstat(fd, &st) != 0) {
         ::close(fd);
         return MapError::kCannotOpen;
     }

@@ -6,11 +6,12 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
 #include <sstream>
 #include <utility>
 #include <vector>
+
+#include "platform/regular_file.h"
 
 namespace platform {
 namespace {
@@ -59,7 +60,9 @@ std::string Unescape(std::string_view text) {
 
 std::vector<Section> Parse(const std::string& path) {
     std::vector<Section> sections;
-    std::ifstream in(path, std::ios::binary);
+    std::vector<uint8_t> bytes;
+    if (!ReadRegularFile(path, &bytes)) return sections;
+    std::istringstream in(std::string(bytes.begin(), bytes.end()));
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();

@@ -22,10 +22,6 @@ int64_t WallTimeOfHeader(const media::FrameHeader& h) {
     return media::WallTimeOf(h.year, h.month, h.day, h.hour, h.minute, h.second);
 }
 
-bool IsPredicted(const media::FrameHeader& h) {
-    return h.kind == static_cast<uint8_t>(media::FrameKind::Predicted);
-}
-
 }  // namespace
 
 std::optional<uint64_t> FreeSpaceOf(const std::string& path) {
@@ -77,6 +73,7 @@ void LocalRecorder::Start(RecordingKind kind, const std::string& dvrName, uint16
     lastProgress_ = -1;
     for (Last& l : last_)
         l = Last{};
+    clock_.Reset();
     stats_ = RecorderStats{};
     probed_ = false;
     room_ = true;
@@ -144,23 +141,24 @@ void LocalRecorder::ChannelInfoLocked(const ChannelInfo& info) {
     session_->setChannelInfo(infoChannels_, infoTitles_);
 }
 
-bool LocalRecorder::RepeatedLocked(const media::FrameHeader& h) {
+bool LocalRecorder::RepeatedLocked(const media::FrameHeader& h, int64_t time) {
     Last& l = last_[h.IsAudio() ? kAudioSlot : h.channel];
     if (!l.resuming) return false;
-    // Newer than the last one written: the stream has caught up. A Predicted picture's date
-    // bytes are not its own, so its stamp alone decides.
+    // Newer than the last one written: the stream has caught up. A Predicted picture counts at
+    // its Intra's time, which may lie before the channel's latest: its stamp alone decides.
     const bool newerStamp = static_cast<int32_t>(h.stamp - l.stamp) > 0;
-    const int64_t t = WallTimeOfHeader(h);
-    const bool newer = IsPredicted(h) ? newerStamp : t > l.time || (t == l.time && newerStamp);
+    const bool predicted = h.kind == static_cast<uint8_t>(media::FrameKind::Predicted);
+    const bool newer = predicted ? newerStamp : time > l.time || (time == l.time && newerStamp);
     if (newer) l.resuming = false;
     return !newer;
 }
 
-void LocalRecorder::WrittenLocked(const media::FrameHeader& h) {
+void LocalRecorder::WrittenLocked(const media::FrameHeader& h, int64_t time) {
     Last& l = last_[h.IsAudio() ? kAudioSlot : h.channel];
+    // The latest time written: a Predicted picture (at its Intra's time) never moves it back.
+    if (!l.valid || time > l.time) l.time = time;
     l.valid = true;
     l.stamp = h.stamp;
-    if (!IsPredicted(h)) l.time = WallTimeOfHeader(h);
 }
 
 void LocalRecorder::FailLocked(Outcome* out) {
@@ -197,7 +195,8 @@ void LocalRecorder::WriteVideo(std::span<const uint8_t> record, const ChannelInf
         if (!h.IsVideo() || h.IsSkipped() || h.extent() > record.size()) return;
         // The record is what its header announces; bytes a packet carries behind it are not.
         record = record.first(h.extent());
-        if (RepeatedLocked(h)) {
+        const int64_t t = clock_.Time(h).wall();
+        if (RepeatedLocked(h, t)) {
             ++stats_.repeated;
             return;
         }
@@ -213,16 +212,14 @@ void LocalRecorder::WriteVideo(std::span<const uint8_t> record, const ChannelInf
             } else if (result == media::RecordingSession::Result::kWritten) {
                 ++stats_.videoWritten;
                 stats_.bytes += record.size();
-                WrittenLocked(h);
-                if (kind_ == RecordingKind::Backup && !IsPredicted(h)) {
-                    // A Predicted picture's date bytes are not its own: it moves no progress.
-                    const int64_t t = WallTimeOfHeader(h);
+                WrittenLocked(h, t);
+                if (kind_ == RecordingKind::Backup) {
                     if (t >= backupEnd_) {
                         FinishBackupLocked(true, &out);
                     } else if (t >= backupStart_ && backupEnd_ > backupStart_) {
                         const int p = static_cast<int>((t - backupStart_) * 100 /
                                                        (backupEnd_ - backupStart_));
-                        if (p != lastProgress_) out.progress = lastProgress_ = p;
+                        if (p > lastProgress_) out.progress = lastProgress_ = p;
                     }
                 }
             }
@@ -241,7 +238,8 @@ void LocalRecorder::WriteAudio(std::span<const uint8_t> record) {
         const size_t extent = media::RecordExtent(record.data());
         if (extent > record.size()) return;
         const media::FrameHeader h = media::FrameHeader::Decode(record.data());
-        if (RepeatedLocked(h)) {
+        const int64_t t = WallTimeOfHeader(h);
+        if (RepeatedLocked(h, t)) {
             ++stats_.repeated;
             return;
         }
@@ -249,7 +247,7 @@ void LocalRecorder::WriteAudio(std::span<const uint8_t> record) {
         if (result == media::RecordingSession::Result::kError) {
             FailLocked(&out);
         } else if (result == media::RecordingSession::Result::kWritten) {
-            WrittenLocked(h);
+            WrittenLocked(h, t);
             ++stats_.audioWritten;
             stats_.bytes += extent;
             bytesSinceProbe_ += extent;

@@ -23,6 +23,7 @@
 #include "client/net/message_table.h"
 #include "client/net/sinks.h"
 #include "media/calendar_file.h"
+#include "media/channel_clock.h"
 #include "media/recording_session.h"
 
 namespace client {
@@ -127,8 +128,9 @@ class LocalRecorder {
 
     bool HasRoomLocked(size_t bytes);
     void ChannelInfoLocked(const ChannelInfo& info);
-    bool RepeatedLocked(const media::FrameHeader& h);
-    void WrittenLocked(const media::FrameHeader& h);
+    // `time`: the record's wall time as the channel clock counts it.
+    bool RepeatedLocked(const media::FrameHeader& h, int64_t time);
+    void WrittenLocked(const media::FrameHeader& h, int64_t time);
     void FailLocked(Outcome* out);
     void FinishBackupLocked(bool completed, Outcome* out);
     void Deliver(const Outcome& out);
@@ -149,6 +151,7 @@ class LocalRecorder {
     int lastProgress_ = -1;
     static constexpr int kAudioSlot = media::kChannelCount;
     Last last_[media::kChannelCount + 1];  // per channel's pictures, and the audio blocks
+    media::ChannelClock clock_;            // the pictures' times, in the order they arrive
     RecorderStats stats_;
 
     // Free space as last measured.

@@ -207,6 +207,38 @@ TEST(CalendarFile, WriterOutputReadsBack) {
     EXPECT_EQ(cal.minutes()[0].codes[7], 1);
 }
 
+TEST(CalendarFile, TheWriterNeverReplacesAFileAndUpdatesEntriesInPlace) {
+    testsupport::TempDir dir;
+    CdbBytes old(4, "Old");
+    old.Entry(Minute(2026, 3, 14, 9, 0), 1);
+    testsupport::WriteFile(dir / "x.cdb", old.bytes);
+    media::CalendarWriter writer;
+    EXPECT_FALSE(writer.Create(dir / "x.cdb", CalendarHeader{}));
+    EXPECT_EQ(testsupport::ReadFile(dir / "x.cdb"), old.bytes);
+
+    ASSERT_TRUE(writer.Create(dir / "y.cdb", CalendarHeader{}));
+    DayEntry a, b;
+    a.minute = static_cast<int32_t>(Minute(2026, 3, 14, 9, 0));
+    b.minute = static_cast<int32_t>(Minute(2026, 3, 14, 9, 1));
+    a.Note(0, 0);
+    b.Note(1, 0);
+    size_t slotA = 9, slotB = 9;
+    ASSERT_TRUE(writer.Append(a, &slotA));
+    ASSERT_TRUE(writer.Append(b, &slotB));
+    EXPECT_EQ(slotA, 0u);
+    EXPECT_EQ(slotB, 1u);
+    a.Note(3, 2);
+    ASSERT_TRUE(writer.Update(slotA, a));
+    EXPECT_FALSE(writer.Update(2, a));  // no such entry
+    ASSERT_TRUE(writer.Close());
+    Calendar cal;
+    ASSERT_TRUE(cal.LoadFile(dir / "y.cdb"));
+    ASSERT_EQ(cal.minutes().size(), 2u);
+    EXPECT_EQ(cal.minutes()[0].codes[3], 3);
+    EXPECT_EQ(cal.minutes()[1].codes[1], 1);
+    EXPECT_EQ(testsupport::ReadFile(dir / "y.cdb").size(), 439u + 2 * 20u);
+}
+
 TEST(CalendarFile, AFolderIsReadThroughItsFirstCalendarFile) {
     testsupport::TempDir dir;
     Calendar cal;

@@ -206,7 +206,8 @@ TEST(FrameIndexFromData, ResultChannelAndModelFromTheFirstHeaders) {
     EXPECT_EQ(index.resultChannel(), 2);
     EXPECT_EQ(index.modelCode(), 4);
     EXPECT_EQ(index.audioChannel(), 3);
-    EXPECT_EQ(index.frames()[0].offset, r.data.size() - 2 * (24 + 32) + 24);
+    // Offsets are where the record's header starts, as in an index.
+    EXPECT_EQ(index.frames()[0].offset, r.data.size() - 2 * (24 + 32));
     EXPECT_EQ(index.frames()[0].size, 32u);
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <thread>
 
 #include "media/recording_pair_writer.h"
@@ -93,8 +95,25 @@ TEST_F(RecordingFileTest, OpenErrorsNameTheRightMessage) {
     EXPECT_EQ(file.Open(dir / "junk.idx"), OpenError::kImproperType);
     EXPECT_FALSE(file.isOpen());
     // Upper-case extension still names the pair.
-    WritePair(SampleRecords());
     EXPECT_EQ(file.Open(dir / "20080601_100000.IDX"), OpenError::kCantOpen);  // no such file
+}
+
+TEST_F(RecordingFileTest, TheWriterNeverReplacesAnExistingPair) {
+    WritePair(SampleRecords());
+    const auto data = testsupport::ReadFile(umv());
+    const auto index = testsupport::ReadFile(idx());
+    RecordingPairWriter writer;
+    EXPECT_EQ(writer.Open(dir.path(), "20080601_100000"), WriteError::kExists);
+    EXPECT_FALSE(writer.isOpen());
+    // Only the index left: the data file the failed open made is gone again.
+    std::filesystem::remove(umv());
+    EXPECT_EQ(writer.Open(dir.path(), "20080601_100000"), WriteError::kExists);
+    EXPECT_FALSE(std::filesystem::exists(umv()));
+    EXPECT_EQ(testsupport::ReadFile(idx()), index);
+    testsupport::WriteFile(umv(), data);
+    RecordingFile file;
+    ASSERT_EQ(file.Open(idx()), OpenError::kNone);
+    EXPECT_EQ(file.index().frameCount(), 4u);
 }
 
 TEST_F(RecordingFileTest, ReaderNeverReadsBeyondATruncatedDataFile) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <csignal>
@@ -97,14 +99,14 @@ TEST(RecordingSession, TheCalendarGetsOneEntryPerRecordedMinute) {
     EXPECT_EQ(at(0, 1, 0, 43, 1), Result::kWritten);  // forced is code 0: motion replaces it
     EXPECT_EQ(at(3, 0, 0, 44, 1), Result::kDropped);  // not a recorded channel
     EXPECT_EQ(at(0, 1, 1, 0, 3), Result::kWritten);   // 10:01: cause 3 counts as forced
-    EXPECT_EQ(at(2, 2, 0, 0, 1), Result::kWritten);   // a B-picture's bytes are not its own
+    EXPECT_EQ(at(2, 2, 0, 0, 1), Result::kWritten);   // a B-picture counts at its Intra's 10:00
     EXPECT_EQ(at(1, 0, 1, 2, 1), Result::kWritten);
     EXPECT_EQ(at(0, 1, 5, 0), Result::kWritten);     // 10:05: split pending
     EXPECT_EQ(at(0, 0, 5, 2, 1), Result::kWritten);  // next pair, same folder and calendar
     const std::string folder = session.folder();
     const std::string cdb = session.calendarPath();
     EXPECT_EQ(cdb, folder + "20080601_100040.cdb");
-    // Entries reach the file as each minute ends, before the recording stops.
+    // One entry per minute, each in the file from the minute's first picture on.
     EXPECT_EQ(testsupport::ReadFile(cdb).size(), 439u + 3 * 20u);
     session.Stop();
     EXPECT_FALSE(session.calendarFailed());
@@ -118,9 +120,9 @@ TEST(RecordingSession, TheCalendarGetsOneEntryPerRecordedMinute) {
     ASSERT_EQ(m.size(), 3u);
     using Codes = std::array<uint8_t, 16>;
     EXPECT_EQ(m[0].codes, (Codes{2, 0, 3}));
-    EXPECT_EQ(m[1].codes, (Codes{1, 2, 2}));
-    // The first pair's last minute and the second pair's first minute are both 10:05: the
-    // reader merges them, the later entry winning.
+    EXPECT_EQ(m[1].codes, (Codes{1, 2, 0}));
+    // The first pair's last minute and the second pair's first minute are both 10:05: they
+    // share the folder calendar's one entry for it.
     EXPECT_EQ(m[2].minute, media::WallTimeOf(108, 5, 1, 10, 5, 0));
     EXPECT_EQ(m[2].codes, (Codes{2}));
 
@@ -128,6 +130,120 @@ TEST(RecordingSession, TheCalendarGetsOneEntryPerRecordedMinute) {
     EXPECT_EQ(at(1, 0, 7, 0), Result::kWritten);
     EXPECT_NE(session.folder(), folder);
     EXPECT_EQ(session.calendarPath(), session.folder() + "20080601_100700.cdb");
+}
+
+TEST(RecordingSession, ARecordingNeverReplacesAnEarlierOne) {
+    testsupport::TempDir root;
+    auto record = [&](int channel) {
+        RecordingSession session(root.path(), "Lobby");
+        session.setRecordedChannels(static_cast<uint16_t>(1u << channel));
+        for (uint32_t i = 0; i < 3; ++i)
+            EXPECT_EQ(Write(session, {.channel = channel,
+                                      .kind = i == 0 ? 0 : 1,
+                                      .stamp = i + 1,
+                                      .second = static_cast<int>(i)}),
+                      Result::kWritten);
+        const std::string folder = session.folder();
+        session.Stop();
+        return folder;
+    };
+    // The same range twice, for different channels: the same folder and pair names.
+    const std::string first = record(0);
+    const std::string second = record(2);
+    EXPECT_EQ(first, root.path() + "Lobby_20080601_100000/");
+    EXPECT_EQ(second, root.path() + "Lobby_20080601_100000_2/");
+    for (const auto& [folder, channel] : {std::pair{first, 0}, std::pair{second, 2}}) {
+        media::RecordingFile file;
+        ASSERT_EQ(file.Open(folder + "20080601_100000.idx"), media::OpenError::kNone);
+        EXPECT_EQ(file.index().frameCount(), 3u);
+        EXPECT_EQ(file.index().resultChannel(), channel);
+        media::Calendar cal;
+        ASSERT_TRUE(cal.LoadFolder(folder));
+        ASSERT_EQ(cal.minutes().size(), 1u);
+        std::array<uint8_t, 16> codes{};
+        codes[static_cast<size_t>(channel)] = 1;
+        EXPECT_EQ(cal.minutes()[0].codes, codes) << folder;
+    }
+
+    // Inside one folder, a pair whose name is taken gets a numbered name (a clock set back).
+    RecordingSession session(root.path(), "Desk");
+    EXPECT_EQ(Write(session, {.kind = 0, .stamp = 1}), Result::kWritten);
+    EXPECT_EQ(Write(session, {.kind = 1, .stamp = 2, .second = 1}), Result::kWritten);
+    EXPECT_EQ(Write(session, {.kind = 1, .stamp = 3, .minute = 5}), Result::kWritten);
+    EXPECT_EQ(Write(session, {.kind = 0, .stamp = 4}), Result::kWritten);  // 10:00:00 again
+    const std::string folder = session.folder();
+    session.Stop();
+    EXPECT_EQ(FilesIn(folder),
+              (std::vector<std::string>{"20080601_100000.cdb", "20080601_100000.idx",
+                                        "20080601_100000.umv", "20080601_100000_2.idx",
+                                        "20080601_100000_2.umv"}));
+    media::RecordingFile kept;
+    ASSERT_EQ(kept.Open(folder + "20080601_100000.idx"), media::OpenError::kNone);
+    EXPECT_EQ(kept.index().frameCount(), 3u);
+}
+
+TEST(RecordingSession, AKilledRecordingKeepsTheMinuteInProgressInItsCalendar) {
+    testsupport::TempDir root;
+    // A child process records into the middle of 10:02 and dies with SIGKILL.
+    const pid_t pid = fork();
+    if (pid == 0) {
+        RecordingSession session(root.path(), "Cut");
+        uint32_t stamp = 0;
+        for (int second = 50; second < 60 + 60 + 30; ++second)
+            Write(session, {.channel = 1,
+                            .kind = second % 10 ? 2 : 0,
+                            .stamp = ++stamp,
+                            .minute = second / 60,
+                            .second = second % 60});
+        raise(SIGKILL);
+    }
+    ASSERT_GT(pid, 0);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    media::Calendar cal;
+    ASSERT_TRUE(cal.LoadFolder(root / "Cut_20080601_100050/"));
+    ASSERT_EQ(cal.minutes().size(), 3u);
+    EXPECT_EQ(cal.minutes()[2].minute, media::WallTimeOf(108, 5, 1, 10, 2, 0));
+    EXPECT_EQ(cal.minutes()[2].codes[1], 1);
+}
+
+TEST(RecordingSession, PairsSplitByThePicturesClockTime) {
+    testsupport::TempDir root;
+    RecordingSession session(root.path(), "Clock");
+    EXPECT_EQ(Write(session, {.kind = 0, .stamp = 1}), Result::kWritten);
+    // A Predicted picture whose own bytes say 10:59 still counts at 10:00: no split.
+    EXPECT_EQ(Write(session, {.kind = 2, .stamp = 2, .minute = 59}), Result::kWritten);
+    EXPECT_EQ(Write(session, {.kind = 1, .stamp = 3, .second = 1}), Result::kWritten);
+    EXPECT_EQ(session.pairsOpened(), 1);
+    const std::string folder = session.folder();
+    session.Stop();
+    media::Calendar cal;
+    ASSERT_TRUE(cal.LoadFolder(folder));
+    EXPECT_EQ(cal.minutes().size(), 1u);  // and no minute 10:59 in the calendar
+}
+
+TEST(RecordingSession, TheRecorderNameStaysOneFolderInsideTheRoot) {
+    testsupport::TempDir top;
+    const std::string root = top / "a/b/root/";
+    const std::vector<std::string> names = {"../../x", "a/b", "..", ".", "", "two\nlines", "로비"};
+    for (const std::string& name : names) {
+        RecordingSession session(root, name);
+        ASSERT_EQ(Write(session, {.kind = 0, .stamp = 1}), Result::kWritten) << name;
+        const std::string folder = session.folder();
+        EXPECT_EQ(std::filesystem::path(folder).parent_path().parent_path().string() + "/", root)
+            << name;
+        session.Stop();
+        // The calendar keeps the name as the recorder gave it.
+        media::Calendar cal;
+        ASSERT_TRUE(cal.LoadFolder(folder));
+        EXPECT_EQ(cal.header().recorderName, name.substr(0, 12));
+    }
+    // Nothing was written anywhere but in the root.
+    for (const auto& e : std::filesystem::recursive_directory_iterator(top.path()))
+        EXPECT_TRUE(e.path().string().rfind(root, 0) == 0 || root.rfind(e.path().string(), 0) == 0)
+            << e.path();
+    EXPECT_EQ(FilesIn(root).size(), names.size());
 }
 
 TEST(RecordingSession, OnlyRecordedChannelsAreWritten) {
@@ -207,10 +323,12 @@ TEST(RecordingSession, AFailedWriteEndsThePairAtItsLastWholeRecord) {
 
 TEST(RecordingSession, ACalendarThatCannotBeCreatedFailsTheRecording) {
     testsupport::TempDir root;
-    // A folder stands where the calendar file must go.
-    std::filesystem::create_directories(root / "D_20080601_100000/20080601_100000.cdb");
     RecordingSession session(root.path(), "D");
-    EXPECT_EQ(Write(session, {.kind = 0, .stamp = 1}), Result::kError);
+    {
+        // Room for the empty pair files, not for the calendar's header.
+        const FileSizeLimit limit(100);
+        EXPECT_EQ(Write(session, {.kind = 0, .stamp = 1}), Result::kError);
+    }
     EXPECT_EQ(session.error(), media::WriteError::kCannotCreate);
     EXPECT_TRUE(session.calendarFailed());
     EXPECT_FALSE(session.pairOpen());

@@ -71,16 +71,16 @@ TEST_F(UmvtoolRecording, RejectedFilesPrintTheSystemsMessage) {
     testsupport::WriteFile(dir / "garbage.umv", std::vector<uint8_t>(4096, 0x5A));
     auto result = Umvtool("info " + Quote(dir / "garbage.umv"), true);
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.out, "Improper file type.\n");
+    EXPECT_EQ(result.out, dir / "garbage.umv" + ": Improper file type.\n");
     result = Umvtool("info " + Quote(dir / "missing.idx"), true);
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.out, "File can't opened!\n");
+    EXPECT_EQ(result.out, dir / "missing.idx" + ": File can't opened!\n");
     auto index = testsupport::ReadFile(idx());
     index[39] = 1;  // reserved byte of an accepted video entry
     testsupport::WriteFile(idx(), index);
     result = Umvtool("frames " + Quote(idx()), true);
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.out, "Improper file type.\n");
+    EXPECT_EQ(result.out, idx() + ": Improper file type.\n");
 }
 
 TEST_F(UmvtoolRecording, UsageErrorsExitWithTwo) {
@@ -250,7 +250,7 @@ TEST_F(Mkrec, WritesTheFolderCalendarFromTheRecords) {
                                  }));
     result = Umvtool("calendar " + Quote(*dir_ / ""), true);
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.out, "Improper file type.\n");
+    EXPECT_EQ(result.out, *dir_ / "" + ": Improper file type.\n");
 }
 
 TEST_F(Mkrec, RefusesBadInput) {

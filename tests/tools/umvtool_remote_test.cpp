@@ -205,6 +205,49 @@ TEST(UmvtoolBackup, PrintsProgressAndCompletes) {
               2);
 }
 
+TEST(UmvtoolBackup, TheSameRangeTwiceKeepsBothBackupsWhole) {
+    testsupport::TempDir dir;
+    Dvrsim sim({"--source", kSamples + "d1_4ch", "--speed", "20"});
+    ASSERT_GT(sim.port(), 0);
+    // The recorder name tries to leave the root: it stays one folder inside it.
+    const std::string backup = kUmvtool + " backup" + Connect(sim.port()) +
+                               " --from 20260314095953 --to 20260314100001 --fast --out " +
+                               Quote(dir / "bk") + " --dvr-name ../../x --channels ";
+    const auto first = RunCommand(backup + "1 2>&1");
+    ASSERT_EQ(first.status, 0) << first.out;
+    const auto before = Files(dir / "bk", ".umv");
+    ASSERT_EQ(before.size(), 1u);
+    const auto firstData = testsupport::ReadFile(before[0]);
+    const auto second = RunCommand(backup + "3 2>&1");
+    ASSERT_EQ(second.status, 0) << second.out;
+
+    for (const auto& e : fs::recursive_directory_iterator(dir.path()))
+        EXPECT_EQ(e.path().string().rfind(dir / "bk", 0), 0u) << e.path();
+    const auto calendars = Files(dir / "bk", ".cdb");
+    ASSERT_EQ(calendars.size(), 2u);
+    EXPECT_EQ(testsupport::ReadFile(before[0]), firstData);  // the first backup is untouched
+    for (size_t i = 0; i < 2; ++i) {
+        const int channel = i == 0 ? 0 : 2;
+        const std::string folder = fs::path(calendars[i]).parent_path().string() + "/";
+        EXPECT_GT(ExpectPlayablePairs(folder), 10u) << folder;
+        for (const std::string& idx : Files(folder, ".idx")) {
+            media::RecordingFile file;
+            ASSERT_EQ(file.Open(idx), media::OpenError::kNone);
+            EXPECT_EQ(file.index().resultChannel(), channel) << idx;
+        }
+        // Each calendar names its own channel, in every minute it lists.
+        media::Calendar calendar;
+        ASSERT_TRUE(calendar.LoadFile(calendars[i]));
+        ASSERT_FALSE(calendar.minutes().empty());
+        for (const auto& minute : calendar.minutes())
+            for (int c = 0; c < 4; ++c)
+                EXPECT_EQ(minute.codes[static_cast<size_t>(c)] != 0, c == channel)
+                    << calendars[i] << " channel " << c + 1;
+    }
+    EXPECT_NE(calendars[1].find("/bk/.._.._x_20260314_095953_2/"), std::string::npos)
+        << calendars[1];
+}
+
 TEST(UmvtoolSearch, OneLinePerRecordingFile) {
     Dvrsim sim({"--source", kSamples + "d1_4ch"});
     ASSERT_GT(sim.port(), 0);

@@ -57,12 +57,14 @@ TEST_F(UmvtoolStills, StillPrintsSizeAndTime) {
     testsupport::WriteFile(dir / "big.UMS", record);
     r = Umvtool("still " + Quote(dir / "big.UMS"));
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "The file size is too big!\n");
+    EXPECT_EQ(r.out, dir / "big.UMS" + ": The file size is too big!\n");
     testsupport::WriteFile(dir / "junk.jpg", {1, 2, 3, 4});
     r = Umvtool("still " + Quote(dir / "junk.jpg"));
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out.rfind("JPEG Fatal Error: Not a JPEG file", 0), 0u) << r.out;
-    EXPECT_EQ(Umvtool("still " + Quote(dir / "none.jpg")).out, "File can't opened!\n");
+    EXPECT_EQ(r.out.rfind(dir / "junk.jpg" + ": JPEG Fatal Error: Not a JPEG file", 0), 0u)
+        << r.out;
+    EXPECT_EQ(Umvtool("still " + Quote(dir / "none.jpg")).out,
+              dir / "none.jpg" + ": File can't opened!\n");
 }
 
 TEST_F(UmvtoolStills, EmbedThenCheckShowsThePattern) {
@@ -101,11 +103,12 @@ TEST_F(UmvtoolStills, EmbedTakesTheDefaultPatternFromTheSettings) {
     testsupport::WriteFile(dir / "Environments.ini", std::vector<uint8_t>(ini.begin(), ini.end()));
     r = Umvtool("watermark embed " + Quote(dir / "plain.jpg") + " " + Quote(dir / "o.jpg"));
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "The Watermark file name or path is not valid.\n");
+    EXPECT_EQ(r.out, "/no/such.raw: The Watermark file name or path is not valid.\n");
     testsupport::WriteFile(dir / "short.raw", std::vector<uint8_t>(599, 0xFF));
     r = Umvtool("watermark embed " + Quote(dir / "plain.jpg") + " " + Quote(dir / "o.jpg") +
                 " --mark " + Quote(dir / "short.raw"));
-    EXPECT_EQ(r.out, "The Watermark file you have selected is incompatible.\n");
+    EXPECT_EQ(r.out,
+              dir / "short.raw" + ": The Watermark file you have selected is incompatible.\n");
 }
 
 TEST_F(UmvtoolStills, SizesNotMultiplesOf16AreWrittenUnmarked) {
@@ -126,7 +129,7 @@ TEST_F(UmvtoolStills, CheckRefusesVideoFilesAndStillsWithoutTime) {
         testsupport::WriteFile(dir / name, {1});
         auto r = Umvtool("watermark check " + Quote(dir / name) + " " + Quote(dir / "c.png"));
         EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.out, "You cannot extract the watermark from video files.\n");
+        EXPECT_EQ(r.out, dir / name + ": You cannot extract the watermark from video files.\n");
     }
     auto r = Umvtool("watermark check " + Quote(dir / "plain.jpg") + " " + Quote(dir / "c.png"));
     EXPECT_EQ(r.status, 1);

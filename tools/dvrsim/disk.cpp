@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <map>
 
+#include "media/channel_clock.h"
 #include "media/wall_time.h"
 #include "platform/mapped_file.h"
 
@@ -84,7 +85,7 @@ void Disk::AddData(std::span<const uint8_t> bytes) {
 }
 
 void Disk::AddRecords(std::span<const uint8_t> bytes) {
-    int64_t intraTime[media::kChannelCount] = {};
+    media::ChannelClock clock;
     pairStarts_.push_back(records_.size());
     size_t at = 0;
     while (at + media::kFrameHeaderSize <= bytes.size()) {
@@ -95,11 +96,7 @@ void Disk::AddRecords(std::span<const uint8_t> bytes) {
         DiskRecord r;
         r.header = media::FrameHeader::Decode(h);
         if (r.header.IsSkipped() || r.header.kind > 3) continue;
-        const media::FrameHeader& x = r.header;
-        r.time = media::WallTimeOf(x.year, x.month, x.day, x.hour, x.minute, x.second);
-        if (x.kind == static_cast<uint8_t>(media::FrameKind::Intra)) intraTime[x.channel] = r.time;
-        if (x.kind == static_cast<uint8_t>(media::FrameKind::Predicted) && intraTime[x.channel])
-            r.time = intraTime[x.channel];
+        r.time = clock.Time(r.header).wall();
         r.payload.assign(h + media::kFrameHeaderSize, h + extent);
         records_.push_back(std::move(r));
     }

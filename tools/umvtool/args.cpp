@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "tools/umvtool/command.h"
+#include "tools/umvtool/printable.h"
 
 namespace umvtool {
 
@@ -62,7 +63,7 @@ std::vector<std::string> Args::values(const std::string& name) const {
 }
 
 int UsageError(const char* command, const std::string& message) {
-    std::fprintf(stderr, "umvtool: %s\n", message.c_str());
+    std::fprintf(stderr, "umvtool: %s\n", Printable(message).c_str());
     for (const Command& c : Commands())
         if (std::strcmp(c.name, command) == 0)
             std::fprintf(stderr, "usage: umvtool %s\n", c.synopsis);
@@ -70,8 +71,12 @@ int UsageError(const char* command, const std::string& message) {
 }
 
 int Fail(const std::string& message) {
-    std::fprintf(stderr, "%s\n", message.c_str());
+    std::fprintf(stderr, "%s\n", Printable(message).c_str());
     return kExitFailure;
+}
+
+int FailFile(const std::string& path, const std::string& message) {
+    return Fail(path + ": " + message);
 }
 
 }  // namespace umvtool

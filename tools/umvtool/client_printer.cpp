@@ -7,16 +7,32 @@
 
 #include "client/net/playback.h"
 #include "tools/umvtool/command.h"
+#include "tools/umvtool/printable.h"
 
 namespace umvtool {
 
 void ClientPrinter::Line(const char* format, ...) {
-    std::lock_guard lock(mutex_);
     va_list args;
     va_start(args, format);
-    std::vprintf(format, args);
+    char small[256];
+    va_list again;
+    va_copy(again, args);
+    const int n = std::vsnprintf(small, sizeof small, format, args);
     va_end(args);
-    std::printf("\n");
+    std::string text;
+    if (n >= static_cast<int>(sizeof small)) {
+        text.resize(static_cast<size_t>(n) + 1);
+        std::vsnprintf(text.data(), text.size(), format, again);
+        text.resize(static_cast<size_t>(n));
+    } else if (n > 0) {
+        text.assign(small, static_cast<size_t>(n));
+    }
+    va_end(again);
+    // Titles, names and messages come from the recorder: never raw to the terminal.
+    text = Printable(text);
+    text += '\n';
+    std::lock_guard lock(mutex_);
+    std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
 }
 

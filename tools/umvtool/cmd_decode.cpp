@@ -45,7 +45,7 @@ struct FrameSource {
 // A ".ums" file: one media frame record, read by the still-image reader's rules.
 bool LoadUms(const std::string& path, FrameSource* src, std::string* error) {
     if (src->file.Open(path) != platform::MapError::kNone) {
-        *error = player::PlayerStrings().Str(player::kTextFileCantOpened);
+        *error = path + ": " + player::PlayerStrings().Str(player::kTextFileCantOpened);
         return false;
     }
     media::UmsRecord record;
@@ -53,10 +53,10 @@ bool LoadUms(const std::string& path, FrameSource* src, std::string* error) {
         case media::StillError::kNone:
             break;
         case media::StillError::kTooBig:
-            *error = media::kFileSizeTooBig;
+            *error = path + ": " + media::kFileSizeTooBig;
             return false;
         default:
-            *error = player::PlayerStrings().Str(player::kTextImproperFileType);
+            *error = path + ": " + player::PlayerStrings().Str(player::kTextImproperFileType);
             return false;
     }
     const media::PictureSize ps = media::PictureSizeOf(record.header.sizeCode());
@@ -67,18 +67,24 @@ bool LoadUms(const std::string& path, FrameSource* src, std::string* error) {
 }
 
 bool LoadRecording(const std::string& path, int channel, FrameSource* src, std::string* error) {
-    if (src->recording.Open(path) != media::OpenError::kNone) {
-        *error = "umvtool: cannot open the recording " + path;
+    const media::OpenError opened = src->recording.Open(path);
+    if (opened != media::OpenError::kNone) {
+        *error = path + ": " +
+                 player::PlayerStrings().Str(opened == media::OpenError::kCantOpen
+                                                 ? player::kTextFileCantOpened
+                                                 : player::kTextImproperFileType);
         return false;
     }
     const media::FrameIndex& index = src->recording.index();
+    // Decoding goes on with what is there, but never silently.
+    WarnAboutIndex(index);
     if (channel < 0) {
         for (const media::FrameEntry& e : index.frames()) {
             channel = e.channel;
             break;
         }
         if (channel < 0) {
-            *error = "umvtool: the recording has no pictures";
+            *error = path + ": the recording has no pictures";
             return false;
         }
     }
@@ -99,7 +105,7 @@ bool LoadRecording(const std::string& path, int channel, FrameSource* src, std::
     for (const auto& f : src->owned)
         src->frames.emplace_back(f.data(), f.size());
     if (src->frames.empty()) {
-        *error = "umvtool: channel " + std::to_string(channel + 1) + " has no pictures";
+        *error = path + ": channel " + std::to_string(channel + 1) + " has no pictures";
         return false;
     }
     return true;
@@ -107,13 +113,13 @@ bool LoadRecording(const std::string& path, int channel, FrameSource* src, std::
 
 bool LoadStream(const std::string& path, FrameSource* src, std::string* error) {
     if (src->file.Open(path) != platform::MapError::kNone) {
-        *error = "umvtool: cannot read " + path;
+        *error = path + ": " + player::PlayerStrings().Str(player::kTextFileCantOpened);
         return false;
     }
     for (const EsFrame& f : SplitElementaryStream(src->file.bytes()))
         src->frames.emplace_back(src->file.data() + f.begin, f.end - f.begin);
     if (src->frames.empty()) {
-        *error = "umvtool: " + path + " holds no VOP";
+        *error = path + ": holds no VOP";
         return false;
     }
     return true;
@@ -163,13 +169,13 @@ int RunDecode(std::span<char* const> words) {
         height = src.height;
     }
     if (width <= 0 || height <= 0 || width > decoder::kMaxWidth || height > decoder::kMaxHeight)
-        return Fail("umvtool: no usable picture size in " + path);
+        return FailFile(path, "no usable picture size");
 
     FILE* yuv = nullptr;
     std::string pngDir;
     if (mode == Output::kYuv) {
         yuv = std::fopen(args.value("yuv")->c_str(), "wb");
-        if (!yuv) return Fail("umvtool: cannot write " + *args.value("yuv"));
+        if (!yuv) return FailFile(*args.value("yuv"), "cannot write");
     } else if (mode == Output::kPng) {
         pngDir = *args.value("png");
         std::error_code ec;

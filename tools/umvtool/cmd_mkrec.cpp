@@ -8,16 +8,17 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "media/frame_header.h"
 #include "media/recording_session.h"
 #include "media/wall_time.h"
+#include "platform/regular_file.h"
+#include "player/player_strings.h"
 #include "tools/umvtool/command.h"
 #include "tools/umvtool/elementary_stream.h"
+#include "tools/umvtool/printable.h"
 
 namespace umvtool {
 namespace {
@@ -35,10 +36,11 @@ struct PendingRecord {
 };
 
 bool ReadFile(const std::string& path, std::vector<uint8_t>* out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    out->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return true;
+    return platform::ReadRegularFile(path, out);
+}
+
+std::string CantOpenText() {
+    return player::PlayerStrings().Str(player::kTextFileCantOpened);
 }
 
 bool ParseChannelSpan(const std::string& text, Span* span) {
@@ -126,7 +128,7 @@ int RunMkrec(std::span<char* const> words) {
         if (!ParseChannelWord(word, &channel, &file))
             return UsageError("mkrec", "--audio wants CH:FILE");
         AudioSource source{channel, {}};
-        if (!ReadFile(file, &source.bytes)) return Fail("umvtool: cannot read " + file);
+        if (!ReadFile(file, &source.bytes)) return FailFile(file, CantOpenText());
         audioChannels |= static_cast<uint16_t>(1u << source.channel);
         audio.push_back(std::move(source));
     }
@@ -159,8 +161,7 @@ int RunMkrec(std::span<char* const> words) {
     for (int channel = 0; channel < channels; ++channel) {
         if (streams[channel] == "-") continue;
         std::vector<uint8_t> stream;
-        if (!ReadFile(streams[channel], &stream))
-            return Fail("umvtool: cannot read " + streams[channel]);
+        if (!ReadFile(streams[channel], &stream)) return FailFile(streams[channel], CantOpenText());
         VolInfo vol;
         if (!FindVolInfo(stream, &vol))
             return Fail("umvtool: " + streams[channel] + " has no readable video object layer");
@@ -234,7 +235,7 @@ int RunMkrec(std::span<char* const> words) {
         return Fail("umvtool: cannot finish the recording under " + *out);
     if (session.calendarFailed())
         return Fail("umvtool: cannot write the calendar file under " + *out);
-    std::printf("folder: %s\npairs: %d\nrecords: %zu\n", folder.c_str(), pairs, written);
+    std::printf("folder: %s\npairs: %d\nrecords: %zu\n", Printable(folder).c_str(), pairs, written);
     return kExitOk;
 }
 

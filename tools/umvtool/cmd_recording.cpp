@@ -29,12 +29,29 @@ int OpenFromArgs(const char* command, std::span<char* const> words, media::Recor
     Args args(words, {}, {});
     if (!args.ok()) return UsageError(command, args.error());
     if (args.positional().size() != 1) return UsageError(command, "expected one PATH");
-    media::OpenError error = file->Open(args.positional()[0]);
-    if (error != media::OpenError::kNone) return Fail(OpenErrorText(error));
+    const std::string& path = args.positional()[0];
+    media::OpenError error = file->Open(path);
+    if (error != media::OpenError::kNone) return FailFile(path, OpenErrorText(error));
     return kExitOk;
 }
 
 }  // namespace
+
+void WarnAboutIndex(const media::FrameIndex& index) {
+    if (index.framesCut())
+        std::fprintf(stderr, "warning: the recording was cut at %zu pictures\n",
+                     media::FrameIndex::kFrameCapacity);
+    if (index.audioCut())
+        std::fprintf(stderr, "warning: the recording was cut at %zu audio blocks\n",
+                     media::FrameIndex::kAudioCapacity);
+    if (index.tornRecords() > 0)
+        std::fprintf(stderr,
+                     "warning: the recording ends inside a record; %zu incomplete record(s) left "
+                     "out\n",
+                     index.tornRecords());
+}
+
+namespace {}  // namespace
 
 int RunInfo(std::span<char* const> words) {
     media::RecordingFile file;
@@ -52,17 +69,8 @@ int RunInfo(std::span<char* const> words) {
     } else {
         std::printf("first: none\nlast: none\n");
     }
-    if (index.framesCut())
-        std::printf("warning: the recording was cut at %zu pictures\n",
-                    media::FrameIndex::kFrameCapacity);
-    if (index.audioCut())
-        std::printf("warning: the recording was cut at %zu audio blocks\n",
-                    media::FrameIndex::kAudioCapacity);
-    if (index.tornRecords() > 0)
-        std::printf(
-            "warning: the recording ends inside a record; %zu incomplete record(s) left "
-            "out\n",
-            index.tornRecords());
+    std::fflush(stdout);
+    WarnAboutIndex(index);
     return kExitOk;
 }
 
@@ -89,29 +97,37 @@ int RunReindex(std::span<char* const> words) {
     if (args.positional().size() != 1) return UsageError("reindex", "expected one FILE.umv");
     const std::string dataPath = args.positional()[0];
     const std::string indexPath = media::IndexPathForData(dataPath);
-    if (std::filesystem::exists(indexPath) && !args.has("force"))
-        return Fail("umvtool: " + indexPath + " exists; use --force to replace it");
+    std::error_code ec;
+    if (std::filesystem::exists(indexPath, ec) && !args.has("force"))
+        return FailFile(indexPath, "exists; use --force to replace it");
 
     platform::MappedFile data;
     if (data.Open(dataPath) != platform::MapError::kNone)
-        return Fail(OpenErrorText(media::OpenError::kCantOpen));
+        return FailFile(dataPath, OpenErrorText(media::OpenError::kCantOpen));
     if (!media::CheckDataStream(data.bytes(), nullptr))
-        return Fail(OpenErrorText(media::OpenError::kImproperType));
+        return FailFile(dataPath, OpenErrorText(media::OpenError::kImproperType));
 
     // One entry per whole record, exactly as the writer appends them; a torn tail is left out.
+    // An index entry holds a 32-bit offset: records that start past 4 GiB cannot be indexed.
     std::vector<uint8_t> entries;
     size_t offset = 0;
     size_t records = 0;
+    size_t unaddressable = 0;
     while (data.size() - offset >= media::kFrameHeaderSize) {
         const uint8_t* h = data.data() + offset;
         const size_t extent = media::RecordExtent(h);
-        if (extent > data.size() - offset || offset > UINT32_MAX) break;
-        uint8_t entry[media::kIndexEntrySize];
-        media::IndexEntry::ForRecord(media::FrameHeader::Decode(h), static_cast<uint32_t>(offset))
-            .Encode(entry);
-        entries.insert(entries.end(), entry, entry + sizeof entry);
+        if (extent > data.size() - offset) break;
+        if (offset > UINT32_MAX) {
+            ++unaddressable;
+        } else {
+            uint8_t entry[media::kIndexEntrySize];
+            media::IndexEntry::ForRecord(media::FrameHeader::Decode(h),
+                                         static_cast<uint32_t>(offset))
+                .Encode(entry);
+            entries.insert(entries.end(), entry, entry + sizeof entry);
+            ++records;
+        }
         offset += extent;
-        ++records;
     }
     const std::string temp = indexPath + ".tmp";
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -120,12 +136,18 @@ int RunReindex(std::span<char* const> words) {
     if (fd >= 0) ok = ::fsync(fd) == 0 && ::close(fd) == 0 && ok;
     if (!ok || std::rename(temp.c_str(), indexPath.c_str()) != 0) {
         ::unlink(temp.c_str());
-        return Fail("umvtool: cannot write " + indexPath);
+        return FailFile(indexPath, "cannot write the index");
     }
     std::printf("records: %zu\n", records);
+    std::fflush(stdout);
+    if (unaddressable > 0)
+        std::fprintf(stderr,
+                     "warning: the index format cannot address records past 4 GiB; %zu record(s) "
+                     "after it left out\n",
+                     unaddressable);
     if (offset < data.size())
-        std::printf("warning: %zu bytes after the last complete record left out\n",
-                    data.size() - offset);
+        std::fprintf(stderr, "warning: %zu bytes after the last complete record left out\n",
+                     data.size() - offset);
     return kExitOk;
 }
 

@@ -12,6 +12,7 @@
 #include "client/net/playback.h"
 #include "tools/umvtool/client_printer.h"
 #include "tools/umvtool/command.h"
+#include "tools/umvtool/printable.h"
 
 namespace umvtool {
 namespace {
@@ -159,8 +160,9 @@ int RunSearch(std::span<char* const> words) {
         return Fail(r.tooLarge ? "umvtool: the recorder's answer is too large"
                                : "umvtool: the recorder did not answer the search");
     for (const client::SearchEntry& e : client::ParseEventSearch(r.body))
-        std::printf("%s | %s | %s | %s | %s\n", e.start.c_str(), e.end.c_str(), e.channel.c_str(),
-                    e.event.c_str(), e.path.c_str());
+        std::printf("%s | %s | %s | %s | %s\n", Printable(e.start).c_str(),
+                    Printable(e.end).c_str(), Printable(e.channel).c_str(),
+                    Printable(e.event).c_str(), Printable(e.path).c_str());
     return kExitOk;
 }
 

@@ -22,19 +22,19 @@ std::string Text(int id) {
     return player::PlayerStrings().Str(id);
 }
 
-int StillFail(media::StillError error) {
+int StillFail(const std::string& path, media::StillError error) {
     switch (error) {
         case media::StillError::kCantOpen:
-            return Fail(Text(player::kTextFileCantOpened));
+            return FailFile(path, Text(player::kTextFileCantOpened));
         case media::StillError::kTooBig:
-            return Fail(media::kFileSizeTooBig);
+            return FailFile(path, media::kFileSizeTooBig);
         default:
-            return Fail(Text(player::kTextImproperFileType));
+            return FailFile(path, Text(player::kTextImproperFileType));
     }
 }
 
-int JpegFail(const std::string& message) {
-    return Fail(std::string(media::kJpegFatalErrorCaption) + ": " + message);
+int JpegFail(const std::string& path, const std::string& message) {
+    return FailFile(path, std::string(media::kJpegFatalErrorCaption) + ": " + message);
 }
 
 bool EndsWithUms(const std::string& path) {
@@ -50,7 +50,7 @@ int ShowUms(const std::string& path) {
     media::FrameHeader h;
     size_t size = 0;
     const media::StillError error = media::ReadUms(path, &h, payload.data(), &size);
-    if (error != media::StillError::kNone) return StillFail(error);
+    if (error != media::StillError::kNone) return StillFail(path, error);
     const media::PictureSize picture = media::PictureSizeOf(h.sizeCode());
     if (!picture.known)
         std::fprintf(stderr, "Unknown image size. We will assume the maximum size.\n");
@@ -74,7 +74,7 @@ struct StillFile {
 
 int OpenStill(const std::string& path, StillFile* still) {
     if (still->map.Open(path) != platform::MapError::kNone)
-        return Fail(Text(player::kTextFileCantOpened));
+        return FailFile(path, Text(player::kTextFileCantOpened));
     still->location = media::LocateJpeg(still->map.bytes());
     return kExitOk;
 }
@@ -84,7 +84,7 @@ int ShowStill(const std::string& path) {
     if (int status = OpenStill(path, &still); status != kExitOk) return status;
     media::RgbPicture picture;
     std::string error;
-    if (!media::DecodeJpeg(still.jpeg(), &picture, &error)) return JpegFail(error);
+    if (!media::DecodeJpeg(still.jpeg(), &picture, &error)) return JpegFail(path, error);
     std::printf(
         "size: %dx%d\ntime: %s\n", picture.width, picture.height,
         still.timePresent() ? media::FormatCivil(still.location.trailer.time).c_str() : "none");
@@ -107,9 +107,9 @@ int Embed(std::span<char* const> words) {
     media::WatermarkPattern pattern;
     switch (media::LoadWatermarkPattern(markPath, &pattern)) {
         case media::MarkFileError::kMissing:
-            return Fail(Text(player::kTextWatermarkPathInvalid));
+            return FailFile(markPath, Text(player::kTextWatermarkPathInvalid));
         case media::MarkFileError::kIncompatible:
-            return Fail(Text(player::kTextWatermarkIncompatible));
+            return FailFile(markPath, Text(player::kTextWatermarkIncompatible));
         case media::MarkFileError::kNone:
             break;
     }
@@ -124,7 +124,8 @@ int Embed(std::span<char* const> words) {
     }
     int width = 0, height = 0;
     std::string error;
-    if (!media::ReadJpegSize(in.jpeg(), &width, &height, &error)) return JpegFail(error);
+    if (!media::ReadJpegSize(in.jpeg(), &width, &height, &error))
+        return JpegFail(args.positional()[0], error);
 
     std::vector<uint8_t> marked;
     const media::EmbedResult result = media::MarkJpeg(in.jpeg(), pattern, &marked, &error);
@@ -150,7 +151,8 @@ int Check(std::span<char* const> words) {
     if (!args.ok()) return UsageError("watermark", args.error());
     if (args.positional().size() != 2) return UsageError("watermark", "expected STILL.jpg OUT.png");
     const std::string& path = args.positional()[0];
-    if (media::IsVideoFileName(path)) return Fail(Text(player::kTextYouCannotExtractWatermark));
+    if (media::IsVideoFileName(path))
+        return FailFile(path, Text(player::kTextYouCannotExtractWatermark));
     StillFile still;
     if (int status = OpenStill(path, &still); status != kExitOk) return status;
     if (!still.timePresent())

@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+namespace media {
+class FrameIndex;
+}
+
 namespace umvtool {
 
 inline constexpr int kExitOk = 0;
@@ -45,8 +49,14 @@ std::span<const Command> Commands();
 
 // Prints "umvtool: <message>" and the command's usage line on stderr; returns kExitUsage.
 int UsageError(const char* command, const std::string& message);
-// Prints the message on stderr; returns kExitFailure.
+// Prints the message on stderr (control characters escaped); returns kExitFailure.
 int Fail(const std::string& message);
+// The same for a message about one file: "PATH: message".
+int FailFile(const std::string& path, const std::string& message);
+
+// The warnings `info` prints about a recording's index (pictures beyond its capacity, records
+// left out because the data file ends inside them), on stderr.
+void WarnAboutIndex(const media::FrameIndex& index);
 
 // Commands.
 int RunInfo(std::span<char* const> args);

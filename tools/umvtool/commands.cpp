@@ -14,8 +14,9 @@ constexpr Command kCommands[] = {
      " [--title CH:TEXT]"
      " STREAM.m4v|- ...",
      "build a recording folder from MPEG-4 elementary streams (one per channel)", RunMkrec},
-    {"calendar", "calendar FOLDER",
-     "the recorded minutes of a recording folder's calendar file (. F M S per channel)",
+    {"calendar", "calendar FOLDER [--rebuild]",
+     "the recorded minutes of a recording folder's calendar file (. F M S per channel); "
+     "--rebuild writes it again from the folder's recordings",
      RunCalendar},
     {"still", "still PATH", "size and time of a still image (.jpg) or single-frame file (.ums)",
      RunStill},

@@ -4,6 +4,7 @@
 #include <span>
 
 #include "tools/umvtool/command.h"
+#include "tools/umvtool/printable.h"
 
 namespace {
 
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
         if (std::strcmp(c.name, name) == 0)
             return c.run(std::span<char* const>(argv + 2, static_cast<size_t>(argc - 2)));
     }
-    std::fprintf(stderr, "umvtool: unknown command '%s' (see umvtool --help)\n", name);
+    std::fprintf(stderr, "umvtool: unknown command '%s' (see umvtool --help)\n",
+                 umvtool::Printable(name).c_str());
     return umvtool::kExitUsage;
 }

@@ -136,7 +136,7 @@ TEST_F(RecorderTest, BackupShowsProgressAndCompletesAtItsEndTime) {
     Video(0, 0, 9, 0, 0);
     Video(1, 0, 9, 0, 1);
     Video(0, 1, 9, 2, 0);
-    Video(0, 2, 9, 3, 59);  // a Predicted picture's date bytes move no progress
+    Video(0, 2, 9, 3, 59);  // a Predicted picture counts at its Intra's 9:00: no progress back
     Video(1, 1, 9, 3, 0);
     EXPECT_EQ(progress.positions, (std::vector<int>{0, 50, 75}));
     EXPECT_EQ(progress.texts,
