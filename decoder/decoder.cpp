@@ -277,18 +277,31 @@ int DecodeFrame(FrameRequest* req, DecoderParams* p) {
     if (r.overrun()) return kResultNoPicture;
     const int type = s.vop.codingType == kVopS ? kVopP : s.vop.codingType;
     s.vop.codingType = type;
+    const int64_t newestTime = s.lastNonBTime;
     UpdateTiming(s, modulo);
+    const bool placeholder = type != kVopB && s.references > 0 && s.time == newestTime;
 
     const PictureGeometry& g = s.geometry;
     if (!s.vop.coded) {
-        // Nothing changed: show the previous picture again; the references stay as they are.
+        // Nothing changed; the references stay as they are. A not-coded VOP at the time of the
+        // newest reference is the placeholder that packed streams put behind a P+B pair: it
+        // shows the held-back reference once, at its place in display order. One at a later
+        // time stands for a frame the recorder skipped: the picture is shown again.
         ++s.stats.notCodedVops;
-        int show = type == kVopB ? s.lastShown : (s.references > 0 ? s.newest : -1);
+        int show = -1;
+        if (type == kVopB) {
+            show = s.lastShown;
+        } else if (s.references > 0 && !s.newestShown) {
+            show = s.newest;
+            if (placeholder) {
+                s.newestShown = 1;
+                ++s.stats.placeholderVops;
+            }
+        }
         if (show < 0) return kResultNoPicture;
         ConvertPicture(s, *p, req, show);
         s.lastShown = show;
         s.lastShownBlank = 0;
-        ++s.decodedVops;
         return kResultOk;
     }
     if (s.vop.quant == 0 || (type != kVopI && s.vop.fcodeForward == 0) ||
@@ -323,16 +336,20 @@ int DecodeFrame(FrameRequest* req, DecoderParams* p) {
     s.lastShownBlank = type != kVopB && s.references == 0;
     ctx.target = PlanesOf(*p, g, target);
     DecodeMacroblocks(ctx);
+    bool showNothing = false;
     if (type != kVopB) {
         PadPicture(s, ctx.target);
         s.newest = target;
         s.references = std::min(s.references + 1, 2);
+        // The previous reference already came out at a placeholder VOP.
+        showNothing = s.newestShown != 0;
+        s.newestShown = 0;
     }
     if (s.errorFlag) ++s.stats.damagedVops;
+    req->result = s.errorFlag;
+    if (showNothing) return kResultNoPicture;
     ConvertPicture(s, *p, req, shown);
     s.lastShown = shown;
-    ++s.decodedVops;
-    req->result = s.errorFlag;
     return kResultOk;
 }
 
@@ -361,8 +378,9 @@ int FlushPicture(FrameRequest* req, DecoderParams* p) {
     Instance in;
     if (!req || !InstanceOf(p, &in) || !Initialised(*in.state)) return kResultInvalid;
     DecoderState& s = *in.state;
-    if (s.references == 0) return kResultNoPicture;
+    if (s.references == 0 || s.newestShown) return kResultNoPicture;
     ConvertPicture(s, *p, req, s.newest);
+    s.newestShown = 1;
     s.lastShown = s.newest;
     s.lastShownBlank = 0;
     req->result = 0;

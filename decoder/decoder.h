@@ -124,6 +124,7 @@ void SelectKernels(const DecoderParams& params, const kernels::KernelSet& set);
 struct DecodeStats {
     uint64_t vops[4];  // by vop_coding_type
     uint64_t notCodedVops;
+    uint64_t placeholderVops;  // not-coded VOPs standing in for a packed stream's reference
     uint64_t intraMbs, interMbs, inter4vMbs, notCodedMbs, fieldPredictedMbs, fieldDctMbs;
     uint64_t directMbs, directFieldMbs, direct4vMbs, forwardMbs, backwardMbs, interpolatedMbs,
         skippedBMbs;
@@ -136,6 +137,7 @@ struct DecodeStats {
     uint64_t stuffing;
     uint64_t retimedBVops;  // B-VOPs whose time did not lie between their references
     uint64_t videoPackets;
+    uint64_t midRowBPackets;  // video packets of interlaced B-VOPs starting inside a row
     int minQuant, maxQuant;
 };
 // The statistics of an initialised instance.

@@ -143,7 +143,7 @@ struct alignas(64) DecoderState {
     int references = 0;      // I/P pictures decoded so far (saturates at 2)
     int lastShown = -1;      // buffer shown by the last decode call, -1 none
     int lastShownBlank = 0;  // the last decode call showed the blank initial picture
-    uint64_t decodedVops = 0;
+    int newestShown = 0;     // the newest reference came out already (placeholder or flush)
     int errorFlag = 0;
 
     // Macroblock decoding state.

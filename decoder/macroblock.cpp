@@ -1042,7 +1042,13 @@ void VopDecoder::Run() {
                     }
                     packetStart_ = i;
                     packetStartX_ = s_.mbX;
-                    std::memset(s_.bPredictor, 0, sizeof s_.bPredictor);
+                    // A video packet starts the frame (and first-field) vector predictors over;
+                    // the second-field predictors carry on to the end of the macroblock row, as
+                    // the encoders write them.
+                    for (auto& direction : s_.bPredictor)
+                        direction[0][0] = direction[0][1] = 0;
+                    if (type == kVopB && s_.vol.interlaced && s_.mbX != 0)
+                        ++s_.stats.midRowBPackets;
                 }
             } else if (!skippedB && (r_.peek_after_stuffing() == 0 || r_.atEnd())) {
                 concealFrom = i;  // the coded data ends early
