@@ -235,19 +235,27 @@ int DecodeFrame(FrameRequest* req, DecoderParams* p) {
 
     // Headers up to the VOP.
     int modulo = 0;
+    bool damagedHeader = false;
     for (;;) {
         const int code = NextStartCode(r);
         if (code < 0) return kResultNoPicture;
         if (code <= kVoCodeLast) {
             if (r.bitsLeft() < 32) return kResultNoPicture;  // the frame ends here
-            if (r.peek_bits(24) != 1 || ((r.peek_bits(32) & 0xF0) != kVolCodeFirst))
-                return Unsupported(s, req, kStatusNoVolAfterVo);
+            const bool volFollows =
+                r.peek_bits(24) == 1 && (r.peek_bits(32) & 0xF0) == kVolCodeFirst;
+            // A stray video object start code in a stream whose layer is known is ignored.
+            if (!volFollows && !s.volInForce) return Unsupported(s, req, kStatusNoVolAfterVo);
             continue;
         }
         if (code >= kVolCodeFirst && code <= kVolCodeLast) {
             ParsedVol parsed;
             const int status = parse_vol_header(r, &parsed);
             if (r.overrun()) return kResultNoPicture;  // cut short: the layer in force stays
+            if (status == kDamagedHeader) {
+                // Damaged on the way: the layer in force stays (encoders write it only once).
+                damagedHeader = true;
+                continue;
+            }
             if (status != 0) return Unsupported(s, req, status);
             if (parsed.vol.width != s.geometry.width || parsed.vol.height != s.geometry.height) {
                 if (!Resize(s, *p, parsed.vol.width, parsed.vol.height))
@@ -260,7 +268,7 @@ int DecodeFrame(FrameRequest* req, DecoderParams* p) {
                 s.stats.loadedMatrices += parsed.loadIntra + parsed.loadInter;
             }
             s.unsupportedStatus = 0;
-            s.volSeen = 1;
+            s.volInForce = 1;
             continue;
         }
         if (code == kGovCode) {
@@ -274,7 +282,14 @@ int DecodeFrame(FrameRequest* req, DecoderParams* p) {
         }
         // Anything else (sequence headers, user data, ...) is skipped.
     }
+    req->result = damagedHeader ? 1 : 0;
     if (r.overrun()) return kResultNoPicture;
+    if (modulo == kDamagedHeader) {
+        // A VOP header with a broken marker: its type and coded flag cannot be trusted.
+        ++s.stats.damagedVops;
+        req->result = 1;
+        return kResultNoPicture;
+    }
     const int type = s.vop.codingType == kVopS ? kVopP : s.vop.codingType;
     s.vop.codingType = type;
     const int64_t newestTime = s.lastNonBTime;
@@ -334,8 +349,16 @@ int DecodeFrame(FrameRequest* req, DecoderParams* p) {
         shown = s.newest;
     }
     s.lastShownBlank = type != kVopB && s.references == 0;
+    // A P-VOP without a reference (its I-VOP lost) is predicted from the blank picture, and so is
+    // everything up to the next I-VOP: all of it is damaged.
+    if (type == kVopI) {
+        s.referenceMissing = 0;
+    } else if (type == kVopP && s.references == 0) {
+        s.referenceMissing = 1;
+    }
     ctx.target = PlanesOf(*p, g, target);
     DecodeMacroblocks(ctx);
+    if (s.referenceMissing || damagedHeader) s.errorFlag = 1;
     bool showNothing = false;
     if (type != kVopB) {
         PadPicture(s, ctx.target);
@@ -363,10 +386,9 @@ bool probe_picture_size(const uint8_t* data, size_t size, int* width, int* heigh
         if (code < 0 || code == kVopCode) return false;
         if (code >= kVolCodeFirst && code <= kVolCodeLast) {
             ParsedVol parsed;
-            parse_vol_header(r, &parsed);
-            if (parsed.vol.shape != 0 || parsed.vol.width <= 0 || parsed.vol.height <= 0 ||
-                r.overrun())
-                return false;
+            const int status = parse_vol_header(r, &parsed);
+            if (r.overrun()) return false;
+            if (status == kDamagedHeader || parsed.vol.shape != 0) continue;  // look further
             *width = parsed.vol.width;
             *height = parsed.vol.height;
             return true;
@@ -384,6 +406,15 @@ int FlushPicture(FrameRequest* req, DecoderParams* p) {
     s.lastShown = s.newest;
     s.lastShownBlank = 0;
     req->result = 0;
+    return kResultOk;
+}
+
+int ConvertShownPicture(FrameRequest* req, DecoderParams* p) {
+    Instance in;
+    if (!req || !InstanceOf(p, &in) || !Initialised(*in.state)) return kResultInvalid;
+    const DecoderState& s = *in.state;
+    if (s.lastShown < 0) return kResultNoPicture;
+    ConvertPicture(s, *p, req, s.lastShown);
     return kResultOk;
 }
 

@@ -109,6 +109,10 @@ void CurrentPictureSize(const DecoderParams& params, int* width, int* height);
 // in display order: at the end of a stream the caller flushes it with this call (converted into
 // req->output as DecodeFrame would). kResultNoPicture when no reference was decoded.
 int FlushPicture(FrameRequest* req, DecoderParams* params);
+// Converts the picture the last DecodeFrame (or FlushPicture) showed into req->output again, by
+// req's render flags and stride: a caller that decodes with render flags 0 converts only once it
+// knows the picture's size. kResultNoPicture when none was shown yet.
+int ConvertShownPicture(FrameRequest* req, DecoderParams* params);
 // True when the last DecodeFrame showed the blank picture that comes out before the first
 // reference (the first I-VOP of an instance shows it).
 bool ShowedBlankPicture(const DecoderParams& params);

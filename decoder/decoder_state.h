@@ -119,7 +119,7 @@ struct alignas(64) DecoderState {
     VolHeader vol;
     VopHeader vop;
     int unsupportedStatus = 0;  // the status of the VOL in force when it is unsupported
-    int volSeen = 0;
+    int volInForce = 0;         // a VOL header was parsed (a stray VO start code is then ignored)
 
     // Timing (ticks of vop_time_increment_resolution).
     int timeBase = 0;
@@ -139,11 +139,12 @@ struct alignas(64) DecoderState {
     size_t displayCapacity = 0;  // allocated for the size given at Init
 
     // Reference bookkeeping: picture buffer indices.
-    int newest = 1;          // buffer (1 or 2) of the newest I/P picture
-    int references = 0;      // I/P pictures decoded so far (saturates at 2)
-    int lastShown = -1;      // buffer shown by the last decode call, -1 none
-    int lastShownBlank = 0;  // the last decode call showed the blank initial picture
-    int newestShown = 0;     // the newest reference came out already (placeholder or flush)
+    int newest = 1;            // buffer (1 or 2) of the newest I/P picture
+    int references = 0;        // I/P pictures decoded so far (saturates at 2)
+    int lastShown = -1;        // buffer shown by the last decode call, -1 none
+    int lastShownBlank = 0;    // the last decode call showed the blank initial picture
+    int newestShown = 0;       // the newest reference came out already (placeholder or flush)
+    int referenceMissing = 0;  // P-VOPs since the last I-VOP were predicted from a blank picture
     int errorFlag = 0;
 
     // Macroblock decoding state.

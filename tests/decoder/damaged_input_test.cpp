@@ -1,0 +1,142 @@
+// Damaged streams as recorders and networks deliver them: flipped bits in headers, stray start
+// codes, layers that do not parse. The user must see the damage reported, and nothing that
+// follows it lost.
+#include <gtest/gtest.h>
+
+#include "decoder/video_decoder.h"
+#include "tests/decoder/decode_support.h"
+#include "tests/decoder/stream_writer.h"
+
+namespace {
+
+using namespace testsupport;
+using decoder::kResultNoPicture;
+using decoder::kResultOk;
+
+// Flips bit `bit` (0 the first) of the VOP header behind the frame's VOP start code.
+std::vector<uint8_t> FlipVopHeaderBit(std::vector<uint8_t> frame, int bit) {
+    for (size_t i = 0; i + 3 < frame.size(); ++i)
+        if (frame[i] == 0 && frame[i + 1] == 0 && frame[i + 2] == 1 && frame[i + 3] == 0xB6) {
+            const size_t at = (i + 4) * 8 + static_cast<size_t>(bit);
+            frame[at / 8] ^= static_cast<uint8_t>(0x80 >> (at % 8));
+            return frame;
+        }
+    ADD_FAILURE() << "no VOP";
+    return frame;
+}
+
+struct Outcome {
+    int rc;
+    int flag;
+};
+std::vector<Outcome> Decode(const std::vector<std::vector<uint8_t>>& frames) {
+    PlanarDecoder dec(352, 288);
+    std::vector<Outcome> out;
+    for (const auto& f : frames) {
+        const int rc = dec.Decode(f);
+        out.push_back({rc, dec.requestResult()});
+    }
+    return out;
+}
+
+// With a resolution of 25 the VOP header starts: type (2 bits), the modulo time base ending in 0,
+// a marker, 5 bits of time, a marker, vop_coded.
+constexpr int kFirstMarkerBit = 3;
+constexpr int kSecondMarkerBit = 9;
+constexpr int kCodedBit = 10;
+
+// A flipped vop_coded bit turns the I-VOP into a not-coded VOP: every P-VOP up to the next I-VOP
+// is then predicted from the blank picture and must say so.
+TEST(DamagedInputTest, PVopsWithoutTheirIntraPictureAreDamaged) {
+    VolSpec vol;
+    const auto i1 = FlipVopHeaderBit(IntraFrame(vol, 1), kCodedBit);
+    const std::vector<Outcome> got = Decode({i1, MoveFrame(vol, 1, 4, 2), MoveFrame(vol, 2, -2, 2),
+                                             IntraFrame(vol, 2), MoveFrame(vol, 4, 2, 0)});
+    EXPECT_EQ(got[0].rc, kResultNoPicture);
+    EXPECT_EQ(got[1].flag, 1);
+    EXPECT_EQ(got[2].flag, 1);
+    EXPECT_EQ(got[3].rc, kResultOk);
+    EXPECT_EQ(got[3].flag, 0);
+    EXPECT_EQ(got[4].flag, 0);
+}
+
+// A zero marker bit around the VOP time marks the header damaged: nothing is decoded from it,
+// the damage is reported, and the P-VOPs that lost their reference are damaged too.
+TEST(DamagedInputTest, VopHeaderMarkersAreChecked) {
+    VolSpec vol;
+    for (int bit : {kFirstMarkerBit, kSecondMarkerBit}) {
+        const auto i1 = FlipVopHeaderBit(IntraFrame(vol, 1), bit);
+        const std::vector<Outcome> got = Decode({i1, MoveFrame(vol, 1, 4, 2)});
+        EXPECT_EQ(got[0].rc, kResultNoPicture) << bit;
+        EXPECT_EQ(got[0].flag, 1) << bit;
+        EXPECT_EQ(got[1].flag, 1) << bit;
+    }
+}
+
+// libxvid writes its VOL once. A stray video object start code and a VOL that does not parse
+// later in the stream leave the layer in force: every picture still comes out as the reference
+// decodes the clean stream, and the frame with the broken layer header is reported damaged.
+TEST(DamagedInputTest, StrayVoAndBrokenVolKeepTheLayerInForce) {
+    const std::vector<uint8_t> clean = ReadFile(CorpusPath("xvidvhq_352x288.m4v"));
+    const std::vector<std::string> expected = ReadLines(CorpusPath("xvidvhq_352x288.md5"));
+    const auto frames = SplitFrames(clean);
+    ASSERT_GT(frames.size(), 6u);
+    VolSpec broken;
+    broken.withVo = false;
+    broken.width = 0;
+    BitWriter brokenVol;
+    brokenVol.StartCode(0x01);  // a video object start code of its own
+    WriteVol(brokenVol, broken);
+    BitWriter strayVo;
+    strayVo.StartCode(0x03);
+
+    std::vector<std::vector<uint8_t>> damaged;
+    for (size_t i = 0; i < frames.size(); ++i) {
+        std::vector<uint8_t> f;
+        if (i == 3) f = brokenVol.bytes();
+        if (i == 5) f = strayVo.bytes();
+        f.insert(f.end(), frames[i].begin(), frames[i].end());
+        damaged.push_back(std::move(f));
+    }
+    PlanarDecoder dec(352, 288);
+    std::vector<std::string> got;
+    std::vector<int> flags;
+    for (const auto& f : damaged) {
+        if (dec.Decode(f) == kResultOk && !dec.ShowedBlank()) got.push_back(dec.PictureMd5());
+        flags.push_back(dec.requestResult());
+    }
+    if (dec.Flush() == kResultOk) got.push_back(dec.PictureMd5());
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(flags[3], 1);
+    EXPECT_EQ(flags[5], 0);
+}
+
+// A layer larger than the instance was made for: the typed decoder grows and decodes it; the
+// pictures of both layers match the reference.
+TEST(DamagedInputTest, TypedDecoderGrowsForALargerLayer) {
+    std::vector<uint8_t> stream = ReadFile(CorpusPath("pan_352x288.m4v"));
+    const std::vector<uint8_t> d1 = ReadFile(CorpusPath("b2_704x480.m4v"));
+    stream.insert(stream.end(), d1.begin(), d1.end());
+    const std::vector<std::string> small = ReadLines(CorpusPath("pan_352x288.md5"));
+    const std::vector<std::string> large = ReadLines(CorpusPath("b2_704x480.md5"));
+
+    decoder::VideoDecoder dec(352, 288, decoder::OutputFormat::kPlanar420);
+    ASSERT_TRUE(dec.ok());
+    std::vector<uint8_t> picture(PlanarSize(704, 480));
+    const decoder::Destination dst{picture.data(), 0, picture.size()};
+    std::vector<std::string> got;
+    auto take = [&](const decoder::DecodeResult& r) {
+        EXPECT_FALSE(r.damaged());
+        if (r.hasPicture()) got.push_back(Md5Hex(picture.data(), PlanarSize(r.width, r.height)));
+    };
+    for (auto f : SplitFrames(stream))
+        take(dec.Decode(f, dst));
+    take(dec.Flush(dst));
+    EXPECT_EQ(dec.width(), 704);
+    // The smaller layer's held-back picture goes with it (callers flush before a new size).
+    std::vector<std::string> expected(small.begin(), small.end() - 1);
+    expected.insert(expected.end(), large.begin(), large.end());
+    EXPECT_EQ(got, expected);
+}
+
+}  // namespace
