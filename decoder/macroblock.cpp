@@ -7,6 +7,7 @@
 #endif
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -115,6 +116,7 @@ class VopDecoder {
     void FinishMacroblock(int refKind);
     void CleanIntraPredictors();
     void ConcealRange(int fromMb, int toMb);
+    Motion GuessVector();
 
     // --- blocks ---
     bool DecodeIntraBlock(int n, bool coded, bool acPred, bool useDcVlc, uint8_t* dst,
@@ -953,18 +955,80 @@ bool VopDecoder::DecodeBMacroblock() {
     return DecodeInterTexture(cbp, dctField);
 }
 
-// Macroblocks that could not be decoded keep the forward reference's content.
+// The vector a lost macroblock of a P-VOP most likely had. Candidates are its own vector in the
+// previous picture, its left and upper neighbours' in this one (decoded or concealed before it),
+// their median and no motion; the one whose prediction continues the rows and columns already
+// in the picture above and to the left most smoothly wins.
+Motion VopDecoder::GuessVector() {
+    const int i = B8Index(0);
+    const int mb = MbIndex();
+    Motion cand[5];
+    int n = 0;
+    if (s_.refKind[mb] != kRefIntra) {
+        // Not decoded yet in this picture: the mean of the previous picture's block vectors.
+        const int x =
+            s_.mv[i].x + s_.mv[i + 1].x + s_.mv[i + kB8Stride].x + s_.mv[i + kB8Stride + 1].x;
+        const int y =
+            s_.mv[i].y + s_.mv[i + 1].y + s_.mv[i + kB8Stride].y + s_.mv[i + kB8Stride + 1].y;
+        cand[n++] = {static_cast<int16_t>(RoundedDiv(x, 4)),
+                     static_cast<int16_t>(RoundedDiv(y, 4))};
+    }
+    if (s_.mbX > 0 && s_.refKind[mb - 1] != kRefIntra) cand[n++] = s_.mv[i - 1];
+    if (s_.mbY > 0 && s_.refKind[mb - kMbStride] != kRefIntra) cand[n++] = s_.mv[i - kB8Stride];
+    if (n == 3)
+        cand[n++] = {static_cast<int16_t>(Median(cand[0].x, cand[1].x, cand[2].x)),
+                     static_cast<int16_t>(Median(cand[0].y, cand[1].y, cand[2].y))};
+    cand[n++] = {0, 0};
+    if (s_.mbX == 0 && s_.mbY == 0) return cand[0];
+
+    const ptrdiff_t ys = g_.yStride;
+    const uint8_t* here = cur_.y + s_.mbY * 16 * ys + s_.mbX * 16;
+    alignas(16) uint8_t trial[16 * 16];
+    int best = 0;
+    int bestCost = INT_MAX;
+    for (int k = 0; k < n; ++k) {
+        const int mx = cand[k].x;
+        const int my = cand[k].y;
+        predict_block(trial, 16, fwd_.y, ys, g_.codedWidth, g_.codedHeight, kLumaBorder,
+                      s_.mbX * 16 + (mx >> 1), s_.mbY * 16 + (my >> 1), 16, 16, mx & 1, my & 1,
+                      s_.vop.roundingType, false, 1, 0);
+        int cost = 0;
+        for (int j = 0; j < 16; ++j) {
+            if (s_.mbY > 0) cost += std::abs(trial[j] - here[j - ys]);
+            if (s_.mbX > 0) cost += std::abs(trial[j * 16] - here[j * ys - 1]);
+        }
+        if (cost < bestCost) {
+            bestCost = cost;
+            best = k;
+        }
+    }
+    return cand[best];
+}
+
+// Macroblocks that could not be decoded: in a P-VOP predicted with the vector their neighbours
+// suggest, elsewhere the forward reference's content.
 void VopDecoder::ConcealRange(int fromMb, int toMb) {
     for (int i = fromMb; i < toMb; ++i) {
         s_.mbX = i % g_.mbWidth;
         s_.mbY = i / g_.mbWidth;
-        CopyMacroblock(fwd_);
-        if (s_.vop.codingType != kVopB) {
-            StoreMacroblockVector(0, 0);
-            CleanIntraPredictors();
-            s_.refKind[MbIndex()] = kRefNotCoded;
-            s_.refFieldSelect[MbIndex()] = 0;
+        if (s_.vop.codingType != kVopP) {
+            CopyMacroblock(fwd_);
+            if (s_.vop.codingType == kVopI) {
+                StoreMacroblockVector(0, 0);
+                CleanIntraPredictors();
+                s_.refKind[MbIndex()] = kRefNotCoded;
+                s_.refFieldSelect[MbIndex()] = 0;
+            }
+            continue;
         }
+        const Motion mv = GuessVector();
+        static constexpr int kFrameFields[2] = {0, 1};
+        PredictMacroblock(fwd_, kPredFrame, &mv, kFrameFields, s_.vop.roundingType, false);
+        StoreMacroblockVector(mv.x, mv.y);
+        CleanIntraPredictors();
+        s_.refKind[MbIndex()] = kRefNotCoded;
+        s_.refFieldSelect[MbIndex()] = 0;
+        ++s_.stats.concealedMbs;
     }
 }
 

@@ -140,3 +140,41 @@ TEST(DamagedInputTest, TypedDecoderGrowsForALargerLayer) {
 }
 
 }  // namespace
+
+namespace {
+
+// Pictures of a decoder fed `frames`, the last one flushed.
+std::vector<std::vector<uint8_t>> Pictures(const std::vector<std::vector<uint8_t>>& frames) {
+    PlanarDecoder dec(352, 288);
+    std::vector<std::vector<uint8_t>> out;
+    for (const auto& f : frames)
+        if (dec.Decode(f) == kResultOk && !dec.ShowedBlank()) out.push_back(dec.picture());
+    if (dec.Flush() == kResultOk) out.push_back(dec.picture());
+    return out;
+}
+
+double MeanAbsDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+    double sum = 0;
+    for (size_t i = 0; i < 352 * 288; ++i)
+        sum += std::abs(a[i] - b[i]);
+    return sum / (352 * 288);
+}
+
+// A P-VOP cut short in a picture that moves as a whole: the lost macroblocks are predicted with
+// their neighbours' vector, close to what the whole P-VOP gives, and far closer than the
+// reference picture left in place.
+TEST(DamagedInputTest, LostMacroblocksFollowTheirNeighboursMotion) {
+    VolSpec vol;
+    const auto i = IntraFrame(vol, 4);
+    const auto p = MoveFrame(vol, 1, 7, -5);
+    const std::vector<uint8_t> cut(p.begin(), p.begin() + static_cast<ptrdiff_t>(p.size() / 2));
+    const auto whole = Pictures({i, p});
+    const auto concealed = Pictures({i, cut});
+    ASSERT_EQ(whole.size(), 2u);
+    ASSERT_EQ(concealed.size(), 2u);
+    const double error = MeanAbsDifference(concealed[1], whole[1]);
+    const double copied = MeanAbsDifference(whole[0], whole[1]);
+    EXPECT_LT(error * 5, copied) << error << " " << copied;
+}
+
+}  // namespace
