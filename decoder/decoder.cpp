@@ -70,7 +70,7 @@ bool InstanceOf(const DecoderParams* p, Instance* out) {
 }
 
 bool Initialised(const DecoderState& s) {
-    return s.codecKind == kStateMagic;
+    return s.magic == kStateMagic;
 }
 
 PicturePlanes PlanesOf(const DecoderParams& p, const PictureGeometry& g, int index) {
@@ -85,15 +85,14 @@ void ClearPicture(uint8_t* base, const PictureGeometry& g) {
     std::memset(base + yBytes, 128, g.pictureBytes - yBytes);
 }
 
-int Init(DecoderParams* p, const int* param2) {
+int Init(DecoderParams* p) {
     Instance in;
-    if (!InstanceOf(p, &in) || !SizeAccepted(p->width, p->height) ||
+    if (!InstanceOf(p, &in) || p->codecKind != kCodecMpeg4 || !SizeAccepted(p->width, p->height) ||
         !kernels::IsOutputFormat(p->outputFormat))
         return kResultInvalid;
     DecoderState& s = *in.state;
     s = DecoderState{};
-    s.codecKind = kStateMagic;
-    s.initParam = param2 ? *param2 : 0;
+    s.magic = kStateMagic;
     s.outputFormat = p->outputFormat;
     s.kernels = &kernels::ActiveKernels();
     s.vol.width = p->width;
@@ -447,7 +446,7 @@ int decoder_command(int handle, uint32_t operation, void* param1, void* param2) 
             return kResultOk;
         }
         case kOpInit:
-            return Init(static_cast<DecoderParams*>(param1), static_cast<const int*>(param2));
+            return Init(static_cast<DecoderParams*>(param1));
         case kOpRelease:
             return kResultOk;
         case kOpSetPostprocess: {

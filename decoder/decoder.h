@@ -88,7 +88,8 @@ struct FrameRequest {
 
 // The command entry. param1/param2 by operation:
 //   QueryMemory         DecoderParams* (width, height)  MemoryRequirements* out
-//   Init                DecoderParams* (buffers set)    int* (optional, stored)
+//   Init                DecoderParams* (buffers set,    - (ignored)
+//                       codecKind kCodecMpeg4)
 //   Release             -                               -
 //   SetPostprocess      intptr_t level                  -
 //   SetOutputFormat     DecoderParams* (outputFormat)   -

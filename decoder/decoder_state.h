@@ -66,7 +66,6 @@ struct VopHeader {
     int topFieldFirst = 1;
     int alternateVerticalScan = 0;
     int quant = 1;
-    int intraDcThreshold = 99;  // intra DC coefficients have their own code below this quantiser
     int fcodeForward = 1;
     int fcodeBackward = 1;
 };
@@ -110,9 +109,7 @@ struct alignas(16) DecoderTables {
 };
 
 struct alignas(64) DecoderState {
-    int codecKind = 0;
-    int initParam = 0;
-    int postprocess = 0;
+    int magic = 0;  // set by Init: the instance is initialised
     int outputFormat = 3;
     const kernels::KernelSet* kernels = nullptr;
 

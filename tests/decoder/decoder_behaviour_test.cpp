@@ -79,6 +79,12 @@ TEST(DecoderCommandTest, MemoryRequirementsAndRefusedSizes) {
     EXPECT_FALSE(bank.Open(0, false, 736, 576, nullptr));
     EXPECT_FALSE(bank.Open(0, false, 0, 288, nullptr));
     EXPECT_TRUE(bank.Open(0, false, 720, 576, nullptr));
+    // An instance for another codec is refused; the same instance for MPEG-4 is taken.
+    decoder::DecoderParams& q = bank.params(0);
+    q.codecKind = 2;
+    EXPECT_EQ(decoder::decoder_command(1, decoder::kOpInit, &q, nullptr), 2);
+    q.codecKind = decoder::kCodecMpeg4;
+    EXPECT_EQ(decoder::decoder_command(1, decoder::kOpInit, &q, nullptr), kResultOk);
 }
 
 TEST(DecoderBankTest, OutputFormatFollowsDisplayTypeAndDeinterlacing) {
