@@ -125,6 +125,20 @@ class VopDecoder {
     template <bool kIntra>
     int ReadCoefficients(int16_t* block, int first, const uint8_t* scan, int qmul, int qadd);
 
+    // The inverse DCT of s_.block; `dcOnly` when no coefficient but the first can be non-zero.
+    void InverseDct(int16_t* block, bool dcOnly) const {
+        // A lone DC coefficient transforms to a flat block, except on the transform's rounding
+        // boundaries (dc = 4 mod 8) and near the ends of its range, where it runs in full.
+        const int dc = block[0];
+        if (dcOnly && (dc & 7) != 4 && dc > -4000 && dc < 4000) {
+            const auto flat = static_cast<int16_t>((dc + 4) >> 3);
+            for (int i = 0; i < 64; ++i)
+                block[i] = flat;
+            return;
+        }
+        k_.inverseDct(block);
+    }
+
     // --- vectors ---
     bool ReadMotionComponent(int predictor, int fcode, int* out);
     void find_predictor(int n, int* px, int* py);
@@ -208,20 +222,24 @@ int VopDecoder::ReadCoefficients(int16_t* block, int first, const uint8_t* scan,
     const CoefficientLookup& table = kIntra ? kIntraCoefficientLookup : kInterCoefficientLookup;
     const EscapeLimits& limits = kIntra ? kIntraEscapeLimits : kInterEscapeLimits;
     int i = first;
+    size_t pos = r_.position();  // in a register through the common codes
     for (;;) {
         // The code and its sign bit come from one look at the next 32 bits.
-        const uint32_t bits = r_.peek_bits(32);
+        const uint32_t bits = r_.peek32At(pos);
         CoefficientEntry e = table[bits >> 20];
-        if (e.length == 0) return -2;
+        if (e.length == 0) {
+            r_.setPosition(pos);
+            return -2;
+        }
         int run, level, last;
         if (e.level != 0) {
-            r_.skip_bits(e.length + 1u);
+            pos += e.length + 1u;
             run = e.run;
             last = e.last;
             level = e.level * qmul + qadd;
             if ((bits >> (31 - e.length)) & 1) level = -level;
         } else {
-            r_.skip_bits(e.length);
+            r_.setPosition(pos + e.length);
             const uint32_t kind = r_.peek_bits(2);
             if (kind < 2) {  // type 1: level offset by the largest level of (last, run)
                 r_.skip_bits(1);
@@ -254,11 +272,18 @@ int VopDecoder::ReadCoefficients(int16_t* block, int first, const uint8_t* scan,
                 level = std::clamp(level, -2048, 2047);
                 ++s_.stats.escapes[2];
             }
+            pos = r_.position();
         }
         i += run;
-        if (i > 63 || (!last && i == 63)) return -2;
+        if (i > 63 || (!last && i == 63)) {
+            r_.setPosition(pos);
+            return -2;
+        }
         block[scan[i]] = static_cast<int16_t>(level);
-        if (last) return i;
+        if (last) {
+            r_.setPosition(pos);
+            return i;
+        }
         ++i;
     }
 }
@@ -401,7 +426,7 @@ bool VopDecoder::DecodeIntraBlock(int n, bool coded, bool acPred, bool useDcVlc,
                 block[i] = MpegLevel(block[i], std::abs(block[i]) * 2 * q * w[i], 4, &sum);
         block[63] = static_cast<int16_t>(block[63] ^ (sum & 1));
     }
-    k_.inverseDct(block);
+    InverseDct(block, !coded && !acPred && s_.vol.quantType == 0);
     k_.storeBlock(block, dst, stride);
     std::memset(block, 0, 64 * sizeof(int16_t));
     return true;
@@ -411,11 +436,14 @@ bool VopDecoder::DecodeInterBlock(uint8_t* dst, ptrdiff_t stride) {
     int16_t* block = s_.block;
     const uint8_t* scan = s_.vop.alternateVerticalScan ? t_.alternateVertical : t_.zigzag;
     const int q = s_.quant;
+    bool dcOnly = false;
     if (s_.vol.quantType == 0) {
-        if (ReadCoefficients<false>(block, 0, scan, 2 * q, (q - 1) | 1) == -2) {
+        const int lastPos = ReadCoefficients<false>(block, 0, scan, 2 * q, (q - 1) | 1);
+        if (lastPos == -2) {
             std::memset(block, 0, 64 * sizeof(int16_t));
             return Fail();
         }
+        dcOnly = lastPos == 0;
     } else {
         const int lastPos = ReadCoefficients<false>(block, 0, scan, 1, 0);
         if (lastPos == -2) {
@@ -433,7 +461,7 @@ bool VopDecoder::DecodeInterBlock(uint8_t* dst, ptrdiff_t stride) {
         }
         block[63] = static_cast<int16_t>(block[63] ^ (sum & 1));
     }
-    k_.inverseDct(block);
+    InverseDct(block, dcOnly);
     k_.addBlock(block, dst, stride);
     std::memset(block, 0, 64 * sizeof(int16_t));
     return true;
