@@ -222,24 +222,36 @@ int VopDecoder::ReadCoefficients(int16_t* block, int first, const uint8_t* scan,
     const CoefficientLookup& table = kIntra ? kIntraCoefficientLookup : kInterCoefficientLookup;
     const EscapeLimits& limits = kIntra ? kIntraEscapeLimits : kInterEscapeLimits;
     int i = first;
-    size_t pos = r_.position();  // in a register through the common codes
+    // The common codes are read from a 64-bit window held in a register: `pos` is where it
+    // starts, `used` how many of its bits were consumed. A window holds at least 57 valid bits
+    // and at most 24 + 13 are consumed, so the longest code (12 bits) and its sign are valid.
+    size_t pos = r_.position();
+    uint64_t window = r_.window64(pos);
+    int used = 0;
     for (;;) {
+        if (used > 24) {
+            pos += static_cast<size_t>(used);
+            used = 0;
+            window = r_.window64(pos);
+        }
         // The code and its sign bit come from one look at the next 32 bits.
-        const uint32_t bits = r_.peek32At(pos);
+        const auto bits = static_cast<uint32_t>(window >> 32);
         CoefficientEntry e = table[bits >> 20];
         if (e.length == 0) {
-            r_.setPosition(pos);
+            r_.setPosition(pos + static_cast<size_t>(used));
             return -2;
         }
         int run, level, last;
         if (e.level != 0) {
-            pos += e.length + 1u;
+            const int n = e.length + 1;
+            window <<= n;
+            used += n;
             run = e.run;
             last = e.last;
             level = e.level * qmul + qadd;
             if ((bits >> (31 - e.length)) & 1) level = -level;
         } else {
-            r_.setPosition(pos + e.length);
+            r_.setPosition(pos + static_cast<size_t>(used) + e.length);
             const uint32_t kind = r_.peek_bits(2);
             if (kind < 2) {  // type 1: level offset by the largest level of (last, run)
                 r_.skip_bits(1);
@@ -273,15 +285,17 @@ int VopDecoder::ReadCoefficients(int16_t* block, int first, const uint8_t* scan,
                 ++s_.stats.escapes[2];
             }
             pos = r_.position();
+            used = 0;
+            window = r_.window64(pos);
         }
         i += run;
         if (i > 63 || (!last && i == 63)) {
-            r_.setPosition(pos);
+            r_.setPosition(pos + static_cast<size_t>(used));
             return -2;
         }
         block[scan[i]] = static_cast<int16_t>(level);
         if (last) {
-            r_.setPosition(pos);
+            r_.setPosition(pos + static_cast<size_t>(used));
             return i;
         }
         ++i;
