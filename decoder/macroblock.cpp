@@ -1171,11 +1171,11 @@ void VopDecoder::Run() {
         } else {
             ok = DecodePMacroblock();
         }
-        ++i;
         if (!ok || r_.overrun()) {
-            concealFrom = i;
+            concealFrom = i;  // the broken macroblock too: what it holds is half decoded
             break;
         }
+        ++i;
     }
     if (concealFrom < total) {
         s_.errorFlag = 1;
