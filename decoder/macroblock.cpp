@@ -1004,7 +1004,7 @@ bool VopDecoder::DecodeBMacroblock() {
 Motion VopDecoder::GuessVector() {
     const int i = B8Index(0);
     const int mb = MbIndex();
-    Motion cand[5];
+    Motion cand[7];
     int n = 0;
     if (s_.refKind[mb] != kRefIntra) {
         // Not decoded yet in this picture: the mean of the previous picture's block vectors.
@@ -1017,7 +1017,12 @@ Motion VopDecoder::GuessVector() {
     }
     if (s_.mbX > 0 && s_.refKind[mb - 1] != kRefIntra) cand[n++] = s_.mv[i - 1];
     if (s_.mbY > 0 && s_.refKind[mb - kMbStride] != kRefIntra) cand[n++] = s_.mv[i - kB8Stride];
-    if (n == 3)
+    const int spatial = n;
+    // The right and lower neighbours are not decoded yet either: their previous vectors.
+    if (s_.mbX + 1 < g_.mbWidth && s_.refKind[mb + 1] != kRefIntra) cand[n++] = s_.mv[i + 2];
+    if (s_.mbY + 1 < g_.mbHeight && s_.refKind[mb + kMbStride] != kRefIntra)
+        cand[n++] = s_.mv[i + 2 * kB8Stride];
+    if (spatial == 3)
         cand[n++] = {static_cast<int16_t>(Median(cand[0].x, cand[1].x, cand[2].x)),
                      static_cast<int16_t>(Median(cand[0].y, cand[1].y, cand[2].y))};
     cand[n++] = {0, 0};
