@@ -1052,28 +1052,29 @@ Motion VopDecoder::GuessVector() {
     return cand[best];
 }
 
-// Macroblocks that could not be decoded: in a P-VOP predicted with the vector their neighbours
-// suggest, elsewhere the forward reference's content.
+// Macroblocks that could not be decoded: in I- and P-VOPs predicted from the previous picture
+// with the vector their neighbours suggest, in B-VOPs the forward reference's content. A lost
+// macroblock of an I-VOP stays intra for the B-VOPs that follow (which code every macroblock
+// whose co-located one is intra), one of a P-VOP counts as not coded.
 void VopDecoder::ConcealRange(int fromMb, int toMb) {
     for (int i = fromMb; i < toMb; ++i) {
         s_.mbX = i % g_.mbWidth;
         s_.mbY = i / g_.mbWidth;
-        if (s_.vop.codingType != kVopP) {
+        if (s_.vop.codingType == kVopB) {
             CopyMacroblock(fwd_);
-            if (s_.vop.codingType == kVopI) {
-                StoreMacroblockVector(0, 0);
-                CleanIntraPredictors();
-                s_.refKind[MbIndex()] = kRefNotCoded;
-                s_.refFieldSelect[MbIndex()] = 0;
-            }
             continue;
         }
+        const bool intra = s_.vop.codingType == kVopI;
         const Motion mv = GuessVector();
         static constexpr int kFrameFields[2] = {0, 1};
         PredictMacroblock(fwd_, kPredFrame, &mv, kFrameFields, s_.vop.roundingType, false);
-        StoreMacroblockVector(mv.x, mv.y);
+        if (intra) {
+            StoreMacroblockVector(0, 0);
+        } else {
+            StoreMacroblockVector(mv.x, mv.y);
+        }
         CleanIntraPredictors();
-        s_.refKind[MbIndex()] = kRefNotCoded;
+        s_.refKind[MbIndex()] = intra ? kRefIntra : kRefNotCoded;
         s_.refFieldSelect[MbIndex()] = 0;
         ++s_.stats.concealedMbs;
     }

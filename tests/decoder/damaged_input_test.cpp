@@ -178,3 +178,34 @@ TEST(DamagedInputTest, LostMacroblocksFollowTheirNeighboursMotion) {
 }
 
 }  // namespace
+
+namespace {
+
+// B-VOPs code every macroblock whose co-located one in their newer reference is intra. When that
+// reference is an I-VOP cut short, its lost macroblocks must still count as intra, or the B-VOPs
+// behind it skip coded macroblocks and read the rest of their data out of step.
+TEST(DamagedInputTest, BVopsBehindACutIntraPictureReadAllTheirMacroblocks) {
+    const std::vector<uint8_t> clean = ReadFile(CorpusPath("b2_704x480.m4v"));
+    const auto frames = SplitFrames(clean);
+    std::vector<std::vector<uint8_t>> cut;
+    int intraSeen = 0;
+    for (const umvtool::EsFrame& f : umvtool::SplitElementaryStream(clean)) {
+        std::vector<uint8_t> bytes(clean.begin() + static_cast<ptrdiff_t>(f.begin),
+                                   clean.begin() + static_cast<ptrdiff_t>(f.end));
+        if (f.vopType == 0 && ++intraSeen == 2) bytes.resize(bytes.size() * 4 / 10);
+        cut.push_back(std::move(bytes));
+    }
+    ASSERT_EQ(intraSeen, 2);
+    PlanarDecoder whole(704, 480);
+    whole.DecodeAll(frames);
+    PlanarDecoder damaged(704, 480);
+    std::vector<int> flags;
+    for (const auto& f : cut) {
+        damaged.Decode(f);
+        flags.push_back(damaged.requestResult());
+    }
+    EXPECT_EQ(damaged.stats().skippedBMbs, whole.stats().skippedBMbs);
+    EXPECT_EQ(std::count(flags.begin(), flags.end(), 1), 1);
+}
+
+}  // namespace
