@@ -161,6 +161,8 @@ struct alignas(64) DecoderState {
     int16_t acChroma[2][kCRows * kCStride][16];
     Motion mv[kB8Rows * kB8Stride];  // vectors of the newest I/P picture's luma blocks
 
+    Motion meanMotion = {0, 0};  // mean vector of the last P-VOP's one-vector macroblocks
+
     // B-VOP vector predictors: [direction][field][component].
     int bPredictor[2][2][2];
 

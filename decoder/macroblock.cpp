@@ -192,6 +192,11 @@ class VopDecoder {
         s_.stats.minQuant = std::min(s_.stats.minQuant, s_.quant);
         s_.stats.maxQuant = std::max(s_.stats.maxQuant, s_.quant);
     }
+    void AddToMeanMotion(int x, int y) {
+        motionSumX_ += x;
+        motionSumY_ += y;
+        ++motionCount_;
+    }
     bool Fail() {
         s_.errorFlag = 1;
         return false;
@@ -206,6 +211,9 @@ class VopDecoder {
     PicturePlanes fwd_;
     PicturePlanes bwd_;
     int packetStart_ = 0;  // first macroblock of the current video packet
+    int motionSumX_ = 0;   // one-vector macroblocks of a P-VOP: their vectors summed
+    int motionSumY_ = 0;
+    int motionCount_ = 0;
     int packetStartX_ = 0;
 };
 
@@ -833,6 +841,7 @@ bool VopDecoder::DecodePMacroblock() {
             return Fail();
         mv[0] = {static_cast<int16_t>(x), static_cast<int16_t>(y)};
         StoreMacroblockVector(x, y);
+        AddToMeanMotion(x, y);
         s_.refFieldSelect[mb] = 0;
         PredictMacroblock(fwd_, kPredFrame, mv, fieldSelect, rounding, false);
         FinishMacroblock(kRefInter);
@@ -1004,7 +1013,7 @@ bool VopDecoder::DecodeBMacroblock() {
 Motion VopDecoder::GuessVector() {
     const int i = B8Index(0);
     const int mb = MbIndex();
-    Motion cand[7];
+    Motion cand[8];
     int n = 0;
     if (s_.refKind[mb] != kRefIntra) {
         // Not decoded yet in this picture: the mean of the previous picture's block vectors.
@@ -1022,6 +1031,8 @@ Motion VopDecoder::GuessVector() {
     if (s_.mbX + 1 < g_.mbWidth && s_.refKind[mb + 1] != kRefIntra) cand[n++] = s_.mv[i + 2];
     if (s_.mbY + 1 < g_.mbHeight && s_.refKind[mb + kMbStride] != kRefIntra)
         cand[n++] = s_.mv[i + 2 * kB8Stride];
+    // The mean motion of the last P-VOP: a camera's pan or tilt.
+    cand[n++] = s_.meanMotion;
     if (spatial == 3)
         cand[n++] = {static_cast<int16_t>(Median(cand[0].x, cand[1].x, cand[2].x)),
                      static_cast<int16_t>(Median(cand[0].y, cand[1].y, cand[2].y))};
@@ -1187,6 +1198,9 @@ void VopDecoder::Run() {
         s_.errorFlag = 1;
         ConcealRange(concealFrom, total);
     }
+    if (type == kVopP && motionCount_ > 0)
+        s_.meanMotion = {static_cast<int16_t>(RoundedDiv(motionSumX_, motionCount_)),
+                         static_cast<int16_t>(RoundedDiv(motionSumY_, motionCount_))};
 }
 
 }  // namespace
