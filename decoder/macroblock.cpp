@@ -116,6 +116,7 @@ class VopDecoder {
     void FinishMacroblock(int refKind);
     void CleanIntraPredictors();
     void ConcealRange(int fromMb, int toMb);
+    void PredictDirect(int dx, int dy, bool counted);
     Motion GuessVector();
 
     // --- blocks ---
@@ -954,62 +955,73 @@ bool VopDecoder::DecodeBMacroblock() {
         if (!skipDirect) {
             if (!ReadMotionComponent(0, 1, &dx) || !ReadMotionComponent(0, 1, &dy)) return Fail();
         }
-        ++s_.stats.directMbs;
-        const int kindRef = s_.refKind[mb];
-        if (kindRef == kRefField) {
-            ++s_.stats.directFieldMbs;
-            kind = kPredField;
-            for (int f = 0; f < 2; ++f) {
-                const int sel = (s_.refFieldSelect[mb] >> f) & 1;
-                fieldSelect[0][f] = sel;
-                fieldSelect[1][f] = f;
-                int tpp, tpb;
-                if (s_.vop.topFieldFirst) {
-                    tpp = s_.ppFieldTime - sel + f;
-                    tpb = s_.pbFieldTime - sel + f;
-                } else {
-                    tpp = s_.ppFieldTime + sel - f;
-                    tpb = s_.pbFieldTime + sel - f;
-                }
-                tpp = static_cast<uint16_t>(tpp);
-                tpb = static_cast<uint16_t>(tpb);
-                if (tpp == 0) tpp = 1;
-                const int px = s_.refFieldMv[mb][f].x;
-                const int py = s_.refFieldMv[mb][f].y;
-                const int fx = px * tpb / tpp + dx;
-                const int fy = py * tpb / tpp + dy;
-                const int bx = dx ? fx - px : px * (tpb - tpp) / tpp;
-                const int by = dy ? fy - py : py * (tpb - tpp) / tpp;
-                v.mv[0][f] = {static_cast<int16_t>(fx), static_cast<int16_t>(fy)};
-                v.mv[1][f] = {static_cast<int16_t>(bx), static_cast<int16_t>(by)};
-            }
-        } else {
-            const int trd = s_.directTrd;
-            const int trb = s_.directTrb;
-            const int blocks = kindRef == kRefInter4v ? 4 : 1;
-            kind = blocks == 4 ? kPred4v : kPredFrame;
-            if (blocks == 4) ++s_.stats.direct4vMbs;
-            for (int n = 0; n < blocks; ++n) {
-                const Motion p = s_.mv[B8Index(n)];
-                const int fx = p.x * trb / trd + dx;
-                const int fy = p.y * trb / trd + dy;
-                const int bx = dx ? fx - p.x : p.x * (trb - trd) / trd;
-                const int by = dy ? fy - p.y : p.y * (trb - trd) / trd;
-                v.mv[0][n] = {static_cast<int16_t>(fx), static_cast<int16_t>(fy)};
-                v.mv[1][n] = {static_cast<int16_t>(bx), static_cast<int16_t>(by)};
-            }
-        }
-        PredictMacroblock(fwd_, kind, v.mv[0], fieldSelect[0], 0, false);
-        PredictMacroblock(bwd_, kind, v.mv[1], fieldSelect[1], 0, true);
+        PredictDirect(dx, dy, true);
     }
     FinishMacroblock(-1);
     return DecodeInterTexture(cbp, dctField);
 }
 
-// The vector a lost macroblock of a P-VOP most likely had. Candidates are its own vector in the
-// previous picture, its left and upper neighbours' in this one (decoded or concealed before it),
-// their median and no motion; the one whose prediction continues the rows and columns already
-// in the picture above and to the left most smoothly wins.
+// Direct mode: the co-located vectors of the newest reference scaled by the temporal distances,
+// plus the delta (dx, dy); predicts both directions into the macroblock.
+void VopDecoder::PredictDirect(int dx, int dy, bool counted) {
+    const int mb = MbIndex();
+    MbVectors v{};
+    MbPrediction kind;
+    int fieldSelect[2][2] = {{0, 0}, {0, 1}};
+    if (counted) ++s_.stats.directMbs;
+    const int kindRef = s_.refKind[mb];
+    if (kindRef == kRefField) {
+        if (counted) ++s_.stats.directFieldMbs;
+        kind = kPredField;
+        for (int f = 0; f < 2; ++f) {
+            const int sel = (s_.refFieldSelect[mb] >> f) & 1;
+            fieldSelect[0][f] = sel;
+            fieldSelect[1][f] = f;
+            int tpp, tpb;
+            if (s_.vop.topFieldFirst) {
+                tpp = s_.ppFieldTime - sel + f;
+                tpb = s_.pbFieldTime - sel + f;
+            } else {
+                tpp = s_.ppFieldTime + sel - f;
+                tpb = s_.pbFieldTime + sel - f;
+            }
+            tpp = static_cast<uint16_t>(tpp);
+            tpb = static_cast<uint16_t>(tpb);
+            if (tpp == 0) tpp = 1;
+            const int px = s_.refFieldMv[mb][f].x;
+            const int py = s_.refFieldMv[mb][f].y;
+            const int fx = px * tpb / tpp + dx;
+            const int fy = py * tpb / tpp + dy;
+            const int bx = dx ? fx - px : px * (tpb - tpp) / tpp;
+            const int by = dy ? fy - py : py * (tpb - tpp) / tpp;
+            v.mv[0][f] = {static_cast<int16_t>(fx), static_cast<int16_t>(fy)};
+            v.mv[1][f] = {static_cast<int16_t>(bx), static_cast<int16_t>(by)};
+        }
+    } else {
+        const int trd = s_.directTrd;
+        const int trb = s_.directTrb;
+        const int blocks = kindRef == kRefInter4v ? 4 : 1;
+        kind = blocks == 4 ? kPred4v : kPredFrame;
+        if (blocks == 4 && counted) ++s_.stats.direct4vMbs;
+        for (int n = 0; n < blocks; ++n) {
+            const Motion p = s_.mv[B8Index(n)];
+            const int fx = p.x * trb / trd + dx;
+            const int fy = p.y * trb / trd + dy;
+            const int bx = dx ? fx - p.x : p.x * (trb - trd) / trd;
+            const int by = dy ? fy - p.y : p.y * (trb - trd) / trd;
+            v.mv[0][n] = {static_cast<int16_t>(fx), static_cast<int16_t>(fy)};
+            v.mv[1][n] = {static_cast<int16_t>(bx), static_cast<int16_t>(by)};
+        }
+    }
+    PredictMacroblock(fwd_, kind, v.mv[0], fieldSelect[0], 0, false);
+    PredictMacroblock(bwd_, kind, v.mv[1], fieldSelect[1], 0, true);
+}
+
+// The vector a lost macroblock of an I- or P-VOP most likely had. Candidates are its own vector
+// in the previous picture, its left and upper neighbours' in this one (decoded or concealed
+// before it), their median, the right and lower neighbours' previous vectors, the last P-VOP's
+// mean motion and no motion; the one whose prediction continues the rows and columns already in
+// the picture above and to the left most smoothly wins.
 Motion VopDecoder::GuessVector() {
     const int i = B8Index(0);
     const int mb = MbIndex();
@@ -1064,7 +1076,7 @@ Motion VopDecoder::GuessVector() {
 }
 
 // Macroblocks that could not be decoded: in I- and P-VOPs predicted from the previous picture
-// with the vector their neighbours suggest, in B-VOPs the forward reference's content. A lost
+// with the vector their neighbours suggest, in B-VOPs from both references in direct mode. A lost
 // macroblock of an I-VOP stays intra for the B-VOPs that follow (which code every macroblock
 // whose co-located one is intra), one of a P-VOP counts as not coded.
 void VopDecoder::ConcealRange(int fromMb, int toMb) {
@@ -1072,7 +1084,12 @@ void VopDecoder::ConcealRange(int fromMb, int toMb) {
         s_.mbX = i % g_.mbWidth;
         s_.mbY = i / g_.mbWidth;
         if (s_.vop.codingType == kVopB) {
-            CopyMacroblock(fwd_);
+            // As if coded in direct mode without a delta; skipped ones copy, as when decoded.
+            if (s_.refKind[MbIndex()] == kRefNotCoded) {
+                CopyMacroblock(fwd_);
+            } else {
+                PredictDirect(0, 0, false);
+            }
             continue;
         }
         const bool intra = s_.vop.codingType == kVopI;
