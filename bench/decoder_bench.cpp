@@ -1,14 +1,17 @@
 // The decoder on corpus streams: whole streams of each picture size and coding mix, in pictures
-// per second, and the bit-level parts alone (coefficient decoding of an intra-heavy stream).
+// per second, and the bit-level parts alone (coefficient decoding of an intra-heavy stream);
+// damaged streams (concealment); sixteen D1 channels on one and on two threads.
 #include <benchmark/benchmark.h>
 
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "decoder/decoder.h"
 #include "decoder/decoder_bank.h"
+#include "decoder/video_decoder.h"
 #include "tools/umvtool/elementary_stream.h"
 
 namespace {
@@ -59,5 +62,69 @@ BENCHMARK_CAPTURE(DecodeStream, HalfD1_IP, "ip_704x240", 704, 240, 3);
 BENCHMARK_CAPTURE(DecodeStream, CIF_4MV_pan, "pan_352x288", 352, 288, 3);
 BENCHMARK_CAPTURE(DecodeStream, CIF_q2_escapes, "q2_352x240", 352, 240, 3);
 BENCHMARK_CAPTURE(DecodeStream, CIF_far_vectors, "crafted_bigmv_352x288", 352, 288, 3);
+
+// The P-VOPs of a panning stream cut to half their length: every lost macroblock is concealed
+// from its neighbours' vectors.
+void DecodeDamaged(benchmark::State& state) {
+    Stream s = Load("pan_352x288");
+    if (s.frames.empty()) {
+        state.SkipWithError("corpus stream missing");
+        return;
+    }
+    for (umvtool::EsFrame& f : s.frames)
+        if (f.vopType == 1) f.end = f.begin + (f.end - f.begin) / 2;
+    decoder::VideoDecoder dec(352, 288, decoder::OutputFormat::kPlanar420);
+    std::vector<uint8_t> picture(decoder::OutputBytes(decoder::OutputFormat::kPlanar420, 352, 288));
+    const decoder::Destination dst{picture.data(), 0, picture.size()};
+    size_t pictures = 0;
+    for (auto _ : state) {
+        for (const umvtool::EsFrame& f : s.frames)
+            pictures += dec.Decode({s.bytes.data() + f.begin, f.end - f.begin}, dst).hasPicture();
+    }
+    state.counters["pictures/s"] =
+        benchmark::Counter(static_cast<double>(pictures), benchmark::Counter::kIsRate);
+}
+BENCHMARK(DecodeDamaged);
+
+// Sixteen D1 channels (the same stream on each), each with its own instance, decoded into YUY2 as
+// a 16-channel player shows them, the channels split between state.range(0) threads.
+void SixteenChannelsD1(benchmark::State& state) {
+    const Stream s = Load("b2_704x480");
+    if (s.frames.empty()) {
+        state.SkipWithError("corpus stream missing");
+        return;
+    }
+    constexpr int kChannels = 16;
+    const int threads = static_cast<int>(state.range(0));
+    decoder::VideoDecoderBank bank(kChannels, 704, 480, decoder::OutputFormat::kYuy2);
+    std::vector<std::vector<uint8_t>> pictures(
+        kChannels,
+        std::vector<uint8_t>(decoder::OutputBytes(decoder::OutputFormat::kYuy2, 704, 480)));
+    std::vector<size_t> shown(static_cast<size_t>(threads));
+    auto run = [&](int t) {
+        for (int c = t; c < kChannels; c += threads) {
+            auto& out = pictures[static_cast<size_t>(c)];
+            for (const umvtool::EsFrame& f : s.frames)
+                shown[static_cast<size_t>(t)] +=
+                    bank.Decode(c, {s.bytes.data() + f.begin, f.end - f.begin},
+                                {out.data(), 0, out.size()})
+                        .hasPicture();
+        }
+    };
+    for (auto _ : state) {
+        std::vector<std::thread> workers;
+        for (int t = 1; t < threads; ++t)
+            workers.emplace_back(run, t);
+        run(0);
+        for (std::thread& w : workers)
+            w.join();
+    }
+    size_t total = 0;
+    for (size_t n : shown)
+        total += n;
+    state.counters["pictures/s"] =
+        benchmark::Counter(static_cast<double>(total), benchmark::Counter::kIsRate);
+}
+BENCHMARK(SixteenChannelsD1)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -23,6 +23,11 @@ class BitReader {
         const uint64_t word = Load64(pos_ >> 3) << (pos_ & 7);
         return static_cast<uint32_t>(word >> (64 - n));
     }
+    // The 32 bits from bit position `pos` on, for loops that keep their position in a register
+    // and hand it back with setPosition().
+    uint32_t peek32At(size_t pos) const { return static_cast<uint32_t>(window64(pos) >> 32); }
+    // The bits from position `pos` on, most significant first: at least 57 of them are valid.
+    uint64_t window64(size_t pos) const { return Load64(pos >> 3) << (pos & 7); }
     void skip_bits(size_t n) { pos_ += n; }
     uint32_t read_bits(int n) {
         const uint32_t v = peek_bits(n);

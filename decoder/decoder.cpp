@@ -70,7 +70,7 @@ bool InstanceOf(const DecoderParams* p, Instance* out) {
 }
 
 bool Initialised(const DecoderState& s) {
-    return s.codecKind == kStateMagic;
+    return s.magic == kStateMagic;
 }
 
 PicturePlanes PlanesOf(const DecoderParams& p, const PictureGeometry& g, int index) {
@@ -85,15 +85,14 @@ void ClearPicture(uint8_t* base, const PictureGeometry& g) {
     std::memset(base + yBytes, 128, g.pictureBytes - yBytes);
 }
 
-int Init(DecoderParams* p, const int* param2) {
+int Init(DecoderParams* p) {
     Instance in;
-    if (!InstanceOf(p, &in) || !SizeAccepted(p->width, p->height) ||
+    if (!InstanceOf(p, &in) || p->codecKind != kCodecMpeg4 || !SizeAccepted(p->width, p->height) ||
         !kernels::IsOutputFormat(p->outputFormat))
         return kResultInvalid;
     DecoderState& s = *in.state;
     s = DecoderState{};
-    s.codecKind = kStateMagic;
-    s.initParam = param2 ? *param2 : 0;
+    s.magic = kStateMagic;
     s.outputFormat = p->outputFormat;
     s.kernels = &kernels::ActiveKernels();
     s.vol.width = p->width;
@@ -235,19 +234,27 @@ int DecodeFrame(FrameRequest* req, DecoderParams* p) {
 
     // Headers up to the VOP.
     int modulo = 0;
+    bool damagedHeader = false;
     for (;;) {
         const int code = NextStartCode(r);
         if (code < 0) return kResultNoPicture;
         if (code <= kVoCodeLast) {
             if (r.bitsLeft() < 32) return kResultNoPicture;  // the frame ends here
-            if (r.peek_bits(24) != 1 || ((r.peek_bits(32) & 0xF0) != kVolCodeFirst))
-                return Unsupported(s, req, kStatusNoVolAfterVo);
+            const bool volFollows =
+                r.peek_bits(24) == 1 && (r.peek_bits(32) & 0xF0) == kVolCodeFirst;
+            // A stray video object start code in a stream whose layer is known is ignored.
+            if (!volFollows && !s.volInForce) return Unsupported(s, req, kStatusNoVolAfterVo);
             continue;
         }
         if (code >= kVolCodeFirst && code <= kVolCodeLast) {
             ParsedVol parsed;
             const int status = parse_vol_header(r, &parsed);
             if (r.overrun()) return kResultNoPicture;  // cut short: the layer in force stays
+            if (status == kDamagedHeader) {
+                // Damaged on the way: the layer in force stays (encoders write it only once).
+                damagedHeader = true;
+                continue;
+            }
             if (status != 0) return Unsupported(s, req, status);
             if (parsed.vol.width != s.geometry.width || parsed.vol.height != s.geometry.height) {
                 if (!Resize(s, *p, parsed.vol.width, parsed.vol.height))
@@ -260,7 +267,7 @@ int DecodeFrame(FrameRequest* req, DecoderParams* p) {
                 s.stats.loadedMatrices += parsed.loadIntra + parsed.loadInter;
             }
             s.unsupportedStatus = 0;
-            s.volSeen = 1;
+            s.volInForce = 1;
             continue;
         }
         if (code == kGovCode) {
@@ -274,21 +281,41 @@ int DecodeFrame(FrameRequest* req, DecoderParams* p) {
         }
         // Anything else (sequence headers, user data, ...) is skipped.
     }
+    req->result = damagedHeader ? 1 : 0;
     if (r.overrun()) return kResultNoPicture;
+    if (modulo == kDamagedHeader) {
+        // A VOP header with a broken marker: its type and coded flag cannot be trusted.
+        ++s.stats.damagedVops;
+        req->result = 1;
+        return kResultNoPicture;
+    }
     const int type = s.vop.codingType == kVopS ? kVopP : s.vop.codingType;
     s.vop.codingType = type;
+    const int64_t newestTime = s.lastNonBTime;
     UpdateTiming(s, modulo);
+    const bool placeholder = type != kVopB && s.references > 0 && s.time == newestTime;
 
     const PictureGeometry& g = s.geometry;
     if (!s.vop.coded) {
-        // Nothing changed: show the previous picture again; the references stay as they are.
+        // Nothing changed; the references stay as they are. A not-coded VOP at the time of the
+        // newest reference is the placeholder that packed streams put behind a P+B pair: it
+        // shows the held-back reference once, at its place in display order. One at a later
+        // time stands for a frame the recorder skipped: the picture is shown again.
         ++s.stats.notCodedVops;
-        int show = type == kVopB ? s.lastShown : (s.references > 0 ? s.newest : -1);
+        int show = -1;
+        if (type == kVopB) {
+            show = s.lastShown;
+        } else if (s.references > 0 && !s.newestShown) {
+            show = s.newest;
+            if (placeholder) {
+                s.newestShown = 1;
+                ++s.stats.placeholderVops;
+            }
+        }
         if (show < 0) return kResultNoPicture;
         ConvertPicture(s, *p, req, show);
         s.lastShown = show;
         s.lastShownBlank = 0;
-        ++s.decodedVops;
         return kResultOk;
     }
     if (s.vop.quant == 0 || (type != kVopI && s.vop.fcodeForward == 0) ||
@@ -321,18 +348,30 @@ int DecodeFrame(FrameRequest* req, DecoderParams* p) {
         shown = s.newest;
     }
     s.lastShownBlank = type != kVopB && s.references == 0;
+    // A P-VOP without a reference (its I-VOP lost) is predicted from the blank picture, and so is
+    // everything up to the next I-VOP: all of it is damaged.
+    if (type == kVopI) {
+        s.referenceMissing = 0;
+    } else if (type == kVopP && s.references == 0) {
+        s.referenceMissing = 1;
+    }
     ctx.target = PlanesOf(*p, g, target);
     DecodeMacroblocks(ctx);
+    if (s.referenceMissing || damagedHeader) s.errorFlag = 1;
+    bool showNothing = false;
     if (type != kVopB) {
         PadPicture(s, ctx.target);
         s.newest = target;
         s.references = std::min(s.references + 1, 2);
+        // The previous reference already came out at a placeholder VOP.
+        showNothing = s.newestShown != 0;
+        s.newestShown = 0;
     }
     if (s.errorFlag) ++s.stats.damagedVops;
+    req->result = s.errorFlag;
+    if (showNothing) return kResultNoPicture;
     ConvertPicture(s, *p, req, shown);
     s.lastShown = shown;
-    ++s.decodedVops;
-    req->result = s.errorFlag;
     return kResultOk;
 }
 
@@ -346,10 +385,9 @@ bool probe_picture_size(const uint8_t* data, size_t size, int* width, int* heigh
         if (code < 0 || code == kVopCode) return false;
         if (code >= kVolCodeFirst && code <= kVolCodeLast) {
             ParsedVol parsed;
-            parse_vol_header(r, &parsed);
-            if (parsed.vol.shape != 0 || parsed.vol.width <= 0 || parsed.vol.height <= 0 ||
-                r.overrun())
-                return false;
+            const int status = parse_vol_header(r, &parsed);
+            if (r.overrun()) return false;
+            if (status == kDamagedHeader || parsed.vol.shape != 0) continue;  // look further
             *width = parsed.vol.width;
             *height = parsed.vol.height;
             return true;
@@ -361,11 +399,21 @@ int FlushPicture(FrameRequest* req, DecoderParams* p) {
     Instance in;
     if (!req || !InstanceOf(p, &in) || !Initialised(*in.state)) return kResultInvalid;
     DecoderState& s = *in.state;
-    if (s.references == 0) return kResultNoPicture;
+    if (s.references == 0 || s.newestShown) return kResultNoPicture;
     ConvertPicture(s, *p, req, s.newest);
+    s.newestShown = 1;
     s.lastShown = s.newest;
     s.lastShownBlank = 0;
     req->result = 0;
+    return kResultOk;
+}
+
+int ConvertShownPicture(FrameRequest* req, DecoderParams* p) {
+    Instance in;
+    if (!req || !InstanceOf(p, &in) || !Initialised(*in.state)) return kResultInvalid;
+    const DecoderState& s = *in.state;
+    if (s.lastShown < 0) return kResultNoPicture;
+    ConvertPicture(s, *p, req, s.lastShown);
     return kResultOk;
 }
 
@@ -398,7 +446,7 @@ int decoder_command(int handle, uint32_t operation, void* param1, void* param2) 
             return kResultOk;
         }
         case kOpInit:
-            return Init(static_cast<DecoderParams*>(param1), static_cast<const int*>(param2));
+            return Init(static_cast<DecoderParams*>(param1));
         case kOpRelease:
             return kResultOk;
         case kOpSetPostprocess: {

@@ -88,7 +88,8 @@ struct FrameRequest {
 
 // The command entry. param1/param2 by operation:
 //   QueryMemory         DecoderParams* (width, height)  MemoryRequirements* out
-//   Init                DecoderParams* (buffers set)    int* (optional, stored)
+//   Init                DecoderParams* (buffers set,    - (ignored)
+//                       codecKind kCodecMpeg4)
 //   Release             -                               -
 //   SetPostprocess      intptr_t level                  -
 //   SetOutputFormat     DecoderParams* (outputFormat)   -
@@ -109,6 +110,10 @@ void CurrentPictureSize(const DecoderParams& params, int* width, int* height);
 // in display order: at the end of a stream the caller flushes it with this call (converted into
 // req->output as DecodeFrame would). kResultNoPicture when no reference was decoded.
 int FlushPicture(FrameRequest* req, DecoderParams* params);
+// Converts the picture the last DecodeFrame (or FlushPicture) showed into req->output again, by
+// req's render flags and stride: a caller that decodes with render flags 0 converts only once it
+// knows the picture's size. kResultNoPicture when none was shown yet.
+int ConvertShownPicture(FrameRequest* req, DecoderParams* params);
 // True when the last DecodeFrame showed the blank picture that comes out before the first
 // reference (the first I-VOP of an instance shows it).
 bool ShowedBlankPicture(const DecoderParams& params);
@@ -124,6 +129,7 @@ void SelectKernels(const DecoderParams& params, const kernels::KernelSet& set);
 struct DecodeStats {
     uint64_t vops[4];  // by vop_coding_type
     uint64_t notCodedVops;
+    uint64_t placeholderVops;  // not-coded VOPs standing in for a packed stream's reference
     uint64_t intraMbs, interMbs, inter4vMbs, notCodedMbs, fieldPredictedMbs, fieldDctMbs;
     uint64_t directMbs, directFieldMbs, direct4vMbs, forwardMbs, backwardMbs, interpolatedMbs,
         skippedBMbs;
@@ -133,9 +139,11 @@ struct DecodeStats {
     uint64_t mpegQuantVops, loadedMatrices, roundingVops;
     uint64_t emulatedEdgeBlocks;  // predictions that read beyond the padded border
     uint64_t damagedVops;
+    uint64_t concealedMbs;  // lost macroblocks of I/P-VOPs predicted from their neighbours. vectors
     uint64_t stuffing;
     uint64_t retimedBVops;  // B-VOPs whose time did not lie between their references
     uint64_t videoPackets;
+    uint64_t midRowBPackets;  // video packets of interlaced B-VOPs starting inside a row
     int minQuant, maxQuant;
 };
 // The statistics of an initialised instance.

@@ -109,4 +109,9 @@ bool DecoderBank::Decode(int channel, const uint8_t* data, size_t length) {
     return decoder_command(1, kOpDecodeFrame, &r, &params_[channel]) == kResultOk;
 }
 
+void DecoderBank::Reset(int channel) {
+    if (!open_ || channel < 0 || channel >= count_) return;
+    decoder_command(1, kOpInit, &params_[channel], nullptr);
+}
+
 }  // namespace decoder

@@ -26,6 +26,8 @@ class DecoderBank {
 
     // Decodes one frame for the channel into its output buffer; true when a picture came out.
     bool Decode(int channel, const uint8_t* data, size_t length);
+    // Starts the channel's instance over (blank references), as after Open.
+    void Reset(int channel);
 
     int count() const { return count_; }
     int outputFormat() const { return format_; }

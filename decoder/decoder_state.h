@@ -66,7 +66,6 @@ struct VopHeader {
     int topFieldFirst = 1;
     int alternateVerticalScan = 0;
     int quant = 1;
-    int intraDcThreshold = 99;  // intra DC coefficients have their own code below this quantiser
     int fcodeForward = 1;
     int fcodeBackward = 1;
 };
@@ -110,16 +109,14 @@ struct alignas(16) DecoderTables {
 };
 
 struct alignas(64) DecoderState {
-    int codecKind = 0;
-    int initParam = 0;
-    int postprocess = 0;
+    int magic = 0;  // set by Init: the instance is initialised
     int outputFormat = 3;
     const kernels::KernelSet* kernels = nullptr;
 
     VolHeader vol;
     VopHeader vop;
     int unsupportedStatus = 0;  // the status of the VOL in force when it is unsupported
-    int volSeen = 0;
+    int volInForce = 0;         // a VOL header was parsed (a stray VO start code is then ignored)
 
     // Timing (ticks of vop_time_increment_resolution).
     int timeBase = 0;
@@ -139,11 +136,12 @@ struct alignas(64) DecoderState {
     size_t displayCapacity = 0;  // allocated for the size given at Init
 
     // Reference bookkeeping: picture buffer indices.
-    int newest = 1;          // buffer (1 or 2) of the newest I/P picture
-    int references = 0;      // I/P pictures decoded so far (saturates at 2)
-    int lastShown = -1;      // buffer shown by the last decode call, -1 none
-    int lastShownBlank = 0;  // the last decode call showed the blank initial picture
-    uint64_t decodedVops = 0;
+    int newest = 1;            // buffer (1 or 2) of the newest I/P picture
+    int references = 0;        // I/P pictures decoded so far (saturates at 2)
+    int lastShown = -1;        // buffer shown by the last decode call, -1 none
+    int lastShownBlank = 0;    // the last decode call showed the blank initial picture
+    int newestShown = 0;       // the newest reference came out already (placeholder or flush)
+    int referenceMissing = 0;  // P-VOPs since the last I-VOP were predicted from a blank picture
     int errorFlag = 0;
 
     // Macroblock decoding state.
@@ -162,6 +160,8 @@ struct alignas(64) DecoderState {
     int16_t acLuma[kB8Rows * kB8Stride][16];  // 0..7 first column (rows 1..7), 8..15 first row
     int16_t acChroma[2][kCRows * kCStride][16];
     Motion mv[kB8Rows * kB8Stride];  // vectors of the newest I/P picture's luma blocks
+
+    Motion meanMotion = {0, 0};  // mean vector of the last P-VOP's one-vector macroblocks
 
     // B-VOP vector predictors: [direction][field][component].
     int bPredictor[2][2][2];

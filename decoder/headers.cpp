@@ -69,18 +69,19 @@ int parse_vol_header(BitReader& r, ParsedVol* out) {
     v.shape = static_cast<int>(r.read_bits(2));
     if (v.shape == 3) return kStatusShapeOrPartitioned;
     if (v.shape != 0) return kStatusUnsupportedTool;
-    r.skip_bits(1);  // marker
+    int markers = r.read_bit();
     v.timeIncrementResolution = static_cast<int>(r.read_bits(16));
-    r.skip_bits(1);
-    if (v.timeIncrementResolution == 0) return kStatusUnsupportedTool;
+    markers &= r.read_bit();
+    if (v.timeIncrementResolution == 0) return kDamagedHeader;
     v.timeIncrementBits = TimeIncrementBits(v.timeIncrementResolution);
     v.fixedVopRate = r.read_bit();
     if (v.fixedVopRate) r.skip_bits(static_cast<size_t>(v.timeIncrementBits));
-    r.skip_bits(1);
+    markers &= r.read_bit();
     v.width = static_cast<int>(r.read_bits(13));
-    r.skip_bits(1);
+    markers &= r.read_bit();
     v.height = static_cast<int>(r.read_bits(13));
-    r.skip_bits(1);
+    markers &= r.read_bit();
+    if (!markers || v.width == 0 || v.height == 0) return kDamagedHeader;
     v.interlaced = r.read_bit();
     v.obmcDisable = r.read_bit();
     v.spriteEnable = static_cast<int>(r.read_bits(v.verid == 1 ? 1 : 2));
@@ -132,9 +133,9 @@ int parse_vop_header(BitReader& r, const VolHeader& vol, VopHeader* vop) {
     int modulo = 0;
     while (r.read_bit() && !r.overrun())
         ++modulo;
-    r.skip_bits(1);  // marker
+    if (!r.read_bit()) return kDamagedHeader;  // marker
     vop->timeIncrement = static_cast<int>(r.read_bits(vol.timeIncrementBits));
-    r.skip_bits(1);
+    if (!r.read_bit()) return kDamagedHeader;  // marker
     vop->coded = r.read_bit();
     if (!vop->coded) return modulo;
     vop->roundingType = vop->codingType == kVopP ? r.read_bit() : 0;

@@ -7,6 +7,7 @@
 #endif
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -115,6 +116,8 @@ class VopDecoder {
     void FinishMacroblock(int refKind);
     void CleanIntraPredictors();
     void ConcealRange(int fromMb, int toMb);
+    void PredictDirect(int dx, int dy, bool counted);
+    Motion GuessVector();
 
     // --- blocks ---
     bool DecodeIntraBlock(int n, bool coded, bool acPred, bool useDcVlc, uint8_t* dst,
@@ -122,6 +125,20 @@ class VopDecoder {
     bool DecodeInterBlock(uint8_t* dst, ptrdiff_t stride);
     template <bool kIntra>
     int ReadCoefficients(int16_t* block, int first, const uint8_t* scan, int qmul, int qadd);
+
+    // The inverse DCT of s_.block; `dcOnly` when no coefficient but the first can be non-zero.
+    void InverseDct(int16_t* block, bool dcOnly) const {
+        // A lone DC coefficient transforms to a flat block, except on the transform's rounding
+        // boundaries (dc = 4 mod 8) and near the ends of its range, where it runs in full.
+        const int dc = block[0];
+        if (dcOnly && (dc & 7) != 4 && dc > -4000 && dc < 4000) {
+            const auto flat = static_cast<int16_t>((dc + 4) >> 3);
+            for (int i = 0; i < 64; ++i)
+                block[i] = flat;
+            return;
+        }
+        k_.inverseDct(block);
+    }
 
     // --- vectors ---
     bool ReadMotionComponent(int predictor, int fcode, int* out);
@@ -176,6 +193,11 @@ class VopDecoder {
         s_.stats.minQuant = std::min(s_.stats.minQuant, s_.quant);
         s_.stats.maxQuant = std::max(s_.stats.maxQuant, s_.quant);
     }
+    void AddToMeanMotion(int x, int y) {
+        motionSumX_ += x;
+        motionSumY_ += y;
+        ++motionCount_;
+    }
     bool Fail() {
         s_.errorFlag = 1;
         return false;
@@ -190,6 +212,9 @@ class VopDecoder {
     PicturePlanes fwd_;
     PicturePlanes bwd_;
     int packetStart_ = 0;  // first macroblock of the current video packet
+    int motionSumX_ = 0;   // one-vector macroblocks of a P-VOP: their vectors summed
+    int motionSumY_ = 0;
+    int motionCount_ = 0;
     int packetStartX_ = 0;
 };
 
@@ -206,20 +231,36 @@ int VopDecoder::ReadCoefficients(int16_t* block, int first, const uint8_t* scan,
     const CoefficientLookup& table = kIntra ? kIntraCoefficientLookup : kInterCoefficientLookup;
     const EscapeLimits& limits = kIntra ? kIntraEscapeLimits : kInterEscapeLimits;
     int i = first;
+    // The common codes are read from a 64-bit window held in a register: `pos` is where it
+    // starts, `used` how many of its bits were consumed. A window holds at least 57 valid bits
+    // and at most 24 + 13 are consumed, so the longest code (12 bits) and its sign are valid.
+    size_t pos = r_.position();
+    uint64_t window = r_.window64(pos);
+    int used = 0;
     for (;;) {
+        if (used > 24) {
+            pos += static_cast<size_t>(used);
+            used = 0;
+            window = r_.window64(pos);
+        }
         // The code and its sign bit come from one look at the next 32 bits.
-        const uint32_t bits = r_.peek_bits(32);
+        const auto bits = static_cast<uint32_t>(window >> 32);
         CoefficientEntry e = table[bits >> 20];
-        if (e.length == 0) return -2;
+        if (e.length == 0) {
+            r_.setPosition(pos + static_cast<size_t>(used));
+            return -2;
+        }
         int run, level, last;
         if (e.level != 0) {
-            r_.skip_bits(e.length + 1u);
+            const int n = e.length + 1;
+            window <<= n;
+            used += n;
             run = e.run;
             last = e.last;
             level = e.level * qmul + qadd;
             if ((bits >> (31 - e.length)) & 1) level = -level;
         } else {
-            r_.skip_bits(e.length);
+            r_.setPosition(pos + static_cast<size_t>(used) + e.length);
             const uint32_t kind = r_.peek_bits(2);
             if (kind < 2) {  // type 1: level offset by the largest level of (last, run)
                 r_.skip_bits(1);
@@ -252,11 +293,20 @@ int VopDecoder::ReadCoefficients(int16_t* block, int first, const uint8_t* scan,
                 level = std::clamp(level, -2048, 2047);
                 ++s_.stats.escapes[2];
             }
+            pos = r_.position();
+            used = 0;
+            window = r_.window64(pos);
         }
         i += run;
-        if (i > 63 || (!last && i == 63)) return -2;
+        if (i > 63 || (!last && i == 63)) {
+            r_.setPosition(pos + static_cast<size_t>(used));
+            return -2;
+        }
         block[scan[i]] = static_cast<int16_t>(level);
-        if (last) return i;
+        if (last) {
+            r_.setPosition(pos + static_cast<size_t>(used));
+            return i;
+        }
         ++i;
     }
 }
@@ -399,7 +449,7 @@ bool VopDecoder::DecodeIntraBlock(int n, bool coded, bool acPred, bool useDcVlc,
                 block[i] = MpegLevel(block[i], std::abs(block[i]) * 2 * q * w[i], 4, &sum);
         block[63] = static_cast<int16_t>(block[63] ^ (sum & 1));
     }
-    k_.inverseDct(block);
+    InverseDct(block, !coded && !acPred && s_.vol.quantType == 0);
     k_.storeBlock(block, dst, stride);
     std::memset(block, 0, 64 * sizeof(int16_t));
     return true;
@@ -409,11 +459,14 @@ bool VopDecoder::DecodeInterBlock(uint8_t* dst, ptrdiff_t stride) {
     int16_t* block = s_.block;
     const uint8_t* scan = s_.vop.alternateVerticalScan ? t_.alternateVertical : t_.zigzag;
     const int q = s_.quant;
+    bool dcOnly = false;
     if (s_.vol.quantType == 0) {
-        if (ReadCoefficients<false>(block, 0, scan, 2 * q, (q - 1) | 1) == -2) {
+        const int lastPos = ReadCoefficients<false>(block, 0, scan, 2 * q, (q - 1) | 1);
+        if (lastPos == -2) {
             std::memset(block, 0, 64 * sizeof(int16_t));
             return Fail();
         }
+        dcOnly = lastPos == 0;
     } else {
         const int lastPos = ReadCoefficients<false>(block, 0, scan, 1, 0);
         if (lastPos == -2) {
@@ -431,7 +484,7 @@ bool VopDecoder::DecodeInterBlock(uint8_t* dst, ptrdiff_t stride) {
         }
         block[63] = static_cast<int16_t>(block[63] ^ (sum & 1));
     }
-    k_.inverseDct(block);
+    InverseDct(block, dcOnly);
     k_.addBlock(block, dst, stride);
     std::memset(block, 0, 64 * sizeof(int16_t));
     return true;
@@ -789,6 +842,7 @@ bool VopDecoder::DecodePMacroblock() {
             return Fail();
         mv[0] = {static_cast<int16_t>(x), static_cast<int16_t>(y)};
         StoreMacroblockVector(x, y);
+        AddToMeanMotion(x, y);
         s_.refFieldSelect[mb] = 0;
         PredictMacroblock(fwd_, kPredFrame, mv, fieldSelect, rounding, false);
         FinishMacroblock(kRefInter);
@@ -901,70 +955,156 @@ bool VopDecoder::DecodeBMacroblock() {
         if (!skipDirect) {
             if (!ReadMotionComponent(0, 1, &dx) || !ReadMotionComponent(0, 1, &dy)) return Fail();
         }
-        ++s_.stats.directMbs;
-        const int kindRef = s_.refKind[mb];
-        if (kindRef == kRefField) {
-            ++s_.stats.directFieldMbs;
-            kind = kPredField;
-            for (int f = 0; f < 2; ++f) {
-                const int sel = (s_.refFieldSelect[mb] >> f) & 1;
-                fieldSelect[0][f] = sel;
-                fieldSelect[1][f] = f;
-                int tpp, tpb;
-                if (s_.vop.topFieldFirst) {
-                    tpp = s_.ppFieldTime - sel + f;
-                    tpb = s_.pbFieldTime - sel + f;
-                } else {
-                    tpp = s_.ppFieldTime + sel - f;
-                    tpb = s_.pbFieldTime + sel - f;
-                }
-                tpp = static_cast<uint16_t>(tpp);
-                tpb = static_cast<uint16_t>(tpb);
-                if (tpp == 0) tpp = 1;
-                const int px = s_.refFieldMv[mb][f].x;
-                const int py = s_.refFieldMv[mb][f].y;
-                const int fx = px * tpb / tpp + dx;
-                const int fy = py * tpb / tpp + dy;
-                const int bx = dx ? fx - px : px * (tpb - tpp) / tpp;
-                const int by = dy ? fy - py : py * (tpb - tpp) / tpp;
-                v.mv[0][f] = {static_cast<int16_t>(fx), static_cast<int16_t>(fy)};
-                v.mv[1][f] = {static_cast<int16_t>(bx), static_cast<int16_t>(by)};
-            }
-        } else {
-            const int trd = s_.directTrd;
-            const int trb = s_.directTrb;
-            const int blocks = kindRef == kRefInter4v ? 4 : 1;
-            kind = blocks == 4 ? kPred4v : kPredFrame;
-            if (blocks == 4) ++s_.stats.direct4vMbs;
-            for (int n = 0; n < blocks; ++n) {
-                const Motion p = s_.mv[B8Index(n)];
-                const int fx = p.x * trb / trd + dx;
-                const int fy = p.y * trb / trd + dy;
-                const int bx = dx ? fx - p.x : p.x * (trb - trd) / trd;
-                const int by = dy ? fy - p.y : p.y * (trb - trd) / trd;
-                v.mv[0][n] = {static_cast<int16_t>(fx), static_cast<int16_t>(fy)};
-                v.mv[1][n] = {static_cast<int16_t>(bx), static_cast<int16_t>(by)};
-            }
-        }
-        PredictMacroblock(fwd_, kind, v.mv[0], fieldSelect[0], 0, false);
-        PredictMacroblock(bwd_, kind, v.mv[1], fieldSelect[1], 0, true);
+        PredictDirect(dx, dy, true);
     }
     FinishMacroblock(-1);
     return DecodeInterTexture(cbp, dctField);
 }
 
-// Macroblocks that could not be decoded keep the forward reference's content.
+// Direct mode: the co-located vectors of the newest reference scaled by the temporal distances,
+// plus the delta (dx, dy); predicts both directions into the macroblock.
+void VopDecoder::PredictDirect(int dx, int dy, bool counted) {
+    const int mb = MbIndex();
+    MbVectors v{};
+    MbPrediction kind;
+    int fieldSelect[2][2] = {{0, 0}, {0, 1}};
+    if (counted) ++s_.stats.directMbs;
+    const int kindRef = s_.refKind[mb];
+    if (kindRef == kRefField) {
+        if (counted) ++s_.stats.directFieldMbs;
+        kind = kPredField;
+        for (int f = 0; f < 2; ++f) {
+            const int sel = (s_.refFieldSelect[mb] >> f) & 1;
+            fieldSelect[0][f] = sel;
+            fieldSelect[1][f] = f;
+            int tpp, tpb;
+            if (s_.vop.topFieldFirst) {
+                tpp = s_.ppFieldTime - sel + f;
+                tpb = s_.pbFieldTime - sel + f;
+            } else {
+                tpp = s_.ppFieldTime + sel - f;
+                tpb = s_.pbFieldTime + sel - f;
+            }
+            tpp = static_cast<uint16_t>(tpp);
+            tpb = static_cast<uint16_t>(tpb);
+            if (tpp == 0) tpp = 1;
+            const int px = s_.refFieldMv[mb][f].x;
+            const int py = s_.refFieldMv[mb][f].y;
+            const int fx = px * tpb / tpp + dx;
+            const int fy = py * tpb / tpp + dy;
+            const int bx = dx ? fx - px : px * (tpb - tpp) / tpp;
+            const int by = dy ? fy - py : py * (tpb - tpp) / tpp;
+            v.mv[0][f] = {static_cast<int16_t>(fx), static_cast<int16_t>(fy)};
+            v.mv[1][f] = {static_cast<int16_t>(bx), static_cast<int16_t>(by)};
+        }
+    } else {
+        const int trd = s_.directTrd;
+        const int trb = s_.directTrb;
+        const int blocks = kindRef == kRefInter4v ? 4 : 1;
+        kind = blocks == 4 ? kPred4v : kPredFrame;
+        if (blocks == 4 && counted) ++s_.stats.direct4vMbs;
+        for (int n = 0; n < blocks; ++n) {
+            const Motion p = s_.mv[B8Index(n)];
+            const int fx = p.x * trb / trd + dx;
+            const int fy = p.y * trb / trd + dy;
+            const int bx = dx ? fx - p.x : p.x * (trb - trd) / trd;
+            const int by = dy ? fy - p.y : p.y * (trb - trd) / trd;
+            v.mv[0][n] = {static_cast<int16_t>(fx), static_cast<int16_t>(fy)};
+            v.mv[1][n] = {static_cast<int16_t>(bx), static_cast<int16_t>(by)};
+        }
+    }
+    PredictMacroblock(fwd_, kind, v.mv[0], fieldSelect[0], 0, false);
+    PredictMacroblock(bwd_, kind, v.mv[1], fieldSelect[1], 0, true);
+}
+
+// The vector a lost macroblock of an I- or P-VOP most likely had. Candidates are its own vector
+// in the previous picture, its left and upper neighbours' in this one (decoded or concealed
+// before it), their median, the right and lower neighbours' previous vectors, the last P-VOP's
+// mean motion and no motion; the one whose prediction continues the rows and columns already in
+// the picture above and to the left most smoothly wins.
+Motion VopDecoder::GuessVector() {
+    const int i = B8Index(0);
+    const int mb = MbIndex();
+    Motion cand[8];
+    int n = 0;
+    if (s_.refKind[mb] != kRefIntra) {
+        // Not decoded yet in this picture: the mean of the previous picture's block vectors.
+        const int x =
+            s_.mv[i].x + s_.mv[i + 1].x + s_.mv[i + kB8Stride].x + s_.mv[i + kB8Stride + 1].x;
+        const int y =
+            s_.mv[i].y + s_.mv[i + 1].y + s_.mv[i + kB8Stride].y + s_.mv[i + kB8Stride + 1].y;
+        cand[n++] = {static_cast<int16_t>(RoundedDiv(x, 4)),
+                     static_cast<int16_t>(RoundedDiv(y, 4))};
+    }
+    if (s_.mbX > 0 && s_.refKind[mb - 1] != kRefIntra) cand[n++] = s_.mv[i - 1];
+    if (s_.mbY > 0 && s_.refKind[mb - kMbStride] != kRefIntra) cand[n++] = s_.mv[i - kB8Stride];
+    const int spatial = n;
+    // The right and lower neighbours are not decoded yet either: their previous vectors.
+    if (s_.mbX + 1 < g_.mbWidth && s_.refKind[mb + 1] != kRefIntra) cand[n++] = s_.mv[i + 2];
+    if (s_.mbY + 1 < g_.mbHeight && s_.refKind[mb + kMbStride] != kRefIntra)
+        cand[n++] = s_.mv[i + 2 * kB8Stride];
+    // The mean motion of the last P-VOP: a camera's pan or tilt.
+    cand[n++] = s_.meanMotion;
+    if (spatial == 3)
+        cand[n++] = {static_cast<int16_t>(Median(cand[0].x, cand[1].x, cand[2].x)),
+                     static_cast<int16_t>(Median(cand[0].y, cand[1].y, cand[2].y))};
+    cand[n++] = {0, 0};
+    if (s_.mbX == 0 && s_.mbY == 0) return cand[0];
+
+    const ptrdiff_t ys = g_.yStride;
+    const uint8_t* here = cur_.y + s_.mbY * 16 * ys + s_.mbX * 16;
+    alignas(16) uint8_t trial[16 * 16];
+    int best = 0;
+    int bestCost = INT_MAX;
+    for (int k = 0; k < n; ++k) {
+        const int mx = cand[k].x;
+        const int my = cand[k].y;
+        predict_block(trial, 16, fwd_.y, ys, g_.codedWidth, g_.codedHeight, kLumaBorder,
+                      s_.mbX * 16 + (mx >> 1), s_.mbY * 16 + (my >> 1), 16, 16, mx & 1, my & 1,
+                      s_.vop.roundingType, false, 1, 0);
+        int cost = 0;
+        for (int j = 0; j < 16; ++j) {
+            if (s_.mbY > 0) cost += std::abs(trial[j] - here[j - ys]);
+            if (s_.mbX > 0) cost += std::abs(trial[j * 16] - here[j * ys - 1]);
+        }
+        if (cost < bestCost) {
+            bestCost = cost;
+            best = k;
+        }
+    }
+    return cand[best];
+}
+
+// Macroblocks that could not be decoded: in I- and P-VOPs predicted from the previous picture
+// with the vector their neighbours suggest, in B-VOPs from both references in direct mode. A lost
+// macroblock of an I-VOP stays intra for the B-VOPs that follow (which code every macroblock
+// whose co-located one is intra), one of a P-VOP counts as not coded.
 void VopDecoder::ConcealRange(int fromMb, int toMb) {
     for (int i = fromMb; i < toMb; ++i) {
         s_.mbX = i % g_.mbWidth;
         s_.mbY = i / g_.mbWidth;
-        CopyMacroblock(fwd_);
-        if (s_.vop.codingType != kVopB) {
-            StoreMacroblockVector(0, 0);
-            CleanIntraPredictors();
-            s_.refKind[MbIndex()] = kRefNotCoded;
-            s_.refFieldSelect[MbIndex()] = 0;
+        if (s_.vop.codingType == kVopB) {
+            // As if coded in direct mode without a delta; skipped ones copy, as when decoded.
+            if (s_.refKind[MbIndex()] == kRefNotCoded) {
+                CopyMacroblock(fwd_);
+            } else {
+                PredictDirect(0, 0, false);
+            }
+            continue;
         }
+        const bool intra = s_.vop.codingType == kVopI;
+        const Motion mv = GuessVector();
+        static constexpr int kFrameFields[2] = {0, 1};
+        PredictMacroblock(fwd_, kPredFrame, &mv, kFrameFields, s_.vop.roundingType, false);
+        if (intra) {
+            StoreMacroblockVector(0, 0);
+        } else {
+            StoreMacroblockVector(mv.x, mv.y);
+        }
+        CleanIntraPredictors();
+        s_.refKind[MbIndex()] = intra ? kRefIntra : kRefNotCoded;
+        s_.refFieldSelect[MbIndex()] = 0;
+        ++s_.stats.concealedMbs;
     }
 }
 
@@ -1042,7 +1182,13 @@ void VopDecoder::Run() {
                     }
                     packetStart_ = i;
                     packetStartX_ = s_.mbX;
-                    std::memset(s_.bPredictor, 0, sizeof s_.bPredictor);
+                    // A video packet starts the frame (and first-field) vector predictors over;
+                    // the second-field predictors carry on to the end of the macroblock row, as
+                    // the encoders write them.
+                    for (auto& direction : s_.bPredictor)
+                        direction[0][0] = direction[0][1] = 0;
+                    if (type == kVopB && s_.vol.interlaced && s_.mbX != 0)
+                        ++s_.stats.midRowBPackets;
                 }
             } else if (!skippedB && (r_.peek_after_stuffing() == 0 || r_.atEnd())) {
                 concealFrom = i;  // the coded data ends early
@@ -1059,16 +1205,19 @@ void VopDecoder::Run() {
         } else {
             ok = DecodePMacroblock();
         }
-        ++i;
         if (!ok || r_.overrun()) {
-            concealFrom = i;
+            concealFrom = i;  // the broken macroblock too: what it holds is half decoded
             break;
         }
+        ++i;
     }
     if (concealFrom < total) {
         s_.errorFlag = 1;
         ConcealRange(concealFrom, total);
     }
+    if (type == kVopP && motionCount_ > 0)
+        s_.meanMotion = {static_cast<int16_t>(RoundedDiv(motionSumX_, motionCount_)),
+                         static_cast<int16_t>(RoundedDiv(motionSumY_, motionCount_))};
 }
 
 }  // namespace

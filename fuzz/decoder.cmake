@@ -16,3 +16,8 @@ add_custom_command(
   COMMENT "Decoder fuzz seeds from the corpus")
 add_custom_target(fuzz_decoder_seeds ALL DEPENDS ${DVR_DECODER_SEEDS}/.made)
 add_dependencies(fuzz_decoder fuzz_decoder_seeds)
+
+# Arbitrary frames through the typed decoder, which grows with the stream.
+dvr_add_fuzzer(fuzz_decoder_typed ${CMAKE_CURRENT_SOURCE_DIR}/decoder_typed_fuzz.cpp)
+target_link_libraries(fuzz_decoder_typed PRIVATE dvr_decoder)
+target_include_directories(fuzz_decoder_typed PRIVATE ${PROJECT_SOURCE_DIR})

@@ -19,28 +19,6 @@ using decoder::kResultNoPicture;
 using decoder::kResultOk;
 using decoder::kResultUnsupported;
 
-VopSpec PVop(int t, int fcode = 2) {
-    VopSpec p;
-    p.type = 1;
-    p.timeIncrement = t;
-    p.fcodeForward = fcode;
-    p.rounding = t & 1;
-    return p;
-}
-
-// A VOL plus I-VOP frame, and P-VOP frames that move the picture.
-std::vector<uint8_t> IntraFrame(const VolSpec& vol, uint32_t seed = 1) {
-    BitWriter w;
-    WriteVol(w, vol);
-    WriteTexturedIVop(w, vol, VopSpec{}, seed);
-    return w.bytes();
-}
-std::vector<uint8_t> MoveFrame(const VolSpec& vol, int t, int mvx, int mvy) {
-    BitWriter w;
-    WriteUniformPVop(w, vol, PVop(t), mvx, mvy, 1);
-    return w.bytes();
-}
-
 // Decodes frames in a fresh decoder: digests of the shown pictures (blank left out, flushed).
 std::vector<std::string> DecodeFrames(const std::vector<std::vector<uint8_t>>& frames,
                                       std::vector<int>* results = nullptr,
@@ -101,6 +79,12 @@ TEST(DecoderCommandTest, MemoryRequirementsAndRefusedSizes) {
     EXPECT_FALSE(bank.Open(0, false, 736, 576, nullptr));
     EXPECT_FALSE(bank.Open(0, false, 0, 288, nullptr));
     EXPECT_TRUE(bank.Open(0, false, 720, 576, nullptr));
+    // An instance for another codec is refused; the same instance for MPEG-4 is taken.
+    decoder::DecoderParams& q = bank.params(0);
+    q.codecKind = 2;
+    EXPECT_EQ(decoder::decoder_command(1, decoder::kOpInit, &q, nullptr), 2);
+    q.codecKind = decoder::kCodecMpeg4;
+    EXPECT_EQ(decoder::decoder_command(1, decoder::kOpInit, &q, nullptr), kResultOk);
 }
 
 TEST(DecoderBankTest, OutputFormatFollowsDisplayTypeAndDeinterlacing) {

@@ -481,4 +481,27 @@ inline void WriteUniformPVop(BitWriter& w, const VolSpec& vol, const VopSpec& vo
     EndVop(w);
 }
 
+// A P-VOP header at time t (rounding alternating with t).
+inline VopSpec PVop(int t, int fcode = 2) {
+    VopSpec p;
+    p.type = 1;
+    p.timeIncrement = t;
+    p.fcodeForward = fcode;
+    p.rounding = t & 1;
+    return p;
+}
+
+// A VOL plus I-VOP frame, and P-VOP frames that move the picture.
+inline std::vector<uint8_t> IntraFrame(const VolSpec& vol, uint32_t seed = 1) {
+    BitWriter w;
+    WriteVol(w, vol);
+    WriteTexturedIVop(w, vol, VopSpec{}, seed);
+    return w.bytes();
+}
+inline std::vector<uint8_t> MoveFrame(const VolSpec& vol, int t, int mvx, int mvy) {
+    BitWriter w;
+    WriteUniformPVop(w, vol, PVop(t), mvx, mvy, 1);
+    return w.bytes();
+}
+
 }  // namespace testsupport

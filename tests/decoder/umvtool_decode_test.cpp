@@ -128,11 +128,64 @@ TEST(UmvtoolDecodeTest, UnsupportedStreamsAndUsageErrors) {
     const auto qpel = RunCommand(kUmvtool + " decode --md5 " +
                                  Quote(testsupport::CorpusPath("qpel_352x288.m4v")) + " 2>&1");
     EXPECT_EQ(qpel.status, 1);
-    EXPECT_NE(qpel.out.find("status 105"), std::string::npos);
+    EXPECT_NE(qpel.out.find("quarter-sample motion vectors are not supported (status 105)"),
+              std::string::npos);
     EXPECT_EQ(Umvtool("decode " + Quote(testsupport::CorpusPath("q31_352x240.m4v"))).status, 2);
     EXPECT_EQ(Umvtool("decode --md5 --null x.m4v").status, 2);
     EXPECT_EQ(Umvtool("decode --md5 --channel 17 x.idx").status, 2);
     EXPECT_EQ(Umvtool("decode --md5 /nonexistent.m4v").status, 1);
+}
+
+// A stream whose picture size changes: each picture comes out at its own size, none lost, in
+// both directions.
+TEST(UmvtoolDecodeTest, PictureSizeChangesInAStream) {
+    testsupport::TempDir dir;
+    const auto cif = testsupport::ReadFile(testsupport::CorpusPath("pan_352x288.m4v"));
+    const auto d1 = testsupport::ReadFile(testsupport::CorpusPath("b2_704x480.m4v"));
+    const auto cifMd5 = testsupport::ReadLines(testsupport::CorpusPath("pan_352x288.md5"));
+    const auto d1Md5 = testsupport::ReadLines(testsupport::CorpusPath("b2_704x480.md5"));
+    for (bool growing : {true, false}) {
+        std::vector<uint8_t> stream = growing ? cif : d1;
+        const auto& second = growing ? d1 : cif;
+        stream.insert(stream.end(), second.begin(), second.end());
+        const std::string path = dir / "changing.m4v";
+        testsupport::WriteFile(path, stream);
+        const auto r = Umvtool("decode --md5 " + Quote(path));
+        EXPECT_EQ(r.status, 0) << growing;
+        std::string expected;
+        const std::vector<std::string>* order[2] = {&cifMd5, &d1Md5};
+        if (!growing) std::swap(order[0], order[1]);
+        for (const auto* list : order)
+            for (const std::string& line : *list)
+                expected += line + "\n";
+        EXPECT_EQ(r.out, expected) << growing;
+        ASSERT_EQ(Umvtool("decode --yuv " + Quote(dir / "out.yuv") + " " + Quote(path)).status, 0);
+        EXPECT_EQ(std::filesystem::file_size(dir / "out.yuv"),
+                  cifMd5.size() * 352 * 288 * 3 / 2 + d1Md5.size() * 704 * 480 * 3 / 2);
+    }
+}
+
+// A first VOL damaged on the way (its width off by a flipped bit) is passed over: the size comes
+// from a later VOL and the pictures behind it decode as in the clean stream.
+TEST(UmvtoolDecodeTest, SizeFromTheFirstVolThatParses) {
+    testsupport::TempDir dir;
+    const auto clean = testsupport::ReadFile(testsupport::CorpusPath("ip_704x240.m4v"));
+    std::vector<uint8_t> stream = clean;
+    // The VOL start code ends at byte 18; its 13-bit width (704) starts at byte 25: a flipped
+    // third bit makes it 1728.
+    ASSERT_EQ(stream[18], 0x20);
+    ASSERT_EQ(stream[25], 0x16);
+    stream[25] ^= 0x20;
+    stream.insert(stream.end(), clean.begin(), clean.end());
+    const std::string path = dir / "damaged.m4v";
+    testsupport::WriteFile(path, stream);
+    const auto r = Umvtool("decode --md5 " + Quote(path));
+    std::string expected;
+    for (const std::string& line :
+         testsupport::ReadLines(testsupport::CorpusPath("ip_704x240.md5")))
+        expected += line + "\n";
+    ASSERT_GE(r.out.size(), expected.size());
+    EXPECT_EQ(r.out.substr(r.out.size() - expected.size()), expected);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "decoder/decoder.h"
-#include "decoder/decoder_bank.h"
+#include "decoder/video_decoder.h"
 #include "media/frame_header.h"
 #include "media/recording_file.h"
 #include "media/still_image.h"
@@ -111,6 +111,14 @@ bool LoadRecording(const std::string& path, int channel, FrameSource* src, std::
     return true;
 }
 
+bool WritePicturePng(const std::string& dir, size_t number, const uint8_t* rgb, int width,
+                     int height) {
+    char name[32];
+    std::snprintf(name, sizeof name, "%06zu.png", number);
+    std::string error;
+    return WritePng(dir + name, rgb, width, height, true, &error);
+}
+
 bool LoadStream(const std::string& path, FrameSource* src, std::string* error) {
     if (src->file.Open(path) != platform::MapError::kNone) {
         *error = path + ": " + player::PlayerStrings().Str(player::kTextFileCantOpened);
@@ -159,11 +167,19 @@ int RunDecode(std::span<char* const> words) {
     }
     if (!loaded) return Fail(error);
 
-    // The picture size: from the first VOL header, else from the recording's size code.
+    // The picture size: from the first VOL header that parses to a size the decoder takes (a
+    // damaged one is passed over), else from the recording's size code.
     int width = 0;
     int height = 0;
-    for (const auto& [data, size] : src.frames)
-        if (decoder::probe_picture_size(data, size, &width, &height)) break;
+    for (const auto& [data, size] : src.frames) {
+        int w = 0, h = 0;
+        if (decoder::probe_picture_size(data, size, &w, &h) && w <= decoder::kMaxWidth &&
+            h <= decoder::kMaxHeight) {
+            width = w;
+            height = h;
+            break;
+        }
+    }
     if (width == 0) {
         width = src.width;
         height = src.height;
@@ -184,24 +200,19 @@ int RunDecode(std::span<char* const> words) {
         if (pngDir.back() != '/') pngDir += '/';
     }
 
-    const int format = mode == Output::kPng ? 9 : 3;
-    const size_t pictureBytes =
-        mode == Output::kPng ? static_cast<size_t>(width) * height * 3
-                             : static_cast<size_t>(width) * height +
-                                   2 * static_cast<size_t>((width + 1) / 2) * ((height + 1) / 2);
-    std::vector<uint8_t> picture(pictureBytes);
-    uint8_t* outputs[1] = {picture.data()};
-    decoder::DecoderBank bank(1);
-    if (!bank.Open(0, false, width, height, outputs)) {
+    // Every picture is written at its own size: the buffer holds the largest one.
+    const decoder::OutputFormat format =
+        mode == Output::kPng ? decoder::OutputFormat::kBgr24 : decoder::OutputFormat::kPlanar420;
+    std::vector<uint8_t> picture(
+        decoder::OutputBytes(format, decoder::kMaxWidth, decoder::kMaxHeight));
+    const decoder::Destination dst{mode == Output::kNull ? nullptr : picture.data(), 0,
+                                   picture.size()};
+    decoder::VideoDecoder dec(width, height, format);
+    if (!dec.ok()) {
         if (yuv) std::fclose(yuv);
         return Fail("umvtool: cannot set up a decoder for " + std::to_string(width) + "x" +
                     std::to_string(height));
     }
-    decoder::DecoderParams& params = bank.params(0);
-    params.outputFormat = format;
-    decoder::decoder_command(1, decoder::kOpSetOutputFormat, &params, nullptr);
-    decoder::FrameRequest& req = bank.request(0);
-    req.renderFlags = decoder::kRenderConvert;
 
     std::string md5Lines;
     size_t shown = 0;
@@ -209,51 +220,50 @@ int RunDecode(std::span<char* const> words) {
     size_t unsupported = 0;
     int lastStatus = 0;
     bool writeFailed = false;
-    auto emit = [&]() {
+    auto emit = [&](const decoder::DecodeResult& r) {
         ++shown;
+        const size_t bytes = decoder::OutputBytes(format, r.width, r.height);
         switch (mode) {
             case Output::kMd5:
-                md5Lines += platform::Md5Hex(picture.data(), picture.size());
+                md5Lines += platform::Md5Hex(picture.data(), bytes);
                 md5Lines += '\n';
                 break;
             case Output::kYuv:
-                writeFailed |=
-                    std::fwrite(picture.data(), 1, picture.size(), yuv) != picture.size();
+                writeFailed |= std::fwrite(picture.data(), 1, bytes, yuv) != bytes;
                 break;
-            case Output::kPng: {
-                char name[32];
-                std::snprintf(name, sizeof name, "%06zu.png", shown);
-                std::string pngError;
-                writeFailed |=
-                    !WritePng(pngDir + name, picture.data(), width, height, true, &pngError);
+            case Output::kPng:
+                writeFailed |= !WritePicturePng(pngDir, shown, picture.data(), r.width, r.height);
                 break;
-            }
             case Output::kNull:
                 break;
         }
     };
     for (const auto& [data, size] : src.frames) {
-        req.data = data;
-        req.length = static_cast<uint32_t>(size);
-        const int rc = decoder::decoder_command(1, decoder::kOpDecodeFrame, &req, &params);
-        if (rc == decoder::kResultUnsupported) {
+        // A layer of another size starts the instance over: the picture held back for display
+        // order comes out first.
+        int w = 0, h = 0;
+        if (decoder::probe_picture_size(data, size, &w, &h) &&
+            (w != dec.width() || h != dec.height())) {
+            const decoder::DecodeResult held = dec.Flush(dst);
+            if (held.hasPicture()) emit(held);
+        }
+        const decoder::DecodeResult r = dec.Decode({data, size}, dst);
+        if (r.status == decoder::DecodeStatus::kUnsupported) {
             ++unsupported;
-            lastStatus = req.result;
+            lastStatus = r.streamStatus;
             continue;
         }
-        if (rc != decoder::kResultOk) continue;
-        if (req.result) ++damaged;
-        if (decoder::ShowedBlankPicture(params)) continue;
-        emit();
+        if (r.damaged()) ++damaged;
+        if (r.hasPicture()) emit(r);
     }
-    if (decoder::FlushPicture(&req, &params) == decoder::kResultOk) emit();
-    bank.Close();
+    const decoder::DecodeResult last = dec.Flush(dst);
+    if (last.hasPicture()) emit(last);
     if (yuv && std::fclose(yuv) != 0) writeFailed = true;
     std::fwrite(md5Lines.data(), 1, md5Lines.size(), stdout);
     if (writeFailed) return Fail("umvtool: writing the pictures failed");
     if (unsupported) {
-        std::fprintf(stderr, "umvtool: %zu frame(s) of an unsupported stream (status %d)\n",
-                     unsupported, lastStatus);
+        std::fprintf(stderr, "umvtool: %zu frame(s) of an unsupported stream: %s (status %d)\n",
+                     unsupported, decoder::DescribeStreamStatus(lastStatus), lastStatus);
         return kExitFailure;
     }
     if (damaged) {

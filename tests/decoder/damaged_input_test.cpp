@@ -1,0 +1,246 @@
+// Damaged streams as recorders and networks deliver them: flipped bits in headers, stray start
+// codes, layers that do not parse. The user must see the damage reported, and nothing that
+// follows it lost.
+#include <gtest/gtest.h>
+
+#include "decoder/video_decoder.h"
+#include "tests/decoder/decode_support.h"
+#include "tests/decoder/stream_writer.h"
+
+namespace {
+
+using namespace testsupport;
+using decoder::kResultNoPicture;
+using decoder::kResultOk;
+
+// Flips bit `bit` (0 the first) of the VOP header behind the frame's VOP start code.
+std::vector<uint8_t> FlipVopHeaderBit(std::vector<uint8_t> frame, int bit) {
+    for (size_t i = 0; i + 3 < frame.size(); ++i)
+        if (frame[i] == 0 && frame[i + 1] == 0 && frame[i + 2] == 1 && frame[i + 3] == 0xB6) {
+            const size_t at = (i + 4) * 8 + static_cast<size_t>(bit);
+            frame[at / 8] ^= static_cast<uint8_t>(0x80 >> (at % 8));
+            return frame;
+        }
+    ADD_FAILURE() << "no VOP";
+    return frame;
+}
+
+struct Outcome {
+    int rc;
+    int flag;
+};
+std::vector<Outcome> Decode(const std::vector<std::vector<uint8_t>>& frames) {
+    PlanarDecoder dec(352, 288);
+    std::vector<Outcome> out;
+    for (const auto& f : frames) {
+        const int rc = dec.Decode(f);
+        out.push_back({rc, dec.requestResult()});
+    }
+    return out;
+}
+
+// With a resolution of 25 the VOP header starts: type (2 bits), the modulo time base ending in 0,
+// a marker, 5 bits of time, a marker, vop_coded.
+constexpr int kFirstMarkerBit = 3;
+constexpr int kSecondMarkerBit = 9;
+constexpr int kCodedBit = 10;
+
+// A flipped vop_coded bit turns the I-VOP into a not-coded VOP: every P-VOP up to the next I-VOP
+// is then predicted from the blank picture and must say so.
+TEST(DamagedInputTest, PVopsWithoutTheirIntraPictureAreDamaged) {
+    VolSpec vol;
+    const auto i1 = FlipVopHeaderBit(IntraFrame(vol, 1), kCodedBit);
+    const std::vector<Outcome> got = Decode({i1, MoveFrame(vol, 1, 4, 2), MoveFrame(vol, 2, -2, 2),
+                                             IntraFrame(vol, 2), MoveFrame(vol, 4, 2, 0)});
+    EXPECT_EQ(got[0].rc, kResultNoPicture);
+    EXPECT_EQ(got[1].flag, 1);
+    EXPECT_EQ(got[2].flag, 1);
+    EXPECT_EQ(got[3].rc, kResultOk);
+    EXPECT_EQ(got[3].flag, 0);
+    EXPECT_EQ(got[4].flag, 0);
+}
+
+// A zero marker bit around the VOP time marks the header damaged: nothing is decoded from it,
+// the damage is reported, and the P-VOPs that lost their reference are damaged too.
+TEST(DamagedInputTest, VopHeaderMarkersAreChecked) {
+    VolSpec vol;
+    for (int bit : {kFirstMarkerBit, kSecondMarkerBit}) {
+        const auto i1 = FlipVopHeaderBit(IntraFrame(vol, 1), bit);
+        const std::vector<Outcome> got = Decode({i1, MoveFrame(vol, 1, 4, 2)});
+        EXPECT_EQ(got[0].rc, kResultNoPicture) << bit;
+        EXPECT_EQ(got[0].flag, 1) << bit;
+        EXPECT_EQ(got[1].flag, 1) << bit;
+    }
+}
+
+// libxvid writes its VOL once. A stray video object start code and a VOL that does not parse
+// later in the stream leave the layer in force: every picture still comes out as the reference
+// decodes the clean stream, and the frame with the broken layer header is reported damaged.
+TEST(DamagedInputTest, StrayVoAndBrokenVolKeepTheLayerInForce) {
+    const std::vector<uint8_t> clean = ReadFile(CorpusPath("xvidvhq_352x288.m4v"));
+    const std::vector<std::string> expected = ReadLines(CorpusPath("xvidvhq_352x288.md5"));
+    const auto frames = SplitFrames(clean);
+    ASSERT_GT(frames.size(), 6u);
+    VolSpec broken;
+    broken.withVo = false;
+    broken.width = 0;
+    BitWriter brokenVol;
+    brokenVol.StartCode(0x01);  // a video object start code of its own
+    WriteVol(brokenVol, broken);
+    BitWriter strayVo;
+    strayVo.StartCode(0x03);
+
+    std::vector<std::vector<uint8_t>> damaged;
+    for (size_t i = 0; i < frames.size(); ++i) {
+        std::vector<uint8_t> f;
+        if (i == 3) f = brokenVol.bytes();
+        if (i == 5) f = strayVo.bytes();
+        f.insert(f.end(), frames[i].begin(), frames[i].end());
+        damaged.push_back(std::move(f));
+    }
+    PlanarDecoder dec(352, 288);
+    std::vector<std::string> got;
+    std::vector<int> flags;
+    for (const auto& f : damaged) {
+        if (dec.Decode(f) == kResultOk && !dec.ShowedBlank()) got.push_back(dec.PictureMd5());
+        flags.push_back(dec.requestResult());
+    }
+    if (dec.Flush() == kResultOk) got.push_back(dec.PictureMd5());
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(flags[3], 1);
+    EXPECT_EQ(flags[5], 0);
+}
+
+// A layer larger than the instance was made for: the typed decoder grows and decodes it; the
+// pictures of both layers match the reference.
+TEST(DamagedInputTest, TypedDecoderGrowsForALargerLayer) {
+    std::vector<uint8_t> stream = ReadFile(CorpusPath("pan_352x288.m4v"));
+    const std::vector<uint8_t> d1 = ReadFile(CorpusPath("b2_704x480.m4v"));
+    stream.insert(stream.end(), d1.begin(), d1.end());
+    const std::vector<std::string> small = ReadLines(CorpusPath("pan_352x288.md5"));
+    const std::vector<std::string> large = ReadLines(CorpusPath("b2_704x480.md5"));
+
+    decoder::VideoDecoder dec(352, 288, decoder::OutputFormat::kPlanar420);
+    ASSERT_TRUE(dec.ok());
+    std::vector<uint8_t> picture(PlanarSize(704, 480));
+    const decoder::Destination dst{picture.data(), 0, picture.size()};
+    std::vector<std::string> got;
+    auto take = [&](const decoder::DecodeResult& r) {
+        EXPECT_FALSE(r.damaged());
+        if (r.hasPicture()) got.push_back(Md5Hex(picture.data(), PlanarSize(r.width, r.height)));
+    };
+    for (auto f : SplitFrames(stream))
+        take(dec.Decode(f, dst));
+    take(dec.Flush(dst));
+    EXPECT_EQ(dec.width(), 704);
+    // The smaller layer's held-back picture goes with it (callers flush before a new size).
+    std::vector<std::string> expected(small.begin(), small.end() - 1);
+    expected.insert(expected.end(), large.begin(), large.end());
+    EXPECT_EQ(got, expected);
+}
+
+}  // namespace
+
+namespace {
+
+// Pictures of a decoder fed `frames`, the last one flushed.
+std::vector<std::vector<uint8_t>> Pictures(const std::vector<std::vector<uint8_t>>& frames,
+                                           int width = 352, int height = 288) {
+    PlanarDecoder dec(width, height);
+    std::vector<std::vector<uint8_t>> out;
+    for (const auto& f : frames)
+        if (dec.Decode(f) == kResultOk && !dec.ShowedBlank()) out.push_back(dec.picture());
+    if (dec.Flush() == kResultOk) out.push_back(dec.picture());
+    return out;
+}
+
+// Of the luma planes of two pictures `pixels` samples large.
+double MeanAbsDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b,
+                         size_t pixels = 352 * 288) {
+    double sum = 0;
+    for (size_t i = 0; i < pixels; ++i)
+        sum += std::abs(a[i] - b[i]);
+    return sum / static_cast<double>(pixels);
+}
+
+// A P-VOP cut short in a picture that moves as a whole: the lost macroblocks are predicted with
+// their neighbours' vector, close to what the whole P-VOP gives, and far closer than the
+// reference picture left in place.
+TEST(DamagedInputTest, LostMacroblocksFollowTheirNeighboursMotion) {
+    VolSpec vol;
+    const auto i = IntraFrame(vol, 4);
+    const auto p = MoveFrame(vol, 1, 7, -5);
+    const std::vector<uint8_t> cut(p.begin(), p.begin() + static_cast<ptrdiff_t>(p.size() / 2));
+    const auto whole = Pictures({i, p});
+    const auto concealed = Pictures({i, cut});
+    ASSERT_EQ(whole.size(), 2u);
+    ASSERT_EQ(concealed.size(), 2u);
+    const double error = MeanAbsDifference(concealed[1], whole[1]);
+    const double copied = MeanAbsDifference(whole[0], whole[1]);
+    EXPECT_LT(error * 5, copied) << error << " " << copied;
+}
+
+}  // namespace
+
+namespace {
+
+// B-VOPs code every macroblock whose co-located one in their newer reference is intra. When that
+// reference is an I-VOP cut short, its lost macroblocks must still count as intra, or the B-VOPs
+// behind it skip coded macroblocks and read the rest of their data out of step.
+TEST(DamagedInputTest, BVopsBehindACutIntraPictureReadAllTheirMacroblocks) {
+    const std::vector<uint8_t> clean = ReadFile(CorpusPath("b2_704x480.m4v"));
+    const auto frames = SplitFrames(clean);
+    std::vector<std::vector<uint8_t>> cut;
+    int intraSeen = 0;
+    for (const umvtool::EsFrame& f : umvtool::SplitElementaryStream(clean)) {
+        std::vector<uint8_t> bytes(clean.begin() + static_cast<ptrdiff_t>(f.begin),
+                                   clean.begin() + static_cast<ptrdiff_t>(f.end));
+        if (f.vopType == 0 && ++intraSeen == 2) bytes.resize(bytes.size() * 4 / 10);
+        cut.push_back(std::move(bytes));
+    }
+    ASSERT_EQ(intraSeen, 2);
+    PlanarDecoder whole(704, 480);
+    whole.DecodeAll(frames);
+    PlanarDecoder damaged(704, 480);
+    std::vector<int> flags;
+    for (const auto& f : cut) {
+        damaged.Decode(f);
+        flags.push_back(damaged.requestResult());
+    }
+    EXPECT_EQ(damaged.stats().skippedBMbs, whole.stats().skippedBMbs);
+    EXPECT_EQ(std::count(flags.begin(), flags.end(), 1), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// A B-VOP of a panning scene cut short: its lost macroblocks are predicted from both references
+// as in direct mode, closer to the whole B-VOP than the older reference copied in.
+TEST(DamagedInputTest, LostBMacroblocksUseBothReferences) {
+    const std::vector<uint8_t> clean = ReadFile(CorpusPath("pan_352x288.m4v"));
+    std::vector<std::vector<uint8_t>> whole;
+    std::vector<std::vector<uint8_t>> cut;
+    bool bCut = false;
+    for (const umvtool::EsFrame& f : umvtool::SplitElementaryStream(clean)) {
+        std::vector<uint8_t> bytes(clean.begin() + static_cast<ptrdiff_t>(f.begin),
+                                   clean.begin() + static_cast<ptrdiff_t>(f.end));
+        whole.push_back(bytes);
+        if (f.vopType == 2 && !bCut) {
+            bytes.resize(bytes.size() / 3);
+            bCut = true;
+        }
+        cut.push_back(std::move(bytes));
+    }
+    const auto good = Pictures(whole);
+    const auto concealed = Pictures(cut);
+    ASSERT_EQ(good.size(), concealed.size());
+    // Display order I B P: picture 1 is the first B-VOP, picture 0 its older reference.
+    const double error = MeanAbsDifference(concealed[1], good[1]);
+    const double older = MeanAbsDifference(good[0], good[1]);
+    EXPECT_GT(error, 0.0);
+    // Copying the older reference into the lost area leaves 12.2 here; direct mode 10.8.
+    EXPECT_LT(error * 1.25, older) << error << " " << older;
+}
+
+}  // namespace
