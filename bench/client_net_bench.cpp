@@ -116,7 +116,7 @@ class NullSinks final : public FrameSink, public AudioSink, public Notifier {
     bool PlayBlock(int, uint32_t, std::span<const uint8_t>) override { return true; }
     void Pause() override {}
     void AudioStopped() override {}
-    void Post(int, int) override {}
+    void Post(client::Notification, int) override {}
     void ShowMessage(int, std::string_view) override {}
     void ShowTime(std::string_view) override {}
     std::atomic<uint64_t> pictures{0};
@@ -198,7 +198,8 @@ void MeasureClient(benchmark::State& state, DvrConnection& connection, NullSinks
     const double cpu = CpuSeconds() - cpu0;
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
-    connection.Stop(true);
+    connection.stream().Stop(true);
+    connection.stream().WaitStopped();
     state.counters["cpu_percent"] = 100.0 * cpu / wall;
     state.counters["pictures_per_s"] =
         static_cast<double>(sinks.pictures.load() - pictures0) / wall;
@@ -237,17 +238,19 @@ void BM_RecordingCpu16xD1(benchmark::State& state) {
         DvrConnection connection(sinks, sinks, sinks);
         RecorderSettings settings;
         settings.recordRoot = dir + "rec/";
-        connection.ConfigureRecording(settings);
+        connection.recorder().Configure(settings);
         connection.SetParams(sim.Params());
         connection.StartRecording(0xFFFF);
         connection.ConnectLive(sim.Params());
         MeasureClient(state, connection, sinks);
-        connection.StopRecording();
+        connection.recorder().Stop();
+        connection.recorder().Flush();
         const RecorderStats stats = connection.recorder().stats();
         state.counters["written_per_s"] = static_cast<double>(stats.videoWritten) / 11.0;
         state.counters["dropped"] =
             static_cast<double>(sinks.pictures.load()) - static_cast<double>(stats.videoWritten);
         state.counters["refused"] = static_cast<double>(stats.refused);
+        state.counters["queue_peak"] = static_cast<double>(stats.queuePeak);
     }
     std::error_code ec;
     std::filesystem::remove_all(dir, ec);

@@ -76,6 +76,16 @@ class SimTest : public ::testing::Test {
         EXPECT_TRUE(c->ConnectLive(p));
         return c;
     }
+    // Stops the stream and waits until its reader has finished (leave posts included).
+    static void StopAndWait(client::DvrConnection& c, bool silent = true) {
+        c.stream().Stop(silent);
+        c.stream().WaitStopped();
+    }
+    static client::CommandResult Control(client::DvrConnection& c,
+                                         const client::ControlRequest& control) {
+        return client::Await(
+            [&](client::CommandDone done) { c.commands().Control(control, std::move(done)); });
+    }
     bool WaitPictures(RecordingSinks& sinks, int n,
                       std::chrono::milliseconds limit = std::chrono::seconds(20)) {
         return sinks.WaitFor([&] { return sinks.Count("picture") >= n; }, limit);
