@@ -60,6 +60,16 @@ void CommandSender::Control(const ControlRequest& control, CommandDone done) {
     Push(std::move(job));
 }
 
+void CommandSender::Camera(int channel, const std::string& req, std::function<void(bool)> done) {
+    ControlRequest control;
+    control.selector = kSelectCamera;
+    control.req = req;
+    control.channel = static_cast<uint32_t>(channel);
+    Control(control, [done = std::move(done)](const CommandResult& r) {
+        if (done) done(r.ok());
+    });
+}
+
 void CommandSender::ChannelMask(uint32_t mask, bool recording, CommandDone done) {
     if (!context_.connected() || recording) {
         if (done) done(CommandResult{NetResult{NetStatus::NotConnected}, {}});

@@ -71,6 +71,10 @@ class CommandSender {
     // Waits until every command queued so far has been reported (tools and tests).
     void Drain();
 
+    // A camera REQ for `channel` (selector 7), reporting whether it went through: what a
+    // CameraHold sends with.
+    void Camera(int channel, const std::string& req, std::function<void(bool ok)> done);
+
   private:
     // The body of one post, made when it is sent (the stream's client id may come late).
     using BodyFn = std::function<std::string(ClientId)>;

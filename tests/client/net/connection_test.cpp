@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
+
 #include "tests/client/net/fake_channel.h"
 #include "tests/client/net/packets.h"
 #include "tests/client/net/test_sinks.h"
@@ -221,6 +223,39 @@ TEST_F(ConnectionTest, ResultPacketShowsItsMessageAndEndsTheStream) {
     const StreamOutcome outcome = stream().outcome();
     EXPECT_EQ(outcome.failure.status, NetStatus::Refused);
     EXPECT_EQ(outcome.failure.recorderCode, 2);
+}
+
+// A recorder that takes the post and never answers: the window gives up, and the post under way
+// and the queued ones end at once, each reported as cancelled, in order.
+TEST_F(ConnectionTest, CancelEndsThePostUnderWayAndTheQueuedOnes) {
+    const int listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(listen(listener, 8), 0);
+    socklen_t len = sizeof addr;
+    getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len);
+    timings.controlTimeoutMs = 600000;
+    Make();
+    connection->SetParams(Params(ntohs(addr.sin_port)));
+    CommandSender& commands = connection->commands();
+    std::mutex mutex;
+    std::vector<std::pair<int, NetStatus>> reports;
+    for (int i = 0; i < 3; ++i)
+        commands.Control({.selector = kSelectUpgradeKernel, .path = "/x", .number = i},
+                         [&, i](const CommandResult& r) {
+                             std::lock_guard lock(mutex);
+                             reports.emplace_back(i, r.net.status);
+                         });
+    const int first = accept(listener, nullptr, nullptr);  // the first post is under way
+    commands.Cancel();
+    commands.Drain();
+    const std::vector<std::pair<int, NetStatus>> want = {
+        {0, NetStatus::Cancelled}, {1, NetStatus::Cancelled}, {2, NetStatus::Cancelled}};
+    EXPECT_EQ(reports, want);
+    close(first);
+    close(listener);
 }
 
 TEST_F(ConnectionTest, ControlsNeedAStream) {

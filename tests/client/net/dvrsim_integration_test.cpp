@@ -229,6 +229,27 @@ TEST_F(SimTest, ControlsReachTheRecorderAsSent) {
                             }));
 }
 
+TEST_F(SimTest, AHeldCameraButtonEndsWithTheStopOnTheRecorder) {
+    StartSim(SimOptions());
+    RecordingSinks sinks;
+    auto c = Connect(sinks, Params());
+    ASSERT_TRUE(WaitPictures(sinks, 5));
+    CommandSender& commands = c->commands();
+    CameraHold hold([&](int channel, const std::string& req,
+                        CameraHold::SendDone done) { commands.Camera(channel, req, done); },
+                    [] { return 1; }, [] { return 3; });
+    const auto t0 = CameraHold::Clock::now();
+    hold.Press(0, t0);
+    hold.Poll(t0 + CameraHold::kPeriod);
+    hold.Release();
+    commands.Drain();
+    StopAndWait(*c);
+    const auto log = ControlLog();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log.front(), "MODE=5&CID=1&OP=7&CH=3&LEN=1&REQ=0S1");
+    EXPECT_NE(std::find(log.begin(), log.end(), "MODE=5&CID=1&OP=7&CH=3&LEN=1&REQ=8"), log.end());
+}
+
 TEST_F(SimTest, UnreachableRecorderFailsControlsAndStreams) {
     StartSim(SimOptions());
     const uint16_t port = sim_.port();
