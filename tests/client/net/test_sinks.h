@@ -105,13 +105,14 @@ class RecordingSinks : public client::FrameSink, public client::AudioSink, publi
         records_.clear();
     }
 
-  private:
+    // Notes one event (for sinks built on this one).
     void Add(Event e) {
         std::lock_guard lock(mutex_);
         events_.push_back(std::move(e));
         changed_.notify_all();
     }
 
+  private:
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<Event> events_;
