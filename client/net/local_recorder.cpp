@@ -100,6 +100,7 @@ bool LocalRecorder::EnqueueRecord(Op op, std::span<const uint8_t> record, const 
             if (!spare_.empty()) {
                 item.bytes = std::move(spare_.back());
                 spare_.pop_back();
+                spareBytes_ -= item.bytes.capacity();
             }
             item.bytes.assign(record.begin(), record.end());
             if (info) item.info = *info;
@@ -191,7 +192,12 @@ void LocalRecorder::WriterLoop() {
             if (item.op == Op::Video || item.op == Op::Audio) {
                 --queuedRecords_;
                 queuedBytes_ -= item.bytes.size();
-                if (spare_.size() < 64) spare_.push_back(std::move(item.bytes));
+                // Kept for reuse up to a full queue's worth of bytes: a backlog allocates only
+                // once.
+                if (spareBytes_ + item.bytes.capacity() <= settings_.queueBytes) {
+                    spareBytes_ += item.bytes.capacity();
+                    spare_.push_back(std::move(item.bytes));
+                }
             }
             ++processed_;
         }

@@ -194,6 +194,7 @@ class LocalRecorder {
     std::condition_variable queueCv_;
     std::deque<Item> queue_;
     std::vector<std::vector<uint8_t>> spare_;  // record buffers for reuse
+    size_t spareBytes_ = 0;
     size_t queuedRecords_ = 0;
     size_t queuedBytes_ = 0;
     uint64_t enqueued_ = 0;

@@ -130,6 +130,8 @@ TEST_F(RecorderTest, AFileThatCannotBeCreatedStopsTheRecordingWithAMessage) {
     EXPECT_EQ(sinks.Count("post", Notification::StopRecording), 1);  // once, not per record
     EXPECT_EQ(sinks.Messages(),
               std::vector<std::string>{"Record Failed!! The recording file cannot be written."});
+    // What failed, for a window to show: the system's reason.
+    EXPECT_NE(recorder.failure().error, 0);
 }
 
 TEST_F(RecorderTest, BackupShowsProgressAndCompletesAtItsEndTime) {
