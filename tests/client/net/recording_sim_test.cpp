@@ -176,7 +176,19 @@ TEST_F(RecordingSimTest, LiveRecordingSplitsAfterFiveMinutesAndKeepsEveryPicture
             if (f.size() == 1) folder = f[0];
             return !folder.empty() && Sorted(folder, ".umv").size() >= 2;
         },
-        40s));
+        600s));  // no real bound: slow builds (sanitizers) take longer
+    // Every recorded channel reaches the second pair (its next Intra picture) before the stop,
+    // so each channel's pictures are recorded to the end of what it received.
+    int intras[3];
+    for (int ch = 0; ch < 3; ++ch)
+        intras[ch] = sinks.Count("picture", ch, 0);
+    ASSERT_TRUE(sinks.WaitFor(
+        [&] {
+            for (int ch = 0; ch < 3; ++ch)
+                if (sinks.Count("picture", ch, 0) <= intras[ch]) return false;
+            return true;
+        },
+        600s));
     StopAll(*c);
     EXPECT_EQ(sinks.Count("post", Notification::StopRecording), 0);
     ExpectRecordsAsLogged(sinks);
