@@ -140,10 +140,6 @@ void LocalRecorder::Start(RecordingKind kind, const std::string& dvrName, uint16
         kind_ = kind;
         stop_ = RecorderStop::None;
         failure_ = RecorderFailure{};
-        stats_ = RecorderStats{};
-        folder_.clear();
-        for (Last& l : last_)
-            l = Last{};
     }
     completed_.store(false);
     endQueued_.store(false);
@@ -253,6 +249,15 @@ void LocalRecorder::StartSession(const Item& item) {
     session_ = std::make_unique<media::RecordingSession>(
         item.kind == RecordingKind::Backup ? active_.backupRoot : active_.recordRoot, item.dvrName);
     session_->setRecordedChannels(item.channels);
+    {
+        // Reset here, in order: records of the previous recording queued before its stop were
+        // counted for it.
+        std::lock_guard state(stateMutex_);
+        stats_ = RecorderStats{};
+        folder_.clear();
+        for (Last& l : last_)
+            l = Last{};
+    }
     infoChannels_ = -1;
     lastProgress_ = -1;
     probed_ = false;
