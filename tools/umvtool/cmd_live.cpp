@@ -99,6 +99,9 @@ int RunLive(std::span<char* const> words) {
     const bool failed = connection.stream().failed();
     connection.stream().Stop(true);
     connection.stream().WaitStopped();
+    if (failed)
+        std::fprintf(stderr, "umvtool: %s\n",
+                     connection.stream().outcome().failure.Describe().c_str());
     connection.commands().Drain();
     if (record) {
         connection.recorder().Stop();
