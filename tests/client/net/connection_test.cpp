@@ -92,6 +92,37 @@ TEST_F(ConnectionTest, EndedStreamIsOpenedAgainAtMostThreeTimes) {
     EXPECT_EQ(sinks.Count("post", Notification::Lost), 1);
 }
 
+// A reader asks for what it was started with: new parameters (or a new target) given while it
+// runs are for the next start, never half-read by this one.
+TEST_F(ConnectionTest, AReaderKeepsTheTargetAndAddressItStartedWith) {
+    script.Push(Script::Kind::Data, Pictures(10, 2));
+    script.Push(Script::Kind::End);
+    script.Push(Script::Kind::Data, Pictures(20, 2));
+    std::vector<std::string> hosts;
+    std::mutex hostsMutex;
+    connection =
+        std::make_unique<DvrConnection>(sinks, sinks, sinks, timings, [&](const Endpoint& e) {
+            std::lock_guard lock(hostsMutex);
+            hosts.push_back(e.host);
+            return std::make_unique<FakeChannel>(script);
+        });
+    ASSERT_TRUE(connection->ConnectLive(Params()));
+    ASSERT_TRUE(sinks.WaitFor([&] { return sinks.Count("picture") >= 1; }));
+    ConnectionParams other = Params();
+    other.host = "localhost";
+    other.user = "someone";
+    connection->SetParams(other);
+    ASSERT_TRUE(sinks.WaitFor([&] { return sinks.Count("picture") == 4; }));
+    stream().Stop(true);
+    stream().WaitStopped();
+    // Opened twice (the stream ended once), both times as started.
+    ASSERT_EQ(script.openCount(), 2);
+    EXPECT_EQ(script.queries[1], script.queries[0]);
+    EXPECT_EQ(script.queries[1], "MODE=0&ID=admin&PW=pw&VER=2000&CH=FFFF");
+    std::lock_guard lock(hostsMutex);
+    EXPECT_EQ(hosts, std::vector<std::string>{"127.0.0.1"});
+}
+
 TEST_F(ConnectionTest, ElevenEmptyReadsInARowEndTheReader) {
     script.Push(Script::Kind::Data, Pictures(10, 2));
     for (int i = 0; i < 10; ++i)
