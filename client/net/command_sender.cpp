@@ -19,9 +19,13 @@ CommandSender::CommandSender(ConnectionContext& context) : context_(context) {
 }
 
 CommandSender::~CommandSender() {
-    Cancel();
     {
+        // Controls and queries are dropped; leaves still go out (each bounded by the leave
+        // time-out), so the recorder frees the client's place.
         std::lock_guard lock(mutex_);
+        ++generation_;
+        closing_ = true;
+        if (!leaveInFlight_) cancel_.store(true);
         quit_ = true;
     }
     cv_.notify_all();
@@ -57,6 +61,16 @@ void CommandSender::Control(const ControlRequest& control, CommandDone done) {
         return ControlBody(control.selector, id, args);
     });
     job.done = std::move(done);
+    Push(std::move(job));
+}
+
+void CommandSender::Leave(const Endpoint& endpoint, ClientId clientId) {
+    Job job;
+    job.leave = true;
+    job.endpoint = endpoint;
+    job.clientId = clientId;
+    job.bodies.push_back([](ClientId id) { return ControlBody(kSelectPlaybackLeave, id, {}); });
+    job.bodies.push_back([](ClientId id) { return ControlBody(kSelectAudioLeave, id, {}); });
     Push(std::move(job));
 }
 
@@ -156,23 +170,28 @@ void CommandSender::Loop() {
             job = std::move(queue_.front());
             queue_.pop_front();
             limit = queryLimit_;
-            current = job.generation == generation_;
+            current = job.generation == generation_ || (job.leave && closing_);
             if (current) cancel_.store(false);
+            leaveInFlight_ = current && job.leave;
         }
         CommandResult result;
         if (!current) {
             result.net.status = NetStatus::Cancelled;
         } else {
             if (job.before) job.before();
-            const Endpoint endpoint = context_.endpoint();
+            const Endpoint endpoint = job.leave ? job.endpoint : context_.endpoint();
+            // Leaving is a courtesy to the recorder: one that does not answer holds nothing up
+            // for a whole control time-out.
+            const int timeout = job.leave ? std::min(context_.timings.leaveTimeoutMs,
+                                                     context_.timings.controlTimeoutMs)
+                                          : context_.timings.controlTimeoutMs;
             for (const BodyFn& body : job.bodies) {
-                const ClientId id = context_.stream()->clientId.load();
-                PostResult r =
-                    PostRequest(endpoint, job.kind, body(id), context_.timings.controlTimeoutMs,
-                                job.progress, limit, &cancel_);
-                result.net = r.result;
+                const ClientId id = job.leave ? job.clientId : context_.stream()->clientId.load();
+                PostResult r = PostRequest(endpoint, job.kind, body(id), timeout, job.progress,
+                                           limit, &cancel_);
+                if (result.ok()) result.net = r.result;
                 result.body = std::move(r.body);
-                if (!result.ok()) break;
+                if (!result.ok() && !job.leave) break;
             }
             if (job.after) job.after();
         }

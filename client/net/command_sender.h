@@ -71,6 +71,11 @@ class CommandSender {
     // Waits until every command queued so far has been reported (tools and tests).
     void Drain();
 
+    // The leave operations of a stream that stopped (video client OP 5, then audio client OP 14)
+    // for the recorder at `endpoint` that gave it `clientId`, each within the leave time-out. In
+    // order with the controls queued before them; a closing sender still sends them.
+    void Leave(const Endpoint& endpoint, ClientId clientId);
+
     // A camera REQ for `channel` (selector 7), reporting whether it went through: what a
     // CameraHold sends with.
     void Camera(int channel, const std::string& req, std::function<void(bool ok)> done);
@@ -86,6 +91,11 @@ class CommandSender {
         std::function<void()> before;  // on the worker before the first post
         std::function<void()> after;   // on the worker after the last post
         uint64_t generation = 0;
+        // A leave: its own address and client id, a short time-out, every post sent whatever
+        // the one before did, and sent even while the sender closes.
+        bool leave = false;
+        Endpoint endpoint;
+        ClientId clientId = 0;
     };
 
     bool CheckStream(bool needsStream, const CommandDone& done);
@@ -100,6 +110,8 @@ class CommandSender {
     uint64_t generation_ = 0;  // Cancel bumps it: older jobs are dropped
     uint64_t queued_ = 0, reported_ = 0;
     bool quit_ = false;
+    bool closing_ = false;  // the destructor runs: only leaves are still sent
+    bool leaveInFlight_ = false;
     size_t queryLimit_ = kMaxQueryResponse;
     std::thread worker_;
 };

@@ -9,7 +9,8 @@ DvrConnection::DvrConnection(FrameSink& frames, AudioSink& audio, Notifier& noti
     : context_(frames, audio, notifier, timings, std::move(factory)),
       recorder_(notifier, context_.messages),
       commands_(context_),
-      reader_(context_, recorder_),
+      reader_(context_, recorder_,
+              [this](const Endpoint& e, ClientId id) { commands_.Leave(e, id); }),
       playback_(context_, reader_, commands_) {}
 
 DvrConnection::~DvrConnection() {

@@ -1,7 +1,7 @@
 // The remote client's link to one recorder, put together from controllers with one job each that
 // share a small connection context:
 //   stream()   - the video stream reader (and the audio stream it starts), one reader per Start;
-//   commands() - controls and queries, sent on a worker thread;
+//   commands() - controls, queries and the leave posts of stopped streams, on a worker thread;
 //   playback() - remote playback and its buttons;
 //   recorder() - local recording and backup downloads, written on a writer thread.
 // A window talks to each directly; no call it makes waits for the network or the disk, and what

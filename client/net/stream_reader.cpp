@@ -288,6 +288,10 @@ void ReaderRun::Finish() {
 void ReaderRun::LeaveRecorder() {
     if (left_.exchange(true)) return;
     const ClientId id = handler_.clientId();
+    if (owner_.leave_) {
+        owner_.leave_(endpoint_, id);
+        return;
+    }
     // Leaving is a courtesy to the recorder: a recorder that does not answer must not hold up
     // anything for a whole control time-out.
     const int timeout =
@@ -316,8 +320,8 @@ void ReaderRun::StopAudio() {
     if (stream) stream->Stop();
 }
 
-StreamReader::StreamReader(ConnectionContext& context, LocalRecorder& recorder)
-    : context_(context), recorder_(recorder) {}
+StreamReader::StreamReader(ConnectionContext& context, LocalRecorder& recorder, LeaveFn leave)
+    : context_(context), recorder_(recorder), leave_(std::move(leave)) {}
 
 StreamReader::~StreamReader() {
     Stop(true);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -33,7 +34,11 @@ struct StreamOutcome {
 
 class StreamReader {
   public:
-    StreamReader(ConnectionContext& context, LocalRecorder& recorder);
+    // How a stopped stream leaves the recorder (its address and client id); without one the
+    // reader sends the leave posts itself before it finishes.
+    using LeaveFn = std::function<void(const Endpoint& endpoint, ClientId clientId)>;
+
+    StreamReader(ConnectionContext& context, LocalRecorder& recorder, LeaveFn leave = {});
     ~StreamReader();
     StreamReader(const StreamReader&) = delete;
     StreamReader& operator=(const StreamReader&) = delete;
@@ -71,6 +76,7 @@ class StreamReader {
 
     ConnectionContext& context_;
     LocalRecorder& recorder_;
+    const LeaveFn leave_;
     std::atomic<bool> paused_{false};
     std::atomic<bool> audioMuted_{false};
 

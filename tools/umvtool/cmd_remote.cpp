@@ -170,6 +170,7 @@ int RunSearch(std::span<char* const> words) {
     });
     connection.stream().Stop(true);
     connection.stream().WaitStopped();
+    connection.commands().Drain();
     if (!r.ok())
         return Fail(r.net.status == client::NetStatus::TooLarge
                         ? "umvtool: the recorder's answer is too large"
@@ -206,6 +207,7 @@ int RunPlay(std::span<char* const> words) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     connection.stream().Stop(true);
     connection.stream().WaitStopped();
+    connection.commands().Drain();
     const client::StreamOutcome outcome = connection.stream().outcome();
     return outcome.failed && !outcome.ended ? kExitFailure : kExitOk;
 }

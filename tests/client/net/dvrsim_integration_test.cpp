@@ -38,6 +38,18 @@ TEST_F(SimTest, LiveRecordsArriveInOrderAndByteIdentical) {
               (std::vector<std::string>{"MODE=5&CID=1&OP=5", "MODE=5&CID=101&OP=14"}));
 }
 
+TEST_F(SimTest, AConnectionClosedRightAfterItsStopStillLeavesTheRecorder) {
+    StartSim(SimOptions());
+    {
+        RecordingSinks sinks;
+        auto c = Connect(sinks, Params());
+        ASSERT_TRUE(WaitPictures(sinks, 5));
+        c->stream().Stop(true);  // and the window closes at once
+    }
+    EXPECT_EQ(ControlLog(),
+              (std::vector<std::string>{"MODE=5&CID=1&OP=5", "MODE=5&CID=101&OP=14"}));
+}
+
 TEST_F(SimTest, LoginErrorsShowTheirMessages) {
     dvrsim::Options o = SimOptions();
     o.maxClients = 1;

@@ -428,6 +428,16 @@ TEST_F(RecordingSimTest, PlaybackButtonsSteerTheRecorder) {
         if (line.find("OP=8") != std::string::npos)
             reqs.push_back(line.substr(line.rfind('=') + 1));
     EXPECT_EQ(reqs, (std::vector<std::string>{"5", "7", "4", "3", "6", "1"}));
+    // The "Stop" button's control reaches the recorder before the stream leaves it.
+    const auto log = ControlLog();
+    ptrdiff_t lastControl = -1, leave = -1;
+    for (size_t i = 0; i < log.size(); ++i) {
+        if (log[i].find("OP=8") != std::string::npos) lastControl = static_cast<ptrdiff_t>(i);
+        if (log[i] == "MODE=5&CID=1&OP=5" && leave < 0) leave = static_cast<ptrdiff_t>(i);
+    }
+    ASSERT_GE(lastControl, 0);
+    ASSERT_GE(leave, 0);
+    EXPECT_LT(lastControl, leave);
 
     // "Play" with no stream up plays the last file again; there was none.
     EXPECT_FALSE(c->playback().Press(PlaybackButton::Play));

@@ -76,10 +76,11 @@ class SimTest : public ::testing::Test {
         EXPECT_TRUE(c->ConnectLive(p));
         return c;
     }
-    // Stops the stream and waits until its reader has finished (leave posts included).
+    // Stops the stream and waits until its reader has finished and its leave posts are sent.
     static void StopAndWait(client::DvrConnection& c, bool silent = true) {
         c.stream().Stop(silent);
         c.stream().WaitStopped();
+        c.commands().Drain();
     }
     static client::CommandResult Control(client::DvrConnection& c,
                                          const client::ControlRequest& control) {
