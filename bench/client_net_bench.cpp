@@ -116,7 +116,7 @@ class NullSinks final : public FrameSink, public AudioSink, public Notifier {
     bool PlayBlock(int, uint32_t, std::span<const uint8_t>) override { return true; }
     void Pause() override {}
     void AudioStopped() override {}
-    void Post(int, int) override {}
+    void Post(client::Notification, int) override {}
     void ShowMessage(int, std::string_view) override {}
     void ShowTime(std::string_view) override {}
     std::atomic<uint64_t> pictures{0};
@@ -198,7 +198,8 @@ void MeasureClient(benchmark::State& state, DvrConnection& connection, NullSinks
     const double cpu = CpuSeconds() - cpu0;
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
-    connection.Stop(true);
+    connection.stream().Stop(true);
+    connection.stream().WaitStopped();
     state.counters["cpu_percent"] = 100.0 * cpu / wall;
     state.counters["pictures_per_s"] =
         static_cast<double>(sinks.pictures.load() - pictures0) / wall;
@@ -237,17 +238,19 @@ void BM_RecordingCpu16xD1(benchmark::State& state) {
         DvrConnection connection(sinks, sinks, sinks);
         RecorderSettings settings;
         settings.recordRoot = dir + "rec/";
-        connection.ConfigureRecording(settings);
+        connection.recorder().Configure(settings);
         connection.SetParams(sim.Params());
         connection.StartRecording(0xFFFF);
         connection.ConnectLive(sim.Params());
         MeasureClient(state, connection, sinks);
-        connection.StopRecording();
+        connection.recorder().Stop();
+        connection.recorder().Flush();
         const RecorderStats stats = connection.recorder().stats();
         state.counters["written_per_s"] = static_cast<double>(stats.videoWritten) / 11.0;
         state.counters["dropped"] =
             static_cast<double>(sinks.pictures.load()) - static_cast<double>(stats.videoWritten);
         state.counters["refused"] = static_cast<double>(stats.refused);
+        state.counters["queue_peak"] = static_cast<double>(stats.queuePeak);
     }
     std::error_code ec;
     std::filesystem::remove_all(dir, ec);
@@ -258,5 +261,97 @@ BENCHMARK(BM_RecordingCpu16xD1)
     ->Iterations(1)
     ->Unit(benchmark::kSecond)
     ->UseRealTime();
+
+// Two minutes of four channels at 15 pictures per second (an Intra every second), about 8 KB a
+// picture: what the recorder gets from the frame dispatch.
+const std::vector<std::vector<uint8_t>>& RecordedMinutes() {
+    static const std::vector<std::vector<uint8_t>> records = [] {
+        std::vector<std::vector<uint8_t>> out;
+        uint32_t stamp = 1000;
+        for (int second = 0; second < 120; ++second)
+            for (int picture = 0; picture < 15; ++picture)
+                for (int channel = 0; channel < 4; ++channel)
+                    out.push_back(testsupport::MakeRecord({.channel = channel,
+                                                           .kind = picture == 0 ? 0 : 1,
+                                                           .stamp = stamp += 3000,
+                                                           .minute = second / 60,
+                                                           .second = second % 60,
+                                                           .length = 256}));
+        return out;
+    }();
+    return records;
+}
+
+// The longest single call, in microseconds: how long a reader thread can be held up at once.
+class LongestCall {
+  public:
+    template <class F>
+    void Time(F&& call) {
+        const auto t0 = std::chrono::steady_clock::now();
+        call();
+        const auto us =
+            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0)
+                .count();
+        longest_ = std::max(longest_, us);
+    }
+    double longest() const { return longest_; }
+
+  private:
+    double longest_ = 0;
+};
+
+std::string BenchFolder() {
+    char pattern[] = "/tmp/dvrbench-XXXXXX";
+    return std::string(mkdtemp(pattern)) + "/";
+}
+
+// The reader thread's share of recording: each record is handed to the recorder's queue. The
+// writer thread's files, syncs included, are finished outside the timing (Flush).
+void BM_RecordReaderSide(benchmark::State& state) {
+    const std::string dir = BenchFolder();
+    NullSinks sinks;
+    MessageTable messages;
+    LocalRecorder recorder(sinks, messages);
+    RecorderSettings settings;
+    settings.recordRoot = dir;
+    settings.probe = [](const std::string&) { return std::optional<uint64_t>(uint64_t{1} << 40); };
+    settings.queueRecords = size_t{1} << 20;
+    settings.queueBytes = size_t{1} << 32;
+    recorder.Configure(settings);
+    const ChannelInfo info;
+    LongestCall longest;
+    for (auto _ : state) {
+        recorder.Start(RecordingKind::Local, "Bench", 0xFFFF);
+        for (const auto& r : RecordedMinutes())
+            longest.Time([&] { recorder.WriteVideo(r, info); });
+        state.PauseTiming();
+        recorder.Stop();
+        recorder.Flush();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(RecordedMinutes().size()));
+    state.counters["longest_call_us"] = longest.longest();
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+}
+BENCHMARK(BM_RecordReaderSide)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The peer: the same records written on the calling thread, as the reader used to, with the
+// per-minute syncs and the pair's closing sync.
+void BM_RecordOnTheCallingThread(benchmark::State& state) {
+    const std::string dir = BenchFolder();
+    LongestCall longest;
+    for (auto _ : state) {
+        media::RecordingSession session(dir, "Bench");
+        for (const auto& r : RecordedMinutes())
+            longest.Time([&] { session.WriteVideo(r.data(), r.size()); });
+        session.Stop();
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(RecordedMinutes().size()));
+    state.counters["longest_call_us"] = longest.longest();
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+}
+BENCHMARK(BM_RecordOnTheCallingThread)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

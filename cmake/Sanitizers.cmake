@@ -1,3 +1,11 @@
+# ThreadSanitizer (clang): the threaded parts (the client's readers, writer and sender) are run
+# under it; it cannot be combined with AddressSanitizer.
+if(DVR_TSAN)
+  set(_tsan -fsanitize=thread -fno-omit-frame-pointer)
+  add_compile_options(${_tsan})
+  add_link_options(${_tsan})
+endif()
+
 if(DVR_SANITIZE)
   set(_san -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   add_compile_options(${_san})

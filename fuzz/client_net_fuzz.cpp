@@ -44,7 +44,7 @@ class Quiet final : public FrameSink, public Notifier, public StreamHooks {
         if (channel < 0 || channel > 15) std::abort();
         sum += r.size() ? r[r.size() - 1] : 0;
     }
-    void Post(int, int) override {}
+    void Post(client::Notification, int) override {}
     void ShowMessage(int, std::string_view) override {}
     void ShowTime(std::string_view) override {}
     void LeaveRecorder() override {}

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <utility>
 
 #include "media/frame_header.h"
 #include "media/index_entry.h"
@@ -22,11 +23,6 @@ bool WriteAll(int fd, const uint8_t* data, size_t size) {
     return true;
 }
 
-std::mutex& RecordingLock() {
-    static std::mutex lock;
-    return lock;
-}
-
 std::string PairBaseName(int year1900, int month0, int day, int hour, int minute, int second) {
     char text[64];
     std::snprintf(text, sizeof text, "%04d%02d%02d_%02d%02d%02d", year1900 + 1900, month0 + 1, day,
@@ -39,8 +35,8 @@ RecordingPairWriter::~RecordingPairWriter() {
 }
 
 WriteError RecordingPairWriter::Open(const std::string& folder, const std::string& baseName) {
-    std::lock_guard<std::mutex> guard(RecordingLock());
-    CloseLocked();
+    Release();
+    std::lock_guard guard(mutex_);
     dataPath_ = folder + baseName + ".umv";
     indexPath_ = folder + baseName + ".idx";
     dataSize_ = kickedSize_ = 0;
@@ -59,9 +55,8 @@ WriteError RecordingPairWriter::Open(const std::string& folder, const std::strin
     return WriteError::kNone;
 }
 
-WriteError RecordingPairWriter::Append(const uint8_t* record, size_t size, bool lockHeld) {
-    std::unique_lock<std::mutex> guard(RecordingLock(), std::defer_lock);
-    if (!lockHeld) guard.lock();
+WriteError RecordingPairWriter::Append(const uint8_t* record, size_t size) {
+    std::lock_guard guard(mutex_);
     if (dataFd_ < 0) return WriteError::kNotOpen;
     if (size < kFrameHeaderSize || RecordExtent(record) != size) return WriteError::kBadRecord;
     if (dataSize_ + size > UINT32_MAX) return WriteError::kFileTooLarge;
@@ -88,28 +83,43 @@ WriteError RecordingPairWriter::Append(const uint8_t* record, size_t size, bool 
 }
 
 WriteError RecordingPairWriter::Sync() {
-    if (dataFd_ < 0) return WriteError::kNotOpen;
-    bool ok = ::fdatasync(dataFd_) == 0;
-    ok = ::fdatasync(indexFd_) == 0 && ok;
+    int data = -1, index = -1;
+    {
+        // The descriptors are duplicated so that a Close on another thread cannot pull them away
+        // while the sync runs without the lock.
+        std::lock_guard guard(mutex_);
+        if (dataFd_ < 0) return WriteError::kNotOpen;
+        data = ::dup(dataFd_);
+        index = ::dup(indexFd_);
+    }
+    bool ok = data >= 0 && index >= 0;
+    ok = ok && ::fdatasync(data) == 0;
+    ok = ok && ::fdatasync(index) == 0;
+    if (data >= 0) ::close(data);
+    if (index >= 0) ::close(index);
     return ok ? WriteError::kNone : WriteError::kCannotWrite;
 }
 
 WriteError RecordingPairWriter::Close() {
-    std::lock_guard<std::mutex> guard(RecordingLock());
-    return CloseLocked();
+    return Release();
 }
 
-WriteError RecordingPairWriter::CloseLocked() {
+WriteError RecordingPairWriter::Release() {
+    int data = -1, index = -1;
+    {
+        std::lock_guard guard(mutex_);
+        data = std::exchange(dataFd_, -1);
+        index = std::exchange(indexFd_, -1);
+    }
     bool ok = true;
-    if (dataFd_ >= 0) {
-        ok = ::fdatasync(dataFd_) == 0 && ok;
-        ok = ::close(dataFd_) == 0 && ok;
+    if (data >= 0) {
+        ok = ::fdatasync(data) == 0 && ok;
+        ok = ::close(data) == 0 && ok;
     }
-    if (indexFd_ >= 0) {
-        ok = ::fdatasync(indexFd_) == 0 && ok;
-        ok = ::close(indexFd_) == 0 && ok;
+    if (index >= 0) {
+        ok = ::fdatasync(index) == 0 && ok;
+        ok = ::close(index) == 0 && ok;
     }
-    dataFd_ = indexFd_ = -1;
     return ok ? WriteError::kNone : WriteError::kCannotWrite;
 }
 

@@ -1,5 +1,7 @@
 // Writes a ".umv"/".idx" pair: every record goes to the data file first, then its index entry,
-// so a pair cut short by a crash still opens up to its last complete record.
+// so a pair cut short by a crash still opens up to its last complete record. Each writer has its
+// own lock, held only while its files change hands or a record is appended; pushing to the disk
+// (fdatasync) is done outside it, so a slow disk never stalls another writer.
 #pragma once
 
 #include <cstddef>
@@ -8,10 +10,6 @@
 #include <string>
 
 namespace media {
-
-// The single lock every writer of the process holds while it appends a record with its index
-// entry, and while a pair is opened or closed.
-std::mutex& RecordingLock();
 
 enum class WriteError {
     kNone = 0,
@@ -32,27 +30,32 @@ class RecordingPairWriter {
 
     // Creates folder + baseName + ".umv" and ".idx". A file of either name that exists already is
     // never replaced: the open fails with kExists and both files stay as they were. The folder
-    // must exist and end with '/'. Takes the recording lock.
+    // must exist and end with '/'.
     WriteError Open(const std::string& folder, const std::string& baseName);
     // Appends one record (24-byte header and its payload, exactly as received) and its index
-    // entry. Takes the recording lock unless the caller says it already holds it.
-    WriteError Append(const uint8_t* record, size_t size, bool lockHeld = false);
+    // entry.
+    WriteError Append(const uint8_t* record, size_t size);
     // Pushes what was written to the disk (fdatasync of both files).
     WriteError Sync();
-    // Syncs and closes both files. Takes the recording lock.
+    // Syncs and closes both files.
     WriteError Close();
 
-    bool isOpen() const { return dataFd_ >= 0; }
+    bool isOpen() const {
+        std::lock_guard lock(mutex_);
+        return dataFd_ >= 0;
+    }
     uint64_t dataSize() const { return dataSize_; }
     const std::string& dataPath() const { return dataPath_; }
     const std::string& indexPath() const { return indexPath_; }
 
   private:
-    WriteError CloseLocked();
+    // Takes both files out of the writer (under its lock) and syncs and closes them.
+    WriteError Release();
 
     // Written data is handed to the disk in steps of this size as it accumulates.
     static constexpr uint64_t kWritebackStep = 4u << 20;
 
+    mutable std::mutex mutex_;
     int dataFd_ = -1;
     int indexFd_ = -1;
     uint64_t dataSize_ = 0;

@@ -27,32 +27,44 @@ uint32_t ChannelMask(std::span<const bool> wanted) {
     return mask;
 }
 
-CameraHold::CameraHold(SendFn send, ReadFn speed, ReadFn channel)
-    : send_(std::move(send)), speed_(std::move(speed)), channel_(std::move(channel)) {}
+CameraHold::CameraHold(SendFn send, ReadFn speed, ReadFn channel, StopFailedFn stopFailed)
+    : shared_(std::make_shared<Shared>()), speed_(std::move(speed)), channel_(std::move(channel)) {
+    shared_->send = std::move(send);
+    shared_->stopFailed = std::move(stopFailed);
+}
+
+void CameraHold::SendMove(Clock::time_point now) {
+    next_ = now + kPeriod;
+    if (shared_->inFlight.exchange(true)) return;
+    std::weak_ptr<Shared> weak = shared_;
+    shared_->send(channel_(), CameraMoveReq(button_, speed_()), [weak](bool) {
+        if (const auto s = weak.lock()) s->inFlight.store(false);
+    });
+}
 
 void CameraHold::Press(int button, Clock::time_point now) {
-    if (held_) return;
-    if (!send_(channel_(), CameraMoveReq(button, speed_()))) return;
-    held_ = true;
+    if (held()) return;
     button_ = button;
-    next_ = now + kPeriod;
+    SendMove(now);
 }
 
 void CameraHold::Poll(Clock::time_point now) {
-    if (!held_ || now < next_) return;
     // One repetition per poll: a late timer does not make up for missed periods in a burst.
-    next_ = now + kPeriod;
-    if (!send_(channel_(), CameraMoveReq(button_, speed_()))) {
-        held_ = false;
-        button_ = -1;
-    }
+    if (held() && now >= next_) SendMove(now);
 }
 
 void CameraHold::Release() {
-    if (!held_) return;
-    send_(channel_(), CameraStopReq());
-    held_ = false;
+    if (!held()) return;
     button_ = -1;
+    const int channel = channel_();
+    // The callbacks keep what they need alive: a window may close right after the release.
+    const std::shared_ptr<Shared> shared = shared_;
+    shared->send(channel, CameraStopReq(), [shared, channel](bool ok) {
+        if (ok) return;
+        shared->send(channel, CameraStopReq(), [shared, channel](bool again) {
+            if (!again && shared->stopFailed) shared->stopFailed(channel);
+        });
+    });
 }
 
 }  // namespace client

@@ -39,6 +39,8 @@ constexpr platform::StringEntry kEnglish[] = {
     {2063, "No More Video!!"},
     {2080, "Record Failed!! The recording file cannot be written."},
     {2081, "Backup Failed!! The backup file cannot be written."},
+    {2082, "Record Failed!! The disk cannot keep up with the recording."},
+    {2083, "Backup Failed!! The disk cannot keep up with the backup."},
 };
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The remote client's numbered texts (English built in).
 #pragma once
 
-#include <string_view>
+#include <string>
 
 #include "platform/string_table.h"
 
@@ -26,13 +26,16 @@ enum ClientText : int {
     // The client's own texts for a recording file that cannot be created or written.
     kTextRecordWriteFailed = 2080,
     kTextBackupWriteFailed = 2081,
+    // ... and for a disk that cannot keep up with what the recorder sends.
+    kTextRecordTooSlow = 2082,
+    kTextBackupTooSlow = 2083,
 };
 
 // The process-wide table of the client's texts.
 platform::StringTable& ClientStrings();
 
 // The text of `id` from the client's table.
-inline std::string_view ClientText(int id) {
+inline std::string ClientText(int id) {
     return ClientStrings().Text(id);
 }
 

@@ -26,6 +26,33 @@ std::string UrlFor(const Endpoint& endpoint, const std::string& query) {
 }
 
 // Options every request shares: HTTP/1.0, always reload, no signals.
+// The status a finished transfer comes to.
+NetResult ResultOf(CURLcode code, long httpStatus) {
+    NetResult r;
+    r.httpStatus = httpStatus;
+    r.transportCode = static_cast<int>(code);
+    switch (code) {
+        case CURLE_OK:
+            r.status = httpStatus == 200 ? NetStatus::Ok : NetStatus::HttpError;
+            break;
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_RESOLVE_PROXY:
+        case CURLE_COULDNT_CONNECT:
+            r.status = NetStatus::Unreachable;
+            break;
+        case CURLE_OPERATION_TIMEDOUT:
+            r.status = NetStatus::TimedOut;
+            break;
+        case CURLE_ABORTED_BY_CALLBACK:
+            r.status = NetStatus::Cancelled;
+            break;
+        default:
+            r.status = NetStatus::TransportError;
+            break;
+    }
+    return r;
+}
+
 void CommonOptions(CURL* easy, const char* agent) {
     curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
     curl_easy_setopt(easy, CURLOPT_USERAGENT, agent);
@@ -49,7 +76,9 @@ class CurlStreamChannel final : public StreamChannel {
 
     bool Open(const std::string& query) override {
         Close();
+        openResult_ = NetResult{NetStatus::Cancelled};
         if (cancelled_.load()) return false;
+        openResult_ = NetResult{NetStatus::TransportError};
         easy_ = curl_easy_init();
         if (!easy_) return false;
         headers_ = curl_slist_append(nullptr, "Pragma: no-cache");
@@ -72,6 +101,8 @@ class CurlStreamChannel final : public StreamChannel {
             std::chrono::steady_clock::now() + std::chrono::milliseconds(connectTimeoutMs_);
         while (!headersDone_ && !done_) {
             if (cancelled_.load() || std::chrono::steady_clock::now() >= deadline) {
+                openResult_ =
+                    NetResult{cancelled_.load() ? NetStatus::Cancelled : NetStatus::TimedOut};
                 Close();
                 return false;
             }
@@ -79,12 +110,17 @@ class CurlStreamChannel final : public StreamChannel {
         }
         long status = 0;
         curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
+        openResult_ = ResultOf(done_ ? result_ : CURLE_OK, status);
         if (status != 200 || (done_ && result_ != CURLE_OK && head_ == tail_)) {
+            if (openResult_.ok()) openResult_.status = NetStatus::TransportError;
             Close();
             return false;
         }
+        openResult_ = NetResult{};
         return true;
     }
+
+    NetResult openResult() const override { return openResult_; }
 
     WaitResult WaitForData(int timeoutMs) override {
         if (!easy_) return WaitResult::Failed;
@@ -198,6 +234,7 @@ class CurlStreamChannel final : public StreamChannel {
     bool done_ = false;
     bool paused_ = false;
     CURLcode result_ = CURLE_OK;
+    NetResult openResult_;
     std::atomic<bool> cancelled_{false};
 };
 
@@ -206,9 +243,15 @@ struct PostState {
     std::vector<uint8_t>* body;
     const PostProgress* progress;
     size_t maxBody;
+    const std::atomic<bool>* cancel;
     int chunks = 0;
     bool tooLarge = false;
 };
+
+int OnPostProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    const auto* s = static_cast<PostState*>(self);
+    return s->cancel && s->cancel->load() ? 1 : 0;
+}
 
 size_t OnPostWrite(char* data, size_t size, size_t count, void* self) {
     auto* s = static_cast<PostState*>(self);
@@ -234,11 +277,18 @@ std::unique_ptr<StreamChannel> MakeCurlStreamChannel(const Endpoint& endpoint,
 }
 
 PostResult PostRequest(const Endpoint& endpoint, PostKind kind, const std::string& body,
-                       int timeoutMs, const PostProgress& progress, size_t maxBody) {
+                       int timeoutMs, const PostProgress& progress, size_t maxBody,
+                       const std::atomic<bool>* cancel) {
     InitCurlOnce();
     PostResult result;
     CURL* easy = curl_easy_init();
+    result.result.status = NetStatus::TransportError;
     if (!easy) return result;
+    if (cancel && cancel->load()) {
+        curl_easy_cleanup(easy);
+        result.result.status = NetStatus::Cancelled;
+        return result;
+    }
     curl_slist* headers = curl_slist_append(nullptr, kFormContentType);
     headers = curl_slist_append(headers, "Pragma: no-cache");
     headers = curl_slist_append(headers, "Expect:");
@@ -250,15 +300,23 @@ PostResult PostRequest(const Endpoint& endpoint, PostKind kind, const std::strin
     curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(timeoutMs));
-    PostState state{kind, &result.body, &progress, maxBody};
+    PostState state{kind, &result.body, &progress, maxBody, cancel};
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &OnPostWrite);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &state);
+    // libcurl calls this about once a second and on every change, which is soon enough for a
+    // window that gave up; a cancelled post ends with CURLE_ABORTED_BY_CALLBACK.
+    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &OnPostProgress);
+    curl_easy_setopt(easy, CURLOPT_XFERINFODATA, &state);
+    curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
     const CURLcode code = curl_easy_perform(easy);
     curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &result.status);
     result.timedOut = code == CURLE_OPERATION_TIMEDOUT;
     result.tooLarge = state.tooLarge;
     result.sent = result.status != 0 && !state.tooLarge &&
                   (code == CURLE_OK || (kind == PostKind::Control && code == CURLE_WRITE_ERROR));
+    const bool controlAnswered = kind == PostKind::Control && code == CURLE_WRITE_ERROR;
+    result.result = ResultOf(controlAnswered ? CURLE_OK : code, result.status);
+    if (state.tooLarge) result.result.status = NetStatus::TooLarge;
     if (state.tooLarge) {
         result.body.clear();
         result.body.shrink_to_fit();

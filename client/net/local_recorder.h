@@ -4,20 +4,25 @@
 // the notifications that tell the main window to stop recording (1041) or that a backup finished
 // (1074).
 //
-// Threads: the video reader writes pictures, the audio reader writes audio blocks, the window's
-// thread turns recording on and off. One mutex orders them; each record is appended with its
-// index entry under the process-wide recording lock inside the pair writer. Notifications are
-// posted after the mutex is released.
+// Threads: the readers and the window only queue work (records, start, stop) and return; a writer
+// thread of its own takes the queue in order and does every file operation, including the syncs,
+// with no lock held. The queue is bounded: a disk that cannot keep up stops the recording with a
+// message (nothing is dropped silently), and what was queued before is still written. Flush waits
+// for the writer, for tools and tests; the windows never need it.
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <span>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "client/net/channel_info.h"
 #include "client/net/message_table.h"
@@ -48,13 +53,17 @@ struct RecorderSettings {
     // The free space is measured again after this many bytes or milliseconds (0: every record).
     uint64_t probeEveryBytes = uint64_t{1} << 20;
     int probeEveryMs = 1000;
+    // The writer's queue: at most this many records or bytes wait for the disk.
+    size_t queueRecords = 2048;
+    size_t queueBytes = size_t{64} << 20;
 };
 
 // Why the recorder turned itself off.
 enum class RecorderStop {
     None,
-    DiskFull,         // 50 MiB or less free: 1041 for every record that arrives until it is off
+    DiskFull,         // 50 MiB or less free: records are refused, 1041 once until room returns
     WriteFailed,      // a file could not be created or written: 1041 once, with a message
+    TooSlow,          // the writer's queue was full: 1041 once, with a message
     BackupCompleted,  // the backup reached its end time: "Backup completed.", 1074 with 1
     BackupEnded,      // the recorder had no more video for the backup: 1074
 };
@@ -65,6 +74,13 @@ struct RecorderStats {
     uint64_t refused = 0;   // records not written for want of room
     uint64_t repeated = 0;  // records a reopened stream sent again, not written twice
     uint64_t bytes = 0;
+    size_t queuePeak = 0;  // most records waiting for the writer at once
+};
+
+// Why a file operation of the recording failed: the file and the system's error number.
+struct RecorderFailure {
+    std::string path;  // the file or folder that could not be written (may be empty)
+    int error = 0;     // errno of the failing call, 0 when unknown
 };
 
 class LocalRecorder {
@@ -83,13 +99,19 @@ class LocalRecorder {
     void Start(RecordingKind kind, const std::string& dvrName, uint16_t channels);
     // The backup's start and end as wall times (the range texts read as UTC).
     void SetBackupRange(int64_t start, int64_t end);
-    // Recording off: the pair and the calendar are closed, the folder forgotten.
+    // Recording off: what was queued is written, then the pair and the calendar are closed and
+    // the folder forgotten. Returns at once.
     void Stop();
+    // Waits until the writer has done everything queued so far.
+    void Flush();
 
     bool on() const { return on_.load(); }
-    RecordingKind kind() const { return kind_; }
-    bool backupCompleted() const { return completed_.load(); }
+    RecordingKind kind() const;
+    // The backup reached its end time (its last record may still be on its way to the disk): the
+    // stream's further records are not wanted.
+    bool backupCompleted() const { return completed_.load() || endQueued_.load(); }
     RecorderStop stopReason() const;
+    RecorderFailure failure() const;
 
     // One video record (kinds 0..2, header and payload as received) from the frame dispatch;
     // `info` names the channels for a new calendar file.
@@ -112,6 +134,17 @@ class LocalRecorder {
     RecorderStats stats() const;
 
   private:
+    enum class Op { Video, Audio, Start, Stop, Range, BackupEnded, Reopened, AudioReopened };
+    struct Item {
+        Op op = Op::Video;
+        std::vector<uint8_t> bytes;  // a record (Video, Audio)
+        ChannelInfo info;            // Video
+        bool endsBackup = false;     // Video: the record that reaches the backup's end time
+        RecordingKind kind = RecordingKind::Local;
+        std::string dvrName;  // Start
+        uint16_t channels = 0;
+        int64_t start = 0, end = 0;  // Range
+    };
     struct Outcome {
         bool stopRecording = false;  // post 1041
         int messageIndex = -1;       // MessageTable entry to show
@@ -126,43 +159,78 @@ class LocalRecorder {
         int64_t time = 0;
     };
 
-    bool HasRoomLocked(size_t bytes);
-    void ChannelInfoLocked(const ChannelInfo& info);
+    // Queues one item; false when the queue is full (records only).
+    bool Enqueue(Item item);
+    bool EnqueueRecord(Op op, std::span<const uint8_t> record, const ChannelInfo* info,
+                       bool endsBackup = false);
+    void Overflow();
+    void WriterLoop();
+    void Process(Item& item, Outcome* out);
+    void StartSession(const Item& item);
+    void StopSession();
+    void ProcessVideo(std::span<const uint8_t> record, const ChannelInfo& info, bool endsBackup,
+                      Outcome* out);
+    void ProcessAudio(std::span<const uint8_t> record, Outcome* out);
+
+    bool HasRoom(size_t bytes);
+    void ChannelInfoChanged(const ChannelInfo& info);
     // `time`: the record's wall time as the channel clock counts it.
-    bool RepeatedLocked(const media::FrameHeader& h, int64_t time);
-    void WrittenLocked(const media::FrameHeader& h, int64_t time);
-    void FailLocked(Outcome* out);
-    void FinishBackupLocked(bool completed, Outcome* out);
+    bool Repeated(const media::FrameHeader& h, int64_t time);
+    void Written(const media::FrameHeader& h, int64_t time, size_t bytes);
+    void Fail(Outcome* out);
+    void FinishBackup(bool completed, Outcome* out);
     void Deliver(const Outcome& out);
 
     Notifier& notifier_;
     const MessageTable& messages_;
     std::atomic<ProgressView*> progress_{nullptr};
-
-    mutable std::mutex mutex_;
-    RecorderSettings settings_;
-    std::unique_ptr<media::RecordingSession> session_;
     std::atomic<bool> on_{false};
     std::atomic<bool> completed_{false};
+    // The callers' view of a backup's end, so the stream stops at the record that reaches it.
+    std::atomic<bool> backup_{false};
+    std::atomic<int64_t> backupEndSeen_{INT64_MAX};
+    std::atomic<bool> endQueued_{false};
+
+    // The queue between the callers and the writer thread.
+    std::mutex queueMutex_;
+    std::condition_variable queueCv_;
+    std::deque<Item> queue_;
+    std::vector<std::vector<uint8_t>> spare_;  // record buffers for reuse
+    size_t spareBytes_ = 0;
+    size_t queuedRecords_ = 0;
+    size_t queuedBytes_ = 0;
+    uint64_t enqueued_ = 0;
+    uint64_t processed_ = 0;
+    bool quit_ = false;
+    RecorderSettings settings_;  // as configured; the writer takes a copy at each start
+
+    // What the callers may read while the writer works.
+    mutable std::mutex stateMutex_;
     RecordingKind kind_ = RecordingKind::Local;
     RecorderStop stop_ = RecorderStop::None;
+    RecorderFailure failure_;
+    RecorderStats stats_;
+    std::string folder_;
+    static constexpr int kAudioSlot = media::kChannelCount;
+    Last last_[media::kChannelCount + 1];  // per channel's pictures, and the audio blocks
+
+    // The writer thread's own state: touched by it alone.
+    std::unique_ptr<media::RecordingSession> session_;
+    RecorderSettings active_;
+    bool writing_ = false;  // a session is on and has not failed or finished
     int64_t backupStart_ = 0;
     int64_t backupEnd_ = 0;
     int lastProgress_ = -1;
-    static constexpr int kAudioSlot = media::kChannelCount;
-    Last last_[media::kChannelCount + 1];  // per channel's pictures, and the audio blocks
-    media::ChannelClock clock_;            // the pictures' times, in the order they arrive
-    RecorderStats stats_;
-
-    // Free space as last measured.
+    media::ChannelClock clock_;  // the pictures' times, in the order they arrive
     bool probed_ = false;
     bool room_ = true;
+    bool diskFullPosted_ = false;
     uint64_t bytesSinceProbe_ = 0;
     int64_t probedAtMs_ = 0;
-
-    // The channel information the session has (so it is copied only when it changes).
     int infoChannels_ = -1;
     std::array<std::string, media::kCalendarChannels> infoTitles_;
+
+    std::thread writer_;
 };
 
 }  // namespace client

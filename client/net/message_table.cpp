@@ -15,7 +15,7 @@ int MessageTable::IdForResult(int code) const {
     return ids_[static_cast<size_t>(code - 1)];
 }
 
-std::string_view MessageTable::Text(int index) const {
+std::string MessageTable::Text(int index) const {
     if (index < 0 || index >= kSize) return {};
     return ClientStrings().Text(ids_[static_cast<size_t>(index)]);
 }

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <array>
-#include <string_view>
+#include <string>
 
 namespace client {
 
@@ -23,7 +23,7 @@ class MessageTable {
     // The string id shown for a recorder result code (code - 1 indexes the table). Codes 0 and
     // above 13 fall outside it and show "ETC Error!!".
     int IdForResult(int code) const;
-    std::string_view Text(int index) const;
+    std::string Text(int index) const;
 
   private:
     std::array<int, kSize> ids_;

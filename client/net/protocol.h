@@ -1,6 +1,5 @@
-// Shared vocabulary of the recorder protocol: stream kinds, the packet envelope, the numbered
-// notifications the connection posts to the main window, and the time constants of the stream
-// reader (injectable so tests need not wait for them).
+// Shared vocabulary of the recorder protocol: stream kinds, the packet envelope, and the time
+// constants of the stream reader (injectable so tests need not wait for them).
 #pragma once
 
 #include <cstddef>
@@ -26,20 +25,6 @@ inline constexpr uint8_t kClassChannelInfo = 20;
 inline constexpr uint32_t kMaxMediaPayload = 262168;
 // The reader reads at most this many bytes at a time.
 inline constexpr size_t kReadChunkSize = 10000;
-
-// Notifications posted to the main window.
-enum Notification : int {
-    kNotifyStream = 1031,          // parameter: StreamKind when data arrived, 0 when stopped
-    kNotifyAudioAvailable = 1032,  // parameter: volume position
-    kNotifyMotion = 1036,          // parameter: new motion bit
-    kNotifySensor = 1037,          // parameter: new sensor bit
-    kNotifyLost = 1039,
-    kNotifyStopRecording = 1041,
-    kNotifyVideoBack = 1043,
-    kNotifyPlaybackState = 1044,  // parameter: PlaybackState
-    kNotifyAudioEnded = 1046,
-    kNotifyBackupDone = 1074,  // parameter: 1 completed, 0 ended with nothing recorded
-};
 
 // Recorder result codes with a meaning of their own to the client.
 inline constexpr int kResultNoMoreVideo = 10;

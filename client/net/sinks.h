@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "client/net/channel_info.h"
+#include "client/net/notification.h"
 #include "media/frame_header.h"
 
 namespace client {
@@ -55,7 +56,7 @@ class Notifier {
   public:
     virtual ~Notifier() = default;
     // One of the numbered notifications (kNotify...) with its parameter.
-    virtual void Post(int message, int parameter) = 0;
+    virtual void Post(Notification message, int parameter) = 0;
     // A message the user sees: the string id and its text in the current language.
     virtual void ShowMessage(int stringId, std::string_view text) = 0;
     // The main window's time field: "%04d-%02d-%02d %02d:%02d:%02d", or empty.

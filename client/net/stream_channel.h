@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "client/net/net_result.h"
+
 namespace client {
 
 struct Endpoint {
@@ -39,6 +41,8 @@ class StreamChannel {
     virtual void Close() = 0;
     // Any thread: makes the current and every later Open or WaitForData return at once.
     virtual void Cancel() = 0;
+    // Why the last Open failed (Ok after a successful one).
+    virtual NetResult openResult() const { return {}; }
 };
 
 using StreamChannelFactory = std::function<std::unique_ptr<StreamChannel>(const Endpoint&)>;

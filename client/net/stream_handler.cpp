@@ -1,5 +1,6 @@
 #include "client/net/stream_handler.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -19,9 +20,17 @@ void StreamHandler::Reset(StreamKind kind) {
     sizeCode_ = 255;
     playbackState_ = 0;
     allNoVideoNotified_ = false;
+    started_ = false;
     ended_ = false;
+    resultCode_ = 0;
     timeText_[0] = '\0';
     channelInfo_.Clear();
+}
+
+void StreamHandler::Started() {
+    if (started_) return;
+    started_ = true;
+    hooks_.StreamStarted();
 }
 
 void StreamHandler::ShowMessageIndex(int index) {
@@ -30,18 +39,20 @@ void StreamHandler::ShowMessageIndex(int index) {
 
 ScanVerdict StreamHandler::OnResult(ClientId clientId, uint8_t code) {
     clientId_.store(clientId, std::memory_order_relaxed);
+    resultCode_ = code;
     if (code == kResultNoMoreVideo && kind_ != StreamKind::Live) {
+        Started();
         // The end of the recorded video.
         hooks_.LeaveRecorder();
         const bool recording = hooks_.LocalRecording();
         if (kind_ == StreamKind::FilePlayback) {
             ShowMessageIndex(code - 1);
-            notifier_.Post(kNotifyPlaybackEnded, 0);
-            if (recording) notifier_.Post(kNotifyStopRecording, 0);
+            notifier_.Post(Notification::PlaybackEnded, 0);
+            if (recording) notifier_.Post(Notification::StopRecording, 0);
         } else if (kind_ == StreamKind::TimePlayback) {
             ShowMessageIndex(code - 1);
-            if (recording) notifier_.Post(kNotifyStopRecording, 0);
-            notifier_.Post(kNotifyCalendarSearch, 0);
+            if (recording) notifier_.Post(Notification::StopRecording, 0);
+            notifier_.Post(Notification::CalendarSearch, 0);
         } else {
             // A backup whose range the recorder has no more video for ends here instead of
             // waiting for an end time that no record will reach.
@@ -101,7 +112,7 @@ ScanVerdict StreamHandler::OnMedia(ClientId clientId, std::span<const uint8_t> r
     if (kind_ == StreamKind::TimePlayback || kind_ == StreamKind::BackupDownload) {
         if (header.playbackState() != playbackState_) {
             playbackState_ = header.playbackState();
-            notifier_.Post(kNotifyPlaybackState, playbackState_);
+            notifier_.Post(Notification::PlaybackState, playbackState_);
         }
     }
     Channel& ch = channels_[c];
@@ -121,12 +132,12 @@ ScanVerdict StreamHandler::OnMedia(ClientId clientId, std::span<const uint8_t> r
     if (header.motion() != ch.motion) {
         ch.motion = header.motion();
         frames_.SetMark(c, CellMark::Motion, ch.motion);
-        notifier_.Post(kNotifyMotion, ch.motion);
+        notifier_.Post(Notification::Motion, ch.motion);
     }
     if (header.sensor() != ch.sensor) {
         ch.sensor = header.sensor();
         frames_.SetMark(c, CellMark::Sensor, ch.sensor);
-        notifier_.Post(kNotifySensor, ch.sensor);
+        notifier_.Post(Notification::Sensor, ch.sensor);
     }
     return ScanVerdict::Continue;
 }
@@ -148,19 +159,24 @@ void StreamHandler::Dispatch(int c, const media::FrameHeader& header,
     Channel& ch = channels_[c];
     if (audioMask_ == 0 && hooks_.AudioRunning()) {
         hooks_.StopAudio();
-        notifier_.Post(kNotifyAudioEnded, 0);
+        notifier_.Post(Notification::AudioEnded, 0);
     }
     if (header.videoLoss & (1u << c)) {
         if (!ch.noVideo) {
             frames_.ShowPicture(c, CellPicture::NoVideo);
             ch.noVideo = true;
         }
+        // Every channel the recorder has, not sixteen: a 4-channel recorder never marks the
+        // cells it does not have. Posted once; video coming back clears the notice.
+        const int count = channelInfo_.channelCount() > 0
+                              ? std::min(channelInfo_.channelCount(), media::kChannelCount)
+                              : media::kChannelCount;
         bool all = true;
-        for (const Channel& other : channels_)
-            all = all && other.noVideo;
-        if (all && hooks_.LocalRecording()) {
+        for (int other = 0; other < count; ++other)
+            all = all && channels_[other].noVideo;
+        if (all && !allNoVideoNotified_ && hooks_.LocalRecording()) {
             allNoVideoNotified_ = true;
-            notifier_.Post(kNotifyStopRecording, 0);
+            notifier_.Post(Notification::StopRecording, 0);
         }
         return;
     }
@@ -168,7 +184,7 @@ void StreamHandler::Dispatch(int c, const media::FrameHeader& header,
         ch.noVideo = false;
         if (allNoVideoNotified_) {
             allNoVideoNotified_ = false;
-            notifier_.Post(kNotifyVideoBack, 0);
+            notifier_.Post(Notification::VideoBack, 0);
         }
     }
     if (header.kind == static_cast<uint8_t>(media::FrameKind::Intra)) {

@@ -35,11 +35,11 @@ class StreamHooks {
     virtual bool BackupCompleted() const { return false; }
     // A backup download's stream ended with result code 10.
     virtual void BackupStreamEnded() {}
+    // A recorded stream ends with "no more video" (result code 10), before the end is handled:
+    // a stream that has not been announced yet is announced now, so the window hears that it
+    // ran before it hears how it ended.
+    virtual void StreamStarted() {}
 };
-
-// Notifications posted only by the recorded-video kinds.
-inline constexpr int kNotifyPlaybackEnded = 1028;
-inline constexpr int kNotifyCalendarSearch = 1424;
 
 struct HandlerStats {
     uint64_t records = 0;     // media records handed to the record handler
@@ -64,6 +64,8 @@ class StreamHandler final : public PacketHandler {
     ClientId clientId() const { return clientId_.load(std::memory_order_relaxed); }
     // Set when a recorded-video stream ended with result code 10.
     bool ended() const { return ended_; }
+    // The last result code the recorder sent (0 when none).
+    int resultCode() const { return resultCode_; }
     const ChannelInfo& channelInfo() const { return channelInfo_; }
     const HandlerStats& stats() const { return stats_; }
     // A channel showing video (it has seen an Intra record and no video loss).
@@ -82,6 +84,7 @@ class StreamHandler final : public PacketHandler {
 
     void Dispatch(int channel, const media::FrameHeader& header, std::span<const uint8_t> record);
     void ShowMessageIndex(int index);
+    void Started();
     void UpdateTime(const media::FrameHeader& header);
 
     FrameSink& frames_;
@@ -98,7 +101,9 @@ class StreamHandler final : public PacketHandler {
     int sizeCode_ = 255;
     int playbackState_ = 0;
     bool allNoVideoNotified_ = false;
+    bool started_ = false;
     bool ended_ = false;
+    int resultCode_ = 0;
     char timeText_[32] = {};
     HandlerStats stats_;
 };

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 namespace {
 
 constexpr platform::StringEntry kTable[] = {
@@ -19,6 +22,30 @@ TEST(StringTable, LooksUpEnglishAndOverlay) {
     EXPECT_EQ(table.Text(101), "Acerca de");
     table.SetOverlay({});
     EXPECT_EQ(table.Text(2014), "Improper file type.");
+}
+
+// A reader that holds a snapshot keeps its texts while the language changes under it; readers on
+// other threads see either language whole, never a torn text (this runs under ThreadSanitizer).
+TEST(StringTable, LanguageSwitchesDoNotDisturbReaders) {
+    platform::StringTable table(kTable);
+    table.SetOverlay({{2014, "Tipo de archivo incorrecto."}});
+    const auto held = table.Current();
+    std::atomic<bool> done{false};
+    std::atomic<int> odd{0};
+    std::thread reader([&] {
+        while (!done.load()) {
+            const std::string t = table.Text(2014);
+            if (t != "Improper file type." && t != "Tipo de archivo incorrecto.") ++odd;
+        }
+    });
+    for (int i = 0; i < 2000; ++i)
+        table.SetOverlay(
+            i % 2 ? std::unordered_map<int, std::string>{}
+                  : std::unordered_map<int, std::string>{{2014, "Tipo de archivo incorrecto."}});
+    done.store(true);
+    reader.join();
+    EXPECT_EQ(odd.load(), 0);
+    EXPECT_EQ(held->Text(2014), "Tipo de archivo incorrecto.");
 }
 
 }  // namespace

@@ -55,7 +55,9 @@ TEST(UmvtoolLive, WrongPasswordShowsTheMessageAndFails) {
     ASSERT_GT(sim.port(), 0);
     const auto r = Live(sim.port(), "--user admin --password nope --seconds 5");
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(Lines(r.out), (std::vector<std::string>{"message: Password Miss Error!!", "lost"}));
+    EXPECT_EQ(Lines(r.out),
+              (std::vector<std::string>{"message: Password Miss Error!!", "lost",
+                                        "umvtool: the recorder refused the request (code 2)"}));
 }
 
 TEST(UmvtoolLive, ChosenChannelsAreAskedForAndShown) {
@@ -91,7 +93,9 @@ TEST(UmvtoolLive, NoRecorderFails) {
     ASSERT_GT(port, 0);
     const auto r = Live(port, "--user admin --password admin --seconds 5");
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(Lines(r.out), std::vector<std::string>{"lost"});
+    // The reason says nobody is there (libcurl's CURLE_COULDNT_CONNECT).
+    EXPECT_EQ(Lines(r.out), (std::vector<std::string>{
+                                "lost", "umvtool: the recorder cannot be reached [transport 7]"}));
     EXPECT_EQ(RunCommand(kUmvtool + " live --host 127.0.0.1 2>/dev/null").status, 2);
 }
 

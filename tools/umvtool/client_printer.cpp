@@ -61,12 +61,12 @@ void ClientPrinter::AudioStarted(int channel) {
     if (shown_.pictures) Line("audio %d", channel + 1);
 }
 
-void ClientPrinter::Post(int message, int parameter) {
-    if (message == client::kNotifyStream && parameter != 0) {
+void ClientPrinter::Post(client::Notification message, int parameter) {
+    if (message == client::Notification::Stream && parameter != 0) {
         if (shown_.connected) Line("%s", "connected");
-    } else if (message == client::kNotifyLost) {
+    } else if (message == client::Notification::Lost) {
         if (shown_.connected) Line("%s", "lost");
-    } else if (message == client::kNotifyPlaybackState && shown_.states) {
+    } else if (message == client::Notification::PlaybackState && shown_.states) {
         const std::string label(client::PlaybackLabel(parameter));
         Line("state %s", label.c_str());
     }
@@ -91,7 +91,7 @@ void ClientPrinter::SetProgressPosition(int percent) {
     Line("progress %d%%", percent);
 }
 
-std::optional<std::pair<int, int>> ClientPrinter::TakePost() {
+std::optional<std::pair<client::Notification, int>> ClientPrinter::TakePost() {
     std::lock_guard lock(mutex_);
     if (posts_.empty()) return std::nullopt;
     auto p = posts_.front();

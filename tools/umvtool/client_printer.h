@@ -50,7 +50,7 @@ class ClientPrinter final : public client::FrameSink,
     void AudioStopped() override {}
 
     // Notifier
-    void Post(int message, int parameter) override;
+    void Post(client::Notification message, int parameter) override;
     void ShowMessage(int, std::string_view text) override;
     void ShowTime(std::string_view) override {}
 
@@ -59,7 +59,7 @@ class ClientPrinter final : public client::FrameSink,
     void SetProgressPosition(int percent) override;
 
     // The oldest notification not yet taken.
-    std::optional<std::pair<int, int>> TakePost();
+    std::optional<std::pair<client::Notification, int>> TakePost();
     __attribute__((format(printf, 2, 3))) void Line(const char* format, ...);
 
   private:
@@ -68,7 +68,7 @@ class ClientPrinter final : public client::FrameSink,
     std::set<int> channels_;
     Shown shown_;
     std::mutex mutex_;
-    std::deque<std::pair<int, int>> posts_;
+    std::deque<std::pair<client::Notification, int>> posts_;
     int progress_ = -1;
 };
 

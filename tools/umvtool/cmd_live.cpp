@@ -53,7 +53,7 @@ int RunLive(std::span<char* const> words) {
     if (record) {
         client::RecorderSettings settings;
         settings.recordRoot = FolderOption(*record);
-        connection.ConfigureRecording(settings);
+        connection.recorder().Configure(settings);
     }
     if (!connection.ConnectLive(params)) return kExitFailure;
     // Recording is on from the start: each channel's files open at its first Intra picture.
@@ -62,21 +62,22 @@ int RunLive(std::span<char* const> words) {
 
     bool recordingFailed = false;
     const auto start = std::chrono::steady_clock::now();
-    while (!gInterrupted && connection.running()) {
+    while (!gInterrupted && connection.stream().running()) {
         if (seconds >= 0 &&
             std::chrono::steady_clock::now() - start >= std::chrono::duration<double>(seconds))
             break;
         while (const auto post = printer.TakePost()) {
             const auto [message, parameter] = *post;
-            if (message == client::kNotifyStream && parameter != 0 && !channels.empty()) {
+            if (message == client::Notification::Stream && parameter != 0 && !channels.empty()) {
                 bool wanted[media::kChannelCount] = {};
                 for (int c : channels)
                     wanted[c] = true;
-                connection.SendChannelMask(client::ChannelMask(wanted));
-            } else if (message == client::kNotifyStopRecording && recording) {
+                connection.commands().ChannelMask(client::ChannelMask(wanted),
+                                                  connection.recorder().on());
+            } else if (message == client::Notification::StopRecording && recording) {
                 // As the main window does: recording stops; a full disk is said so.
                 const client::RecorderStop why = connection.recorder().stopReason();
-                connection.StopRecording();
+                connection.recorder().Stop();
                 if (why == client::RecorderStop::DiskFull)
                     printer.Line(
                         "message: %s",
@@ -85,7 +86,7 @@ int RunLive(std::span<char* const> words) {
                                   why == client::RecorderStop::WriteFailed;
                 printer.Line("%s", "recording stopped");
                 recording = false;
-            } else if (message == client::kNotifyVideoBack && record && !recordingFailed &&
+            } else if (message == client::Notification::VideoBack && record && !recordingFailed &&
                        !recording) {
                 // Video is back after every channel had lost it: recording starts again.
                 connection.StartRecording(MaskOf(channels));
@@ -95,10 +96,16 @@ int RunLive(std::span<char* const> words) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    const bool failed = connection.failed();
-    connection.Stop(true);
+    const bool failed = connection.stream().failed();
+    connection.stream().Stop(true);
+    connection.stream().WaitStopped();
+    if (failed)
+        std::fprintf(stderr, "umvtool: %s\n",
+                     connection.stream().outcome().failure.Describe().c_str());
+    connection.commands().Drain();
     if (record) {
-        connection.StopRecording();
+        connection.recorder().Stop();
+        connection.recorder().Flush();
         const client::RecorderStats stats = connection.recorder().stats();
         printer.Line("recorded %llu pictures, %llu audio blocks",
                      static_cast<unsigned long long>(stats.videoWritten),

@@ -67,7 +67,7 @@ int RunBackup(std::span<char* const> words) {
     client::DvrConnection connection(printer, printer, printer);
     client::RecorderSettings settings;
     settings.backupRoot = FolderOption(*out);
-    connection.ConfigureRecording(settings);
+    connection.recorder().Configure(settings);
     connection.SetProgressView(&printer);
     connection.SetParams(params);
     if (!connection.StartBackup(*args.value("from"), *args.value("to"), mask))
@@ -80,30 +80,38 @@ int RunBackup(std::span<char* const> words) {
         while (const auto post = printer.TakePost()) {
             const auto [message, parameter] = *post;
             const bool firstData =
-                message == client::kNotifyStream &&
+                message == client::Notification::Stream &&
                 parameter == static_cast<int>(client::StreamKind::BackupDownload);
             if ((firstData && fast.OnFirstData()) ||
-                (message == client::kNotifyPlaybackState && fast.OnPlaybackState(parameter)))
-                connection.PressPlaybackButton(client::PlaybackButton::Fast);
-            if (message == client::kNotifyBackupDone) {
+                (message == client::Notification::PlaybackState && fast.OnPlaybackState(parameter)))
+                connection.playback().Press(client::PlaybackButton::Fast);
+            if (message == client::Notification::BackupDone) {
                 status = parameter == 1 ? kExitOk : kExitFailure;
-            } else if (message == client::kNotifyStopRecording) {
+            } else if (message == client::Notification::StopRecording) {
                 if (connection.recorder().stopReason() == client::RecorderStop::DiskFull)
                     printer.Line(
                         "%s", std::string(client::ClientText(client::kTextBackupDiskFull)).c_str());
                 status = kExitFailure;
             }
         }
-        if (status < 0 && !connection.running()) {
+        if (status < 0 && !connection.stream().running()) {
             // The stream ended without finishing the backup: the recorder refused it or the
-            // connection was lost for good.
-            if (connection.failed()) printer.Line("%s", "connection lost");
+            // connection was lost for good. The writer may still be finishing it.
+            connection.recorder().Flush();
+            while (const auto post = printer.TakePost())
+                if (post->first == client::Notification::BackupDone)
+                    status = post->second == 1 ? kExitOk : kExitFailure;
+            if (status >= 0) break;
+            if (connection.stream().failed()) printer.Line("%s", "connection lost");
             status = kExitFailure;
         }
         if (status < 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    connection.Stop(true);
-    connection.StopRecording();
+    connection.stream().Stop(true);
+    connection.stream().WaitStopped();
+    connection.commands().Drain();
+    connection.recorder().Stop();
+    connection.recorder().Flush();
     return status < 0 ? kExitFailure : status;
 }
 
@@ -145,20 +153,29 @@ int RunSearch(std::span<char* const> words) {
     // The recorder answers searches while a stream is up.
     if (!connection.ConnectLive(params)) return kExitFailure;
     const auto start = Clock::now();
-    while (!connection.connected() && connection.running() && !gInterrupted &&
+    while (!connection.stream().connected() && connection.stream().running() && !gInterrupted &&
            !TimeIsUp(start, seconds))
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    if (!connection.connected()) {
-        connection.Stop(true);
+    if (!connection.stream().connected()) {
+        const client::StreamOutcome outcome = connection.stream().outcome();
+        connection.stream().Stop(true);
+        connection.stream().WaitStopped();
+        if (outcome.failed)
+            return Fail("umvtool: no stream from the recorder: " + outcome.failure.Describe());
         return Fail("umvtool: no stream from the recorder");
     }
     // The search form's channel list counts from 0; beyond it, every channel.
-    const client::QueryResult r =
-        connection.EventSearch(a, b, channel == 0 ? media::kChannelCount : channel - 1, event);
-    connection.Stop(true);
-    if (!r.ok)
-        return Fail(r.tooLarge ? "umvtool: the recorder's answer is too large"
-                               : "umvtool: the recorder did not answer the search");
+    const client::CommandResult r = client::Await([&](client::CommandDone done) {
+        connection.commands().EventSearch(a, b, channel == 0 ? media::kChannelCount : channel - 1,
+                                          event, std::move(done));
+    });
+    connection.stream().Stop(true);
+    connection.stream().WaitStopped();
+    connection.commands().Drain();
+    if (!r.ok())
+        return Fail(r.net.status == client::NetStatus::TooLarge
+                        ? "umvtool: the recorder's answer is too large"
+                        : "umvtool: the recorder did not answer the search: " + r.net.Describe());
     for (const client::SearchEntry& e : client::ParseEventSearch(r.body))
         std::printf("%s | %s | %s | %s | %s\n", Printable(e.start).c_str(),
                     Printable(e.end).c_str(), Printable(e.channel).c_str(),
@@ -185,14 +202,16 @@ int RunPlay(std::span<char* const> words) {
     ClientPrinter printer({}, shown);
     client::DvrConnection connection(printer, printer, printer);
     connection.SetParams(params);
-    if (!(file ? connection.PlayFile(*file) : connection.PlayFromTime(*time))) return kExitFailure;
+    if (!(file ? connection.playback().PlayFile(*file) : connection.playback().PlayFromTime(*time)))
+        return kExitFailure;
     const auto start = Clock::now();
-    while (!gInterrupted && connection.running() && !TimeIsUp(start, seconds))
+    while (!gInterrupted && connection.stream().running() && !TimeIsUp(start, seconds))
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    const bool ended = connection.handler().ended();
-    const bool failed = connection.failed();
-    connection.Stop(true);
-    return failed && !ended ? kExitFailure : kExitOk;
+    connection.stream().Stop(true);
+    connection.stream().WaitStopped();
+    connection.commands().Drain();
+    const client::StreamOutcome outcome = connection.stream().outcome();
+    return outcome.failed && !outcome.ended ? kExitFailure : kExitOk;
 }
 
 }  // namespace umvtool

@@ -32,10 +32,14 @@ TEST(AudioRingTest, KeepsTheNewestThirtyBlocks) {
 class Device : public nettest::RecordingSinks {
   public:
     bool PlayBlock(int channel, uint32_t stamp, std::span<const uint8_t> alaw) override {
-        if (!accept.load()) return false;
+        if (!accept.load()) {
+            Add({"refused", channel, 0, {}});
+            return false;
+        }
         stamps.push_back(stamp);
         return RecordingSinks::PlayBlock(channel, stamp, alaw);
     }
+    void Pause() override { Add({"pause", 0, 0, {}}); }
     std::atomic<bool> accept{true};
     std::vector<uint32_t> stamps;  // written by the reader thread only
 };
@@ -84,7 +88,7 @@ TEST_F(AudioTest, BlocksWaitInTheRingWhileTheDeviceIsBusy) {
     for (uint32_t i = 0; i < 3; ++i)
         script.Push(nettest::Script::Kind::Data, AudioPacket(0, i));
     Start();
-    std::this_thread::sleep_for(100ms);
+    ASSERT_TRUE(device.WaitFor([&] { return device.Count("refused") == 3; }));
     device.accept = true;
     script.Push(nettest::Script::Kind::Data, AudioPacket(0, 3));
     ASSERT_TRUE(device.WaitFor([&] { return device.Count("block") == 4; }, 3s));
@@ -117,7 +121,7 @@ TEST_F(AudioTest, MutedChannelPausesTheDevice) {
     Start();
     audio->SetMuted(true);
     script.Push(nettest::Script::Kind::Data, AudioPacket(0, 1));
-    std::this_thread::sleep_for(100ms);
+    ASSERT_TRUE(device.WaitFor([&] { return device.Count("pause") >= 1; }));
     audio->Stop();
     EXPECT_EQ(device.Count("block"), 0);
     EXPECT_EQ(audio->blocks(), 1u);
@@ -127,10 +131,11 @@ TEST_F(AudioTest, StopIsPromptWhileTheReaderWaits) {
     timings.audioRetryPauseMs = 60000;
     script.opens = {false, false, false};  // the reader sleeps out its long pause
     Start();
-    std::this_thread::sleep_for(50ms);
+    script.WaitUntil([](const nettest::Script& s) { return s.queries.size() == 3; });
+    // Only a wake-up ends the pause early: a Stop that waited for it would take a minute.
     const auto t0 = std::chrono::steady_clock::now();
     audio->Stop();
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, 100ms);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 30s);
 }
 
 }  // namespace

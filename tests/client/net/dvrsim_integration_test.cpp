@@ -20,12 +20,12 @@ TEST_F(SimTest, LiveRecordsArriveInOrderAndByteIdentical) {
     RecordingSinks sinks;
     auto c = Connect(sinks, Params());
     ASSERT_TRUE(WaitPictures(sinks, 3000));  // more than two laps of the recording
-    c->Stop(false);
-    EXPECT_EQ(sinks.Count("post", kNotifyStream, 1), 1);
-    EXPECT_EQ(sinks.Count("post", kNotifyStream, 0), 1);
+    StopAndWait(*c, false);
+    EXPECT_EQ(sinks.Count("post", Notification::Stream, 1), 1);
+    EXPECT_EQ(sinks.Count("post", Notification::Stream, 0), 1);
     EXPECT_EQ(sinks.Count("info", 16), 1);
-    EXPECT_EQ(sinks.Count("post", kNotifyLost), 0);
-    EXPECT_EQ(c->clientId(), 1);
+    EXPECT_EQ(sinks.Count("post", Notification::Lost), 0);
+    EXPECT_EQ(c->stream().clientId(), 1);
     ExpectRecordsAsLogged(sinks);
     std::set<std::string> titles;
     for (const auto& e : sinks.events())
@@ -34,6 +34,18 @@ TEST_F(SimTest, LiveRecordsArriveInOrderAndByteIdentical) {
     EXPECT_TRUE(titles.count("1:ExactlyThirtn"));  // 13 bytes, no terminating zero
     EXPECT_TRUE(titles.count("3:CAMERA 4"));
     // The client left the recorder.
+    EXPECT_EQ(ControlLog(),
+              (std::vector<std::string>{"MODE=5&CID=1&OP=5", "MODE=5&CID=101&OP=14"}));
+}
+
+TEST_F(SimTest, AConnectionClosedRightAfterItsStopStillLeavesTheRecorder) {
+    StartSim(SimOptions());
+    {
+        RecordingSinks sinks;
+        auto c = Connect(sinks, Params());
+        ASSERT_TRUE(WaitPictures(sinks, 5));
+        c->stream().Stop(true);  // and the window closes at once
+    }
     EXPECT_EQ(ControlLog(),
               (std::vector<std::string>{"MODE=5&CID=1&OP=5", "MODE=5&CID=101&OP=14"}));
 }
@@ -52,10 +64,12 @@ TEST_F(SimTest, LoginErrorsShowTheirMessages) {
                           Case{"user", "4321", "Password Miss Error!!"}}) {
         RecordingSinks sinks;
         auto c = Connect(sinks, Params(k.user, k.password));
-        ASSERT_TRUE(sinks.WaitFor([&] { return !c->running(); }));
-        EXPECT_TRUE(c->failed());
+        ASSERT_TRUE(sinks.WaitFor([&] { return !c->stream().running(); }));
+        EXPECT_TRUE(c->stream().failed());
         EXPECT_EQ(sinks.Messages(), std::vector<std::string>{k.message}) << k.user;
-        EXPECT_EQ(sinks.Count("post", kNotifyLost), 1);
+        // A window tells a wrong password from an unreachable host by the outcome.
+        EXPECT_EQ(c->stream().outcome().failure.status, NetStatus::Refused) << k.user;
+        EXPECT_EQ(sinks.Count("post", Notification::Lost), 1);
         EXPECT_EQ(sinks.Count("still", kAllChannels, static_cast<int>(CellPicture::Disconnected)),
                   1);
     }
@@ -63,9 +77,9 @@ TEST_F(SimTest, LoginErrorsShowTheirMessages) {
     auto a = Connect(first, Params());
     ASSERT_TRUE(WaitPictures(first, 10));
     auto b = Connect(second, Params());
-    ASSERT_TRUE(second.WaitFor([&] { return !b->running(); }));
+    ASSERT_TRUE(second.WaitFor([&] { return !b->stream().running(); }));
     EXPECT_EQ(second.Messages(), std::vector<std::string>{"Client Limit Error!!"});
-    EXPECT_TRUE(a->running());
+    EXPECT_TRUE(a->stream().running());
 }
 
 TEST_F(SimTest, RecorderRefusesOtherProtocolVersions) {
@@ -88,10 +102,10 @@ TEST_F(SimTest, DroppedConnectionReconnects) {
     RecordingSinks sinks;
     auto c = Connect(sinks, Params());
     ASSERT_TRUE(WaitPictures(sinks, 1500));
-    c->Stop(true);
+    StopAndWait(*c);
     EXPECT_EQ(sim_.streamsServed(), 2);
-    EXPECT_EQ(sinks.Count("post", kNotifyLost), 0);
-    EXPECT_FALSE(c->failed());
+    EXPECT_EQ(sinks.Count("post", Notification::Lost), 0);
+    EXPECT_FALSE(c->stream().failed());
     ExpectRecordsAsLogged(sinks);
 }
 
@@ -102,35 +116,30 @@ TEST_F(SimTest, StallLongerThanTheWatchdogPostsLostAndRecovers) {
     StartSim(o);
     RecordingSinks sinks;
     auto c = Connect(sinks, Params());
-    ASSERT_TRUE(sinks.WaitFor([&] { return sinks.Count("post", kNotifyLost) == 1; }, 5s));
+    ASSERT_TRUE(sinks.WaitFor([&] { return sinks.Count("post", Notification::Lost) == 1; }, 5s));
     EXPECT_EQ(sinks.Count("still", kAllChannels, static_cast<int>(CellPicture::Disconnected)), 1);
     const int before = sinks.Count("picture");
     ASSERT_TRUE(WaitPictures(sinks, before + 500));
-    EXPECT_TRUE(c->running());
-    EXPECT_EQ(sinks.Count("post", kNotifyLost), 1);
-    EXPECT_EQ(sinks.Count("post", kNotifyStream, 1), 2);  // started, and back after the stall
-    c->Stop(true);
+    EXPECT_TRUE(c->stream().running());
+    EXPECT_EQ(sinks.Count("post", Notification::Lost), 1);
+    EXPECT_EQ(sinks.Count("post", Notification::Stream, 1), 1);  // a stall is no new stream
+    StopAndWait(*c);
     ExpectRecordsAsLogged(sinks);
 }
 
-TEST_F(SimTest, StopReturnsWithin100MsWhileAReadIsBlocked) {
+TEST_F(SimTest, AStopWhileTheRecorderStallsEndsTheReaderWellBeforeTheStall) {
     dvrsim::Options o = SimOptions();
     o.faults.stallAfterBytes = 60000;
-    o.faults.stallSeconds = 30;
+    o.faults.stallSeconds = 600;  // far beyond the CTest time-out: only a cancel ends the read
     StartSim(o);
     RecordingSinks sinks;
     auto c = Connect(sinks, Params());
     ASSERT_TRUE(WaitPictures(sinks, 1));
-    int seen = -1;
-    while (seen != sinks.Count("picture")) {  // until the pictures stop coming
-        seen = sinks.Count("picture");
-        std::this_thread::sleep_for(150ms);
-    }
-    const auto t0 = std::chrono::steady_clock::now();
-    c->Stop(false);
-    const auto took = std::chrono::steady_clock::now() - t0;
-    EXPECT_LT(took, 100ms) << std::chrono::duration_cast<std::chrono::milliseconds>(took).count();
-    EXPECT_FALSE(c->running());
+    c->stream().Stop(false);
+    EXPECT_FALSE(c->stream().running());
+    c->stream().WaitStopped();  // the blocked read was cancelled
+    EXPECT_EQ(sinks.Count("post", Notification::Stream, 0), 1);
+    EXPECT_EQ(sinks.Count("post", Notification::Lost), 0);
 }
 
 TEST_F(SimTest, AudioOpensASecondStream) {
@@ -141,9 +150,9 @@ TEST_F(SimTest, AudioOpensASecondStream) {
     auto c = Connect(sinks, Params());
     ASSERT_TRUE(sinks.WaitFor([&] { return sinks.Count("block", 0) >= 4; }, 15s));
     EXPECT_EQ(sinks.Count("audio", 0), 1);
-    EXPECT_EQ(c->audioChannel(), 0);
+    EXPECT_EQ(c->stream().audioChannel(), 0);
     EXPECT_EQ(sim_.streamsServed(), 2);
-    c->Stop(true);
+    StopAndWait(*c);
     EXPECT_EQ(sinks.Count("audio-stopped"), 1);
     const auto controls = ControlLog();
     EXPECT_EQ(controls, (std::vector<std::string>{"MODE=5&CID=1&OP=5", "MODE=5&CID=101&OP=14"}));
@@ -162,12 +171,12 @@ TEST_F(SimTest, DamagedPacketsCostOnlyThemselves) {
     RecordingSinks sinks;
     auto c = Connect(sinks, Params());
     ASSERT_TRUE(WaitPictures(sinks, 800));
-    c->Stop(true);
-    EXPECT_EQ(sinks.Count("post", kNotifyLost), 0);
+    StopAndWait(*c);
+    EXPECT_EQ(sinks.Count("post", Notification::Lost), 0);
     ExpectRecordsAsLogged(sinks);  // the log leaves out the three damaged records
-    EXPECT_EQ(c->scanStats().damagedPackets, 1u);
-    EXPECT_EQ(c->scanStats().oversizedPackets, 1u);
-    EXPECT_EQ(c->handler().stats().ignored, 1u);
+    EXPECT_EQ(c->stream().outcome().scan.damagedPackets, 1u);
+    EXPECT_EQ(c->stream().outcome().scan.oversizedPackets, 1u);
+    EXPECT_EQ(c->stream().outcome().handler.ignored, 1u);
 }
 
 TEST_F(SimTest, RecorderFaultsEndTheStreamWithTheirMessage) {
@@ -200,10 +209,10 @@ TEST_F(SimTest, RecorderFaultsEndTheStreamWithTheirMessage) {
         client::ConnectionParams p = Params();
         p.port = sim.port();
         auto c = Connect(sinks, p);
-        ASSERT_TRUE(sinks.WaitFor([&] { return !c->running(); })) << k.name;
-        EXPECT_TRUE(c->failed()) << k.name;
+        ASSERT_TRUE(sinks.WaitFor([&] { return !c->stream().running(); })) << k.name;
+        EXPECT_TRUE(c->stream().failed()) << k.name;
         EXPECT_EQ(sinks.Messages(), k.messages) << k.name;
-        EXPECT_EQ(sinks.Count("post", kNotifyLost), 1) << k.name;
+        EXPECT_EQ(sinks.Count("post", Notification::Lost), 1) << k.name;
     }
 }
 
@@ -212,12 +221,16 @@ TEST_F(SimTest, ControlsReachTheRecorderAsSent) {
     RecordingSinks sinks;
     auto c = Connect(sinks, Params());
     ASSERT_TRUE(WaitPictures(sinks, 5));
-    EXPECT_TRUE(c->SendControl(kSelectCamera, {.req = CameraMoveReq(6, 3), .channel = 2}));
-    EXPECT_TRUE(c->SendControl(kSelectDvrRecord));
-    EXPECT_TRUE(c->SendChannelMask(0xf));
-    const QueryResult q = c->SendQuery(CalendarBody(), false);
-    EXPECT_TRUE(q.ok);
-    c->Stop(true);
+    EXPECT_TRUE(
+        Control(*c, {.selector = kSelectCamera, .req = CameraMoveReq(6, 3), .channel = 2}).ok());
+    EXPECT_TRUE(Control(*c, {.selector = kSelectDvrRecord}).ok());
+    EXPECT_TRUE(Await([&](CommandDone done) {
+                    c->commands().ChannelMask(0xf, false, std::move(done));
+                }).ok());
+    const CommandResult q = Await(
+        [&](CommandDone done) { c->commands().Query(CalendarBody(), false, std::move(done)); });
+    EXPECT_TRUE(q.ok());
+    StopAndWait(*c);
     EXPECT_EQ(ControlLog(), (std::vector<std::string>{
                                 "MODE=5&CID=1&OP=7&CH=2&LEN=1&REQ=6S3",
                                 "MODE=5&CID=1&OP=11",
@@ -228,6 +241,27 @@ TEST_F(SimTest, ControlsReachTheRecorderAsSent) {
                             }));
 }
 
+TEST_F(SimTest, AHeldCameraButtonEndsWithTheStopOnTheRecorder) {
+    StartSim(SimOptions());
+    RecordingSinks sinks;
+    auto c = Connect(sinks, Params());
+    ASSERT_TRUE(WaitPictures(sinks, 5));
+    CommandSender& commands = c->commands();
+    CameraHold hold([&](int channel, const std::string& req,
+                        CameraHold::SendDone done) { commands.Camera(channel, req, done); },
+                    [] { return 1; }, [] { return 3; });
+    const auto t0 = CameraHold::Clock::now();
+    hold.Press(0, t0);
+    hold.Poll(t0 + CameraHold::kPeriod);
+    hold.Release();
+    commands.Drain();
+    StopAndWait(*c);
+    const auto log = ControlLog();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log.front(), "MODE=5&CID=1&OP=7&CH=3&LEN=1&REQ=0S1");
+    EXPECT_NE(std::find(log.begin(), log.end(), "MODE=5&CID=1&OP=7&CH=3&LEN=1&REQ=8"), log.end());
+}
+
 TEST_F(SimTest, UnreachableRecorderFailsControlsAndStreams) {
     StartSim(SimOptions());
     const uint16_t port = sim_.port();
@@ -236,11 +270,13 @@ TEST_F(SimTest, UnreachableRecorderFailsControlsAndStreams) {
     client::ConnectionParams p = Params();
     p.port = port;
     auto c = Connect(sinks, p);
-    ASSERT_TRUE(sinks.WaitFor([&] { return !c->running(); }));
-    EXPECT_TRUE(c->failed());
-    // The upgrade controls go out without a stream; a refused post is a failure.
-    EXPECT_FALSE(
-        c->SendControl(kSelectUpgradeKernel, {.path = "/hdda/upgrade/kernel/x", .number = 1}));
+    ASSERT_TRUE(sinks.WaitFor([&] { return !c->stream().running(); }));
+    EXPECT_TRUE(c->stream().failed());
+    EXPECT_EQ(c->stream().outcome().failure.status, NetStatus::Unreachable);
+    // The upgrade controls go out without a stream; a refused connection says so.
+    const CommandResult r = Control(
+        *c, {.selector = kSelectUpgradeKernel, .path = "/hdda/upgrade/kernel/x", .number = 1});
+    EXPECT_EQ(r.net.status, NetStatus::Unreachable);
 }
 
 }  // namespace

@@ -24,13 +24,14 @@ TEST_F(SlowSimTest, RealWatchdogFiresAfterThirtySecondsOfSilence) {
         lastPicture = std::chrono::steady_clock::now();
         std::this_thread::sleep_for(100ms);
     }
-    ASSERT_TRUE(sinks.WaitFor([&] { return sinks.Count("post", client::kNotifyLost) == 1; }, 40s));
+    ASSERT_TRUE(
+        sinks.WaitFor([&] { return sinks.Count("post", client::Notification::Lost) == 1; }, 40s));
     const auto silent = std::chrono::steady_clock::now() - lastPicture;
     EXPECT_GT(silent, 29s);
     EXPECT_LT(silent, 32s);
     ASSERT_TRUE(WaitPictures(sinks, seen + 100, 10s));  // and the stream recovers
-    c.Stop(true);
-    EXPECT_FALSE(c.failed());
+    StopAndWait(c);
+    EXPECT_FALSE(c.stream().failed());
 }
 
 }  // namespace

@@ -17,7 +17,8 @@ using client::StreamChannel;
 using client::WaitResult;
 
 struct Script {
-    enum class Kind { Data, End, Fail, Nothing };
+    // Hold: the wait blocks, deaf to Cancel, until Release (a reader stuck in the network).
+    enum class Kind { Data, End, Fail, Nothing, Hold };
     struct Step {
         Kind kind;
         std::vector<uint8_t> bytes;
@@ -27,7 +28,9 @@ struct Script {
     std::deque<bool> opens;  // results of the next opens (true when empty)
     std::deque<Step> steps;
     std::vector<std::string> queries;
-    bool cancelled = false;
+    int timeouts = 0;      // waits that timed out
+    bool holding = false;  // a wait is stuck in a Hold step
+    bool released = false;
 
     void Push(Kind kind, std::vector<uint8_t> bytes = {}) {
         std::lock_guard lock(mutex);
@@ -38,6 +41,17 @@ struct Script {
         std::lock_guard lock(mutex);
         return static_cast<int>(queries.size());
     }
+    // Waits until `done` holds, checked whenever a channel of this script does something.
+    template <class Done>
+    void WaitUntil(Done done) {
+        std::unique_lock lock(mutex);
+        cv.wait(lock, [&] { return done(*this); });
+    }
+    void Release() {
+        std::lock_guard lock(mutex);
+        released = true;
+        cv.notify_all();
+    }
 };
 
 class FakeChannel final : public StreamChannel {
@@ -46,7 +60,8 @@ class FakeChannel final : public StreamChannel {
     bool Open(const std::string& query) override {
         std::lock_guard lock(s_.mutex);
         s_.queries.push_back(query);
-        if (s_.cancelled) return false;
+        s_.cv.notify_all();
+        if (cancelled_) return false;
         if (s_.opens.empty()) return true;
         const bool ok = s_.opens.front();
         s_.opens.pop_front();
@@ -54,12 +69,26 @@ class FakeChannel final : public StreamChannel {
     }
     WaitResult WaitForData(int timeoutMs) override {
         std::unique_lock lock(s_.mutex);
-        auto ready = [&] { return s_.cancelled || !s_.steps.empty(); };
-        if (timeoutMs < 0)
+        auto ready = [&] { return cancelled_ || !s_.steps.empty(); };
+        if (timeoutMs < 0) {
             s_.cv.wait(lock, ready);
-        else if (!s_.cv.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready))
+        } else if (!s_.cv.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready)) {
+            ++s_.timeouts;
+            s_.cv.notify_all();
             return WaitResult::TimedOut;
-        if (s_.cancelled) return WaitResult::Cancelled;
+        }
+        if (!s_.steps.empty() && s_.steps.front().kind == Script::Kind::Hold) {
+            // Taken off the script at once: another channel goes on with the steps behind it.
+            s_.steps.pop_front();
+            s_.holding = true;
+            s_.cv.notify_all();
+            s_.cv.wait(lock, [&] { return s_.released; });
+            s_.holding = false;
+            s_.cv.notify_all();
+            if (!cancelled_ && s_.steps.empty()) return WaitResult::Failed;
+        }
+        if (cancelled_) return WaitResult::Cancelled;
+        if (s_.steps.empty()) return WaitResult::Failed;
         const Script::Kind k = s_.steps.front().kind;
         if (k == Script::Kind::End || k == Script::Kind::Fail) {
             s_.steps.pop_front();
@@ -84,12 +113,13 @@ class FakeChannel final : public StreamChannel {
     void Close() override {}
     void Cancel() override {
         std::lock_guard lock(s_.mutex);
-        s_.cancelled = true;
+        cancelled_ = true;
         s_.cv.notify_all();
     }
 
   private:
     Script& s_;
+    bool cancelled_ = false;  // guarded by the script's mutex
 };
 
 }  // namespace nettest

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <mutex>
 
 #include "client/net/client_strings.h"
 #include "media/recording_file.h"
@@ -55,10 +56,12 @@ struct RecorderTest : ::testing::Test {
                                           .second = second});
         r[15] = cause;
         recorder.WriteVideo(r, info);
+        recorder.Flush();
     }
     void Audio(int channel) {
         auto r = testsupport::MakeRecord({.channel = channel, .kind = 3, .stamp = ++stamp});
         recorder.WriteAudio(r);
+        recorder.Flush();
     }
     std::vector<std::string> Folders(const std::string& root) const {
         std::vector<std::string> out;
@@ -100,7 +103,8 @@ TEST_F(RecorderTest, AFullDiskRefusesEveryRecordAndAsksToStop) {
     Video(0, 1, 10, 0, 2);
     Video(0, 1, 10, 0, 3);
     Audio(0);  // nothing more is written while the disk is full
-    EXPECT_EQ(sinks.Count("post", kNotifyStopRecording), 2);  // one for each refused record
+    // Said once, not for every refused record.
+    EXPECT_EQ(sinks.Count("post", Notification::StopRecording), 1);
     EXPECT_EQ(recorder.stopReason(), RecorderStop::DiskFull);
     const RecorderStats stats = recorder.stats();
     EXPECT_EQ(stats.videoWritten, 2u);
@@ -108,6 +112,7 @@ TEST_F(RecorderTest, AFullDiskRefusesEveryRecordAndAsksToStop) {
     EXPECT_EQ(stats.refused, 2u);
     const std::string folder = recorder.folder();
     recorder.Stop();  // the main window's answer
+    recorder.Flush();
     // What was written before stays playable.
     media::RecordingFile file;
     ASSERT_EQ(file.Open(folder + "20080601_100000.idx"), media::OpenError::kNone);
@@ -122,9 +127,11 @@ TEST_F(RecorderTest, AFileThatCannotBeCreatedStopsTheRecordingWithAMessage) {
     Video(0, 0, 10, 0, 1);
     EXPECT_FALSE(recorder.on());
     EXPECT_EQ(recorder.stopReason(), RecorderStop::WriteFailed);
-    EXPECT_EQ(sinks.Count("post", kNotifyStopRecording), 1);  // once, not per record
+    EXPECT_EQ(sinks.Count("post", Notification::StopRecording), 1);  // once, not per record
     EXPECT_EQ(sinks.Messages(),
               std::vector<std::string>{"Record Failed!! The recording file cannot be written."});
+    // What failed, for a window to show: the system's reason.
+    EXPECT_NE(recorder.failure().error, 0);
 }
 
 TEST_F(RecorderTest, BackupShowsProgressAndCompletesAtItsEndTime) {
@@ -141,12 +148,12 @@ TEST_F(RecorderTest, BackupShowsProgressAndCompletesAtItsEndTime) {
     EXPECT_EQ(progress.positions, (std::vector<int>{0, 50, 75}));
     EXPECT_EQ(progress.texts,
               (std::vector<std::string>{"completed 0%", "completed 50%", "completed 75%"}));
-    EXPECT_EQ(sinks.Count("post", kNotifyBackupDone), 0);
+    EXPECT_EQ(sinks.Count("post", Notification::BackupDone), 0);
     Video(0, 1, 9, 4, 0);  // the end time: written, then the backup is complete
     EXPECT_EQ(progress.positions.back(), 100);
     EXPECT_EQ(progress.texts.back(), "completed 100%");
     EXPECT_EQ(sinks.Messages(), std::vector<std::string>{"Backup completed."});
-    EXPECT_EQ(sinks.Count("post", kNotifyBackupDone, 1), 1);
+    EXPECT_EQ(sinks.Count("post", Notification::BackupDone, 1), 1);
     EXPECT_FALSE(recorder.on());
     EXPECT_TRUE(recorder.backupCompleted());
     EXPECT_EQ(recorder.stopReason(), RecorderStop::BackupCompleted);
@@ -166,8 +173,9 @@ TEST_F(RecorderTest, ABackupTheRecorderEndsEarlyKeepsWhatCame) {
                             media::WallTimeOf(108, 5, 1, 10, 0, 0));
     Video(0, 0, 9, 10, 0);
     recorder.BackupStreamEnded();
+    recorder.Flush();
     EXPECT_EQ(sinks.Messages(), std::vector<std::string>{"Backup completed."});
-    EXPECT_EQ(sinks.Count("post", kNotifyBackupDone, 1), 1);
+    EXPECT_EQ(sinks.Count("post", Notification::BackupDone, 1), 1);
     EXPECT_FALSE(recorder.on());
 
     // Nothing at all in the range: the backup ends without claiming success.
@@ -176,8 +184,9 @@ TEST_F(RecorderTest, ABackupTheRecorderEndsEarlyKeepsWhatCame) {
     recorder.SetBackupRange(media::WallTimeOf(108, 5, 1, 9, 0, 0),
                             media::WallTimeOf(108, 5, 1, 10, 0, 0));
     recorder.BackupStreamEnded();
+    recorder.Flush();
     EXPECT_EQ(sinks.Messages(), std::vector<std::string>{"No More Video!!"});
-    EXPECT_EQ(sinks.Count("post", kNotifyBackupDone, 0), 1);
+    EXPECT_EQ(sinks.Count("post", Notification::BackupDone, 0), 1);
     EXPECT_EQ(recorder.stopReason(), RecorderStop::BackupEnded);
 }
 
@@ -210,6 +219,59 @@ TEST_F(RecorderTest, AReopenedStreamDoesNotWriteRecordsTwice) {
     stamp = 1000;
     Video(0, 1, 9, 0, 9);
     EXPECT_EQ(recorder.stats().videoWritten, 8u);
+}
+
+TEST_F(RecorderTest, AFullDiskIsSaidAgainOnlyAfterRoomCameBack) {
+    recorder.Start(RecordingKind::Local, "Shop", 0xFFFF);
+    Video(0, 0, 10, 0, 0);
+    freeBytes = 10 * kMiB;
+    Video(0, 1, 10, 0, 1);
+    Video(0, 1, 10, 0, 2);
+    freeBytes = 1000 * kMiB;
+    Video(0, 1, 10, 0, 3);
+    freeBytes = 10 * kMiB;
+    Video(0, 1, 10, 0, 4);
+    EXPECT_EQ(sinks.Count("post", Notification::StopRecording), 2);
+    EXPECT_EQ(recorder.stats().refused, 3u);
+}
+
+// The writer thread is held up (its disk measure blocks) while the readers go on: the readers
+// never wait, a full queue stops the recording with a message, and every record queued before
+// that still reaches the files.
+TEST_F(RecorderTest, ADiskThatCannotKeepUpStopsTheRecordingCleanly) {
+    std::mutex gate;
+    std::unique_lock hold(gate);
+    RecorderSettings s;
+    s.recordRoot = dir / "record/";
+    s.probe = [&gate](const std::string&) -> std::optional<uint64_t> {
+        std::lock_guard wait(gate);
+        return 1000 * kMiB;
+    };
+    s.probeEveryBytes = 0;
+    s.queueRecords = 4;
+    recorder.Configure(s);
+    recorder.Start(RecordingKind::Local, "Shop", 0xFFFF);
+    for (int i = 0; i < 8; ++i) {
+        auto r = testsupport::MakeRecord(
+            {.channel = 0, .kind = i == 0 ? 0 : 1, .stamp = ++stamp, .hour = 10, .second = i});
+        recorder.WriteVideo(r, info);  // returns at once, with the writer stuck
+    }
+    EXPECT_FALSE(recorder.on());
+    EXPECT_EQ(recorder.stopReason(), RecorderStop::TooSlow);
+    EXPECT_EQ(sinks.Count("post", Notification::StopRecording), 1);
+    EXPECT_EQ(sinks.Messages(), std::vector<std::string>{
+                                    "Record Failed!! The disk cannot keep up with the recording."});
+    hold.unlock();
+    recorder.Flush();
+    // The record the writer holds counts until it is written: four were accepted, and every
+    // one is in the pair.
+    const RecorderStats stats = recorder.stats();
+    EXPECT_EQ(stats.videoWritten, 4u);
+    media::RecordingFile file;
+    const auto folders = Folders(dir / "record/");
+    ASSERT_EQ(folders.size(), 1u);
+    ASSERT_EQ(file.Open(folders[0] + "20080601_100000.idx"), media::OpenError::kNone);
+    EXPECT_EQ(file.index().frameCount(), stats.videoWritten);
 }
 
 TEST_F(RecorderTest, AudioJoinsTheOpenPairOnly) {

@@ -129,17 +129,26 @@ TEST(CameraReqs, Texts) {
     EXPECT_EQ(ChannelMask(all), 0xffffu);
 }
 
+// The sends complete when the test says so (as the command sender's would, later, on its thread),
+// with the outcome the test scripts.
 struct HoldTest : ::testing::Test {
     using Clock = CameraHold::Clock;
     std::vector<std::pair<int, std::string>> sent;
+    std::vector<CameraHold::SendDone> pending;
+    bool autoComplete = true;
     bool ok = true;
     int speed = 3;
     int channel = 2;
-    CameraHold hold{[this](int ch, const std::string& req) {
+    std::vector<int> stopFailures;
+    CameraHold hold{[this](int ch, const std::string& req, CameraHold::SendDone done) {
                         sent.emplace_back(ch, req);
-                        return ok;
+                        if (autoComplete)
+                            done(ok);
+                        else
+                            pending.push_back(std::move(done));
                     },
-                    [this] { return speed; }, [this] { return channel; }};
+                    [this] { return speed; }, [this] { return channel; },
+                    [this](int ch) { stopFailures.push_back(ch); }};
     Clock::time_point t0 = Clock::now();
 };
 
@@ -156,24 +165,47 @@ TEST_F(HoldTest, RepeatsEvery250MsWithTheSpeedReadAnewAndStopsOnRelease) {
         {2, "6S3"}, {2, "6S3"}, {2, "6S0"}, {2, "8"}};
     EXPECT_EQ(sent, want);
     EXPECT_FALSE(hold.held());
+    EXPECT_TRUE(stopFailures.empty());
 }
 
-TEST_F(HoldTest, FailedPressHoldsNothingAndReleaseSendsNothing) {
+// The camera must never be left moving: failed moves do not cancel the stop.
+TEST_F(HoldTest, ReleaseStopsTheCameraWhateverThePressAndRepeatsDid) {
     ok = false;
     hold.Press(5, t0);
-    EXPECT_FALSE(hold.held());
-    hold.Poll(t0 + std::chrono::seconds(1));
+    EXPECT_TRUE(hold.held());
+    hold.Poll(t0 + std::chrono::milliseconds(250));
+    ok = true;
     hold.Release();
-    EXPECT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent.back(), (std::pair<int, std::string>{2, "8"}));
+    EXPECT_EQ(sent.size(), 3u);
+    hold.Release();  // nothing held any more: nothing more goes out
+    EXPECT_EQ(sent.size(), 3u);
 }
 
-TEST_F(HoldTest, FailedRepetitionEndsTheHold) {
+TEST_F(HoldTest, AFailedStopIsTriedOnceMoreThenReported) {
     hold.Press(1, t0);
     ok = false;
-    hold.Poll(t0 + std::chrono::milliseconds(250));
-    EXPECT_FALSE(hold.held());
-    hold.Release();  // nothing more goes out
+    channel = 4;
+    hold.Release();
+    const std::vector<std::pair<int, std::string>> want = {{2, "1S3"}, {4, "8"}, {4, "8"}};
+    EXPECT_EQ(sent, want);
+    EXPECT_EQ(stopFailures, std::vector<int>{4});
+}
+
+TEST_F(HoldTest, ASlowRecorderGetsNoBacklogOfMoves) {
+    autoComplete = false;
+    hold.Press(2, t0);
+    hold.Poll(t0 + std::chrono::milliseconds(250));  // the press is still under way: skipped
+    hold.Poll(t0 + std::chrono::milliseconds(500));
+    EXPECT_EQ(sent.size(), 1u);
+    pending.front()(true);
+    hold.Poll(t0 + std::chrono::milliseconds(750));
     EXPECT_EQ(sent.size(), 2u);
+    hold.Release();  // the stop goes out even while a move is under way
+    EXPECT_EQ(sent.back().second, "8");
+    auto done = std::move(pending);
+    for (auto& d : done)
+        d(true);
 }
 
 TEST_F(HoldTest, SecondPressWhileHeldIsIgnored) {

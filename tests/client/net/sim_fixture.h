@@ -76,6 +76,17 @@ class SimTest : public ::testing::Test {
         EXPECT_TRUE(c->ConnectLive(p));
         return c;
     }
+    // Stops the stream and waits until its reader has finished and its leave posts are sent.
+    static void StopAndWait(client::DvrConnection& c, bool silent = true) {
+        c.stream().Stop(silent);
+        c.stream().WaitStopped();
+        c.commands().Drain();
+    }
+    static client::CommandResult Control(client::DvrConnection& c,
+                                         const client::ControlRequest& control) {
+        return client::Await(
+            [&](client::CommandDone done) { c.commands().Control(control, std::move(done)); });
+    }
     bool WaitPictures(RecordingSinks& sinks, int n,
                       std::chrono::milliseconds limit = std::chrono::seconds(20)) {
         return sinks.WaitFor([&] { return sinks.Count("picture") >= n; }, limit);

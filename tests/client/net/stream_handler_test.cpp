@@ -83,9 +83,9 @@ TEST_F(HandlerTest, MarksChangeAndArePosted) {
     Send(Fields(2, 1, media::kFlagMotion));
     Send(Fields(2, 1, media::kFlagMotion));
     Send(Fields(2, 1, media::kFlagSensor | media::kFlagLiveState));
-    EXPECT_EQ(sinks.Count("post", kNotifyMotion, 1), 1);
-    EXPECT_EQ(sinks.Count("post", kNotifyMotion, 0), 1);
-    EXPECT_EQ(sinks.Count("post", kNotifySensor, 1), 1);
+    EXPECT_EQ(sinks.Count("post", Notification::Motion, 1), 1);
+    EXPECT_EQ(sinks.Count("post", Notification::Motion, 0), 1);
+    EXPECT_EQ(sinks.Count("post", Notification::Sensor, 1), 1);
     EXPECT_EQ(sinks.Count("mark", 2, static_cast<int>(CellMark::LiveState) * 2 + 1), 1);
 }
 
@@ -97,7 +97,7 @@ TEST_F(HandlerTest, AudioStartsWithTheFirstAudioBitAndEndsWhenNoChannelHasIt) {
     EXPECT_EQ(hooks.audioChannel, 3);
     Send(Fields(3, 1));
     EXPECT_EQ(hooks.audioStops, 1);
-    EXPECT_EQ(sinks.Count("post", kNotifyAudioEnded), 1);
+    EXPECT_EQ(sinks.Count("post", Notification::AudioEnded), 1);
 }
 
 TEST_F(HandlerTest, NoVideoShowsItsPictureOnceAndAllLostStopsRecording) {
@@ -108,11 +108,46 @@ TEST_F(HandlerTest, NoVideoShowsItsPictureOnceAndAllLostStopsRecording) {
     EXPECT_EQ(sinks.Count("picture"), 0);
     for (int c = 0; c < 16; ++c)
         Send(Fields(c, 0), 0xFFFF);
-    EXPECT_GE(sinks.Count("post", kNotifyStopRecording), 1);
+    EXPECT_EQ(sinks.Count("post", Notification::StopRecording), 1);  // once, not per record
     Send(Fields(5, 0));
-    EXPECT_EQ(sinks.Count("post", kNotifyVideoBack), 1);
+    EXPECT_EQ(sinks.Count("post", Notification::VideoBack), 1);
     EXPECT_EQ(sinks.Count("picture", 5), 1);
     EXPECT_EQ(hooks.recorded, 1);
+}
+
+TEST_F(HandlerTest, EveryChannelLostCountsTheRecordersChannels) {
+    hooks.recording = true;
+    const auto info = nettest::ChannelInfoPayload(4, {"A", "B", "C", "D"});
+    ASSERT_EQ(handler.OnChannelInfo(4, info), ScanVerdict::Continue);
+    for (int c = 0; c < 4; ++c)
+        Send(Fields(c, 0), 0x000F);
+    EXPECT_EQ(sinks.Count("post", Notification::StopRecording), 1);
+    Send(Fields(2, 0));
+    EXPECT_EQ(sinks.Count("post", Notification::VideoBack), 1);
+}
+
+// Wrapped hooks that note when the stream was announced as started, against the handler's own
+// reports.
+struct StartHooks : nettest::CountingHooks {
+    explicit StartHooks(nettest::RecordingSinks& s) : sinks(s) {}
+    void StreamStarted() override { startedAfter = static_cast<int>(sinks.events().size()); }
+    nettest::RecordingSinks& sinks;
+    int startedAfter = -1;
+};
+
+TEST_F(HandlerTest, TheEndOfARecordedStreamIsAnnouncedBeforeItIsHandled) {
+    StartHooks start(sinks);
+    StreamHandler h(sinks, sinks, start, messages, stop);
+    h.Reset(StreamKind::FilePlayback);
+    // A refusal is no start.
+    EXPECT_EQ(h.OnResult(1, 2), ScanVerdict::Stop);
+    EXPECT_EQ(start.startedAfter, -1);
+    sinks.Clear();
+    h.Reset(StreamKind::FilePlayback);
+    // The end of the stream asks for the announcement before the end is handled.
+    EXPECT_EQ(h.OnResult(1, 10), ScanVerdict::Continue);
+    EXPECT_EQ(start.startedAfter, 0);
+    EXPECT_EQ(sinks.Count("post", Notification::PlaybackEnded), 1);
 }
 
 TEST_F(HandlerTest, LiveTimeNeverGoesBack) {
@@ -140,8 +175,8 @@ TEST_F(HandlerTest, PlaybackStateChangesArePostedInTimePlayback) {
     handler.OnMedia(1, r);
     r[15] = 17 << 3;
     handler.OnMedia(1, r);
-    EXPECT_EQ(sinks.Count("post", kNotifyPlaybackState, 2), 1);
-    EXPECT_EQ(sinks.Count("post", kNotifyPlaybackState, 17), 1);
+    EXPECT_EQ(sinks.Count("post", Notification::PlaybackState, 2), 1);
+    EXPECT_EQ(sinks.Count("post", Notification::PlaybackState, 17), 1);
 }
 
 TEST_F(HandlerTest, ResultCodesShowTheirMessages) {
@@ -163,8 +198,8 @@ TEST_F(HandlerTest, NoMoreVideoEndsAPlaybackCleanly) {
     EXPECT_TRUE(handler.ended());
     EXPECT_EQ(hooks.leaves, 1);
     EXPECT_EQ(sinks.Messages(), std::vector<std::string>{"No More Video!!"});
-    EXPECT_EQ(sinks.Count("post", kNotifyPlaybackEnded), 1);
-    EXPECT_EQ(sinks.Count("post", kNotifyStopRecording), 1);
+    EXPECT_EQ(sinks.Count("post", Notification::PlaybackEnded), 1);
+    EXPECT_EQ(sinks.Count("post", Notification::StopRecording), 1);
 
     stop = false;
     sinks.Clear();
@@ -176,8 +211,8 @@ TEST_F(HandlerTest, NoMoreVideoEndsAPlaybackCleanly) {
     handler.Reset(StreamKind::TimePlayback);
     hooks.recording = false;
     handler.OnResult(1, 10);
-    EXPECT_EQ(sinks.Count("post", kNotifyCalendarSearch), 1);
-    EXPECT_EQ(sinks.Count("post", kNotifyStopRecording), 0);
+    EXPECT_EQ(sinks.Count("post", Notification::CalendarSearch), 1);
+    EXPECT_EQ(sinks.Count("post", Notification::StopRecording), 0);
 }
 
 }  // namespace

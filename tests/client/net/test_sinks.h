@@ -50,7 +50,9 @@ class RecordingSinks : public client::FrameSink, public client::AudioSink, publi
     }
     void Pause() override {}
     void AudioStopped() override { Add({"audio-stopped", 0, 0, {}}); }
-    void Post(int message, int parameter) override { Add({"post", message, parameter, {}}); }
+    void Post(client::Notification message, int parameter) override {
+        Add({"post", static_cast<int>(message), parameter, {}});
+    }
     void ShowMessage(int id, std::string_view text) override {
         Add({"message", id, 0, std::string(text)});
     }
@@ -70,6 +72,9 @@ class RecordingSinks : public client::FrameSink, public client::AudioSink, publi
         for (const Event& e : events_)
             n += e.what == what && (a == -999 || e.a == a) && (b == -999 || e.b == b);
         return n;
+    }
+    int Count(const std::string& what, client::Notification n, int b = -999) const {
+        return Count(what, static_cast<int>(n), b);
     }
     std::vector<std::string> Messages() const {
         std::lock_guard lock(mutex_);
@@ -100,13 +105,14 @@ class RecordingSinks : public client::FrameSink, public client::AudioSink, publi
         records_.clear();
     }
 
-  private:
+    // Notes one event (for sinks built on this one).
     void Add(Event e) {
         std::lock_guard lock(mutex_);
         events_.push_back(std::move(e));
         changed_.notify_all();
     }
 
+  private:
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<Event> events_;

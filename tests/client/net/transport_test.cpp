@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <future>
+#include <memory>
 #include <string>
 
 #include "client/net/http_post.h"
@@ -32,7 +34,12 @@ class OneShotServer {
         port_ = ntohs(addr.sin_port);
         request_ = std::async(std::launch::async, [this] { return Serve(); });
     }
-    ~OneShotServer() { close(fd_); }
+    // A server nobody called ends too: shutting the listening socket down wakes its accept.
+    ~OneShotServer() {
+        shutdown(fd_, SHUT_RDWR);
+        if (request_.valid()) request_.wait();
+        close(fd_);
+    }
     uint16_t port() const { return port_; }
     std::string request() { return request_.get(); }
 
@@ -66,6 +73,30 @@ class OneShotServer {
     std::future<std::string> request_;
 };
 
+// A listening socket that takes connections and never answers, and one that refuses them.
+struct SilentPort {
+    SilentPort(bool listening) {
+        fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+        if (listening) listen(fd, 1);
+        socklen_t len = sizeof addr;
+        getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+        port = ntohs(addr.sin_port);
+    }
+    ~SilentPort() { close(fd); }
+    int fd = -1;
+    uint16_t port = 0;
+};
+
+TEST(Transports, AServerNobodyCallsEnds) {
+    // Without the shutdown the destructor would wait for its accept until the CTest time-out.
+    const auto server = std::make_unique<OneShotServer>("HTTP/1.0 200 OK\r\n\r\n");
+    EXPECT_NE(server->port(), 0);
+}
+
 TEST(Transports, StreamRequestIsAnHttp10GetWithItsAgent) {
     OneShotServer server("HTTP/1.0 200 OK\r\n\r\nabc");
     auto channel = MakeCurlStreamChannel({"127.0.0.1", server.port()}, 5000);
@@ -85,7 +116,42 @@ TEST(Transports, OnlyStatus200OpensAStream) {
     OneShotServer server("HTTP/1.0 404 Not Found\r\n\r\nnope");
     auto channel = MakeCurlStreamChannel({"127.0.0.1", server.port()}, 5000);
     EXPECT_FALSE(channel->Open("MODE=0"));
+    EXPECT_EQ(channel->openResult().status, NetStatus::HttpError);
+    EXPECT_EQ(channel->openResult().httpStatus, 404);
     server.request();
+}
+
+// A window tells these apart: the recorder said no, nobody is there, nobody answers, the user
+// gave up.
+TEST(Transports, PostsSayWhatHappened) {
+    {
+        OneShotServer server("HTTP/1.0 401 Unauthorized\r\n\r\n");
+        const PostResult r =
+            PostRequest({"127.0.0.1", server.port()}, PostKind::Query, "MODE=7", 5000);
+        EXPECT_EQ(r.result.status, NetStatus::HttpError);
+        EXPECT_EQ(r.result.httpStatus, 401);
+        server.request();
+    }
+    {
+        SilentPort closed(false);
+        const PostResult r =
+            PostRequest({"127.0.0.1", closed.port}, PostKind::Control, "MODE=5", 5000);
+        EXPECT_EQ(r.result.status, NetStatus::Unreachable);
+        EXPECT_NE(r.result.transportCode, 0);
+    }
+    {
+        SilentPort silent(true);
+        std::atomic<bool> cancel{false};
+        auto post = std::async(std::launch::async, [&] {
+            return PostRequest({"127.0.0.1", silent.port}, PostKind::Query, "MODE=7", 60000, {},
+                               kMaxQueryResponse, &cancel);
+        });
+        // Once the post has connected, the user gives up: it ends long before its time-out.
+        const int c = accept(silent.fd, nullptr, nullptr);
+        cancel.store(true);
+        EXPECT_EQ(post.get().result.status, NetStatus::Cancelled);
+        close(c);
+    }
 }
 
 TEST(Transports, ControlPostCarriesItsBodyExactly) {
@@ -127,6 +193,7 @@ TEST(Transports, PostTimesOutWhenTheRecorderIsSilent) {
         PostRequest({"127.0.0.1", ntohs(addr.sin_port)}, PostKind::Control, "MODE=5", 200);
     EXPECT_FALSE(r.sent);
     EXPECT_TRUE(r.timedOut);
+    EXPECT_EQ(r.result.status, NetStatus::TimedOut);
     close(fd);
 }
 
