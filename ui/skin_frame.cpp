@@ -166,7 +166,7 @@ SkinButton* SkinFrame::Button(int index) const {
 }
 
 QString SkinFrame::TooltipOf(int command) const {
-    const std::string_view text = strings_.Text(command);
+    const std::string text = strings_.Text(command);
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 

@@ -69,7 +69,8 @@ TEST_F(LiveAudio, RecorderBlocksReachTheSpeakerInOrder) {
     auto c = Connect(sinks, Params());
     ASSERT_TRUE(sinks.WaitFor([&] { return sinks.Count("block", 0) >= 8; }, 30s));
     EXPECT_TRUE(device.isOpen());
-    c->Stop(true);
+    c->stream().Stop(true);
+    c->stream().WaitStopped();
     EXPECT_FALSE(device.isOpen());  // the stream's end closed the device
 
     std::ifstream in(file_, std::ios::binary);

@@ -24,7 +24,7 @@ constexpr platform::StringEntry kTexts[] = {
     {716, "Connect"}, {718, "FullScreen"}, {724, "Exit"}, {2046, "Now Telva_M4 is executing!!"}};
 
 QString Text(const platform::StringTable& table, int id) {
-    const std::string_view t = table.Text(id);
+    const std::string t = table.Text(id);
     return QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size()));
 }
 
