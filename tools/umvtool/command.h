@@ -71,5 +71,7 @@ int RunDecode(std::span<char* const> args);
 int RunBackup(std::span<char* const> args);
 int RunSearch(std::span<char* const> args);
 int RunPlay(std::span<char* const> args);
+int RunExport(std::span<char* const> args);
+int RunVerify(std::span<char* const> args);
 
 }  // namespace umvtool
