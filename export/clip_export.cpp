@@ -54,6 +54,13 @@ bool Publish(const std::string& from, const std::string& to, std::string* error)
     return true;
 }
 
+// A message about a temporary name, told with the name the user gave.
+std::string NameFinal(std::string message, const std::string& temp, const std::string& final) {
+    for (size_t at = message.find(temp); at != std::string::npos; at = message.find(temp, at))
+        message.replace(at, temp.size(), final);
+    return message;
+}
+
 bool Exists(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
@@ -311,6 +318,8 @@ ExportResult ExportClip(ClipPlan& plan, const std::string& out, const ExportCall
     if (!ok) {
         RemoveAll(temps);
         RemoveAll(published);
+        for (int i = 0; i < 3; ++i)
+            result.error = NameFinal(result.error, temps[i], finals[i]);
         return result;
     }
     result.ok = true;
@@ -410,6 +419,7 @@ ExportResult ExportEvidence(ClipPlan& plan, const std::string& dir, const std::s
     }
     if (!ok) {
         RemoveAll({temp});
+        result.error = NameFinal(result.error, temp, target);
         result.pictures = result.audioBlocks = 0;
         return result;
     }

@@ -125,7 +125,8 @@ void ClipPlan::CollectChannel() {
             }
             first = false;
             lastStamp = e.stamp;
-            lastWall = e.time;
+            // A Predicted picture carries its Intra's time: only the others move the wall clock.
+            if (e.kind != static_cast<uint8_t>(media::FrameKind::Predicted)) lastWall = e.time;
             pictures_.push_back({f, cursor.position(), ticks, 0, e.time, e.kind});
         } while (cursor.Next());
     }

@@ -20,6 +20,7 @@ int RunVerify(std::span<char* const> words) {
         for (const std::string& name : *names)
             std::printf("%s: %s\n", word, Printable(name).c_str());
     }
+    std::fflush(stdout);
     if (!report.ok()) {
         std::fprintf(stderr, "umvtool: the folder does not match its manifest\n");
         return kExitFailure;
