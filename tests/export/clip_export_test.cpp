@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "export/clip_export.h"
 #include "media/frame_header.h"
 #include "media/recording_pair_writer.h"
 #include "media/wall_time.h"
@@ -392,6 +393,42 @@ TEST_F(ClipExport, VerifyNamesEveryChangedMissingAndExtraFile) {
     r = Umvtool("verify " + Quote(ev));
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("the manifest itself was changed"), std::string::npos) << r.out;
+}
+
+// The controller the player drives: progress rises to the end, and a cancel at any point
+// leaves neither the clip, its side files nor the evidence folder.
+TEST_F(ClipExport, ProgressRisesAndACancelLeavesNothing) {
+    testsupport::TempDir out;
+    exporter::ClipPlan plan;
+    std::string error;
+    ASSERT_TRUE(plan.Build({pair_, 0, std::nullopt, std::nullopt}, &error)) << error;
+    std::vector<uint64_t> seen;
+    exporter::ExportCallbacks watch;
+    watch.progress = [&](uint64_t done, uint64_t total) {
+        EXPECT_EQ(total, 1000u);
+        seen.push_back(done);
+    };
+    const exporter::ExportResult done = exporter::ExportClip(plan, out / "all.mp4", watch);
+    ASSERT_TRUE(done.ok) << done.error;
+    EXPECT_EQ(done.pictures, 60u);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    EXPECT_EQ(seen.back(), 1000u);
+
+    for (int after : {0, 1, 5}) {
+        SCOPED_TRACE(after);
+        int asked = 0;
+        exporter::ExportCallbacks stop;
+        stop.cancelled = [&] { return asked++ >= after; };
+        const exporter::ExportResult clip = exporter::ExportClip(plan, out / "c.mkv", stop);
+        EXPECT_FALSE(clip.ok);
+        EXPECT_TRUE(clip.cancelled);
+        asked = 0;
+        const exporter::ExportResult ev = exporter::ExportEvidence(plan, out / "ev", "test", stop);
+        EXPECT_FALSE(ev.ok);
+        EXPECT_TRUE(ev.cancelled);
+        EXPECT_EQ(Names(out.path()), (std::vector<std::string>{"all.mp4", "all.srt", "all.vtt"}));
+    }
 }
 
 }  // namespace
