@@ -177,9 +177,9 @@ bool ClipPlan::CutToRange(std::string* error) {
     }
     // Back to the Intra that the first picture needs; without one, forward to the first.
     size_t start = begin;
-    while (start > 0 && !IsIntra(pictures_[start].kind))
+    while (start < end && start > 0 && !IsIntra(pictures_[start].kind))
         --start;
-    if (!IsIntra(pictures_[start].kind)) {
+    if (start < end && !IsIntra(pictures_[start].kind)) {
         while (start < end && !IsIntra(pictures_[start].kind))
             ++start;
     }

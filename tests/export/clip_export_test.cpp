@@ -203,6 +203,8 @@ TEST_F(ClipExport, BadRequestsFailWithOneMessageAndLeaveNothing) {
         {Quote(pair_) + " --channel 3 " + Quote(out / "x.mp4"), "channel 3 has no pictures"},
         {Quote(pair_) + " --channel 1 --from '2026-03-14 10:30:00' " + Quote(out / "x.mp4"),
          "has no pictures from 2026-03-14 10:30:00"},
+        {Quote(pair_) + " --channel 1 --to '2026-03-14 09:00:00' " + Quote(out / "x.mp4"),
+         "has no pictures from the start to 2026-03-14 09:00:00"},
         {Quote(pair_) + " --channel 1 " + Quote(out / "missing/x.mkv"), "missing/x.mkv"},
         {Quote(pair_) + " --channel 1 --evidence " + Quote(out / "missing/ev"), "missing/ev"},
         {Quote(*dir_ / "nothing.idx") + " --channel 1 " + Quote(out / "x.mp4"), "nothing.idx"},
