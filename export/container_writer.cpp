@@ -1,10 +1,12 @@
 #include "export/container_writer.h"
 
 #include <cstring>
+#include <utility>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/log.h>
 #include <libavutil/mem.h>
 }
 
@@ -35,23 +37,36 @@ ContainerWriter::~ContainerWriter() {
 
 bool ContainerWriter::Open(const std::string& path, const ContainerSetup& setup,
                            std::string* error) {
-    Close();
-    // The MP4 muxer may not take A-law or linear samples; the QuickTime form of the same file
-    // structure then keeps the A-law track as recorded.
-    muxer_ = setup.kind == ContainerKind::kMatroska ? "matroska" : "mp4";
-    const AVOutputFormat* format = av_guess_format(muxer_.c_str(), nullptr, nullptr);
-    carriage_ = AudioCarriage::kNone;
-    if (setup.audio && format) {
-        if (avformat_query_codec(format, AV_CODEC_ID_PCM_ALAW, FF_COMPLIANCE_NORMAL) == 1) {
-            carriage_ = AudioCarriage::kALaw;
-        } else if (avformat_query_codec(format, AV_CODEC_ID_PCM_S16LE, FF_COMPLIANCE_NORMAL) == 1) {
-            carriage_ = AudioCarriage::kPcm16;
-        } else {
-            muxer_ = "mov";
-            format = av_guess_format(muxer_.c_str(), nullptr, nullptr);
-            carriage_ = AudioCarriage::kALaw;
-        }
+    // The audio as recorded where the muxer takes A-law, else as 16-bit PCM; an MP4 muxer that
+    // takes neither (libavformat 5) leaves the QuickTime form of the same file structure, which
+    // keeps the A-law track as recorded. A muxer that refuses says so only when its header is
+    // written, so each form is tried in turn, quietly but for the last.
+    const std::string base = setup.kind == ContainerKind::kMatroska ? "matroska" : "mp4";
+    std::vector<std::pair<std::string, AudioCarriage>> forms;
+    if (!setup.audio) {
+        forms.emplace_back(base, AudioCarriage::kNone);
+    } else {
+        forms.emplace_back(base, AudioCarriage::kALaw);
+        forms.emplace_back(base, AudioCarriage::kPcm16);
+        if (setup.kind == ContainerKind::kMp4) forms.emplace_back("mov", AudioCarriage::kALaw);
     }
+    const int level = av_log_get_level();
+    for (size_t i = 0; i < forms.size(); ++i) {
+        const bool last = i + 1 == forms.size();
+        av_log_set_level(last ? level : AV_LOG_QUIET);
+        const bool opened = OpenAs(path, setup, forms[i].first, forms[i].second, error);
+        av_log_set_level(level);
+        if (opened) return true;
+    }
+    return false;
+}
+
+bool ContainerWriter::OpenAs(const std::string& path, const ContainerSetup& setup,
+                             const std::string& muxer, AudioCarriage carriage, std::string* error) {
+    Close();
+    muxer_ = muxer;
+    carriage_ = carriage;
+    const AVOutputFormat* format = av_guess_format(muxer_.c_str(), nullptr, nullptr);
     if (!format) {
         *error = "this libavformat cannot write " + muxer_;
         return false;

@@ -56,6 +56,8 @@ class ContainerWriter {
     const std::string& muxer() const { return muxer_; }
 
   private:
+    bool OpenAs(const std::string& path, const ContainerSetup& setup, const std::string& muxer,
+                AudioCarriage carriage, std::string* error);
     bool Write(AVStream* stream, std::span<const uint8_t> bytes, int64_t pts, int64_t dts,
                int64_t duration, bool key);
     void Close();
