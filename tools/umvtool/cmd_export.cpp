@@ -1,5 +1,6 @@
 // export: a clip of one channel into an MP4 or Matroska file without re-encoding, with its
 // wall-time subtitle files, or an evidence folder that `verify` can check later.
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -26,9 +27,25 @@ bool ParseWall(const std::string& text, int64_t* wall) {
     return true;
 }
 
-// A progress line that rewrites itself on a terminal; nothing otherwise.
+volatile sig_atomic_t interrupted = 0;
+
+void OnInterrupt(int) {
+    interrupted = 1;
+}
+
+// Ctrl-C or a termination request stops the export the way a cancel does: nothing of it stays.
+void StopOnSignals() {
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
+}
+
+// Asks to stop after a signal; shows a progress line that rewrites itself on a terminal.
 exporter::ExportCallbacks TerminalProgress() {
     exporter::ExportCallbacks callbacks;
+    callbacks.cancelled = [] { return interrupted != 0; };
     if (!::isatty(STDERR_FILENO)) return callbacks;
     callbacks.progress = [last = -1](uint64_t done, uint64_t total) mutable {
         const int percent = static_cast<int>(done * 100 / (total ? total : 1));
@@ -78,6 +95,7 @@ int RunExport(std::span<char* const> words) {
             return UsageError("export", "the output name must end in .mp4 or .mkv");
     }
 
+    StopOnSignals();
     exporter::ClipPlan plan;
     std::string error;
     if (!plan.Build(request, &error)) return Fail("umvtool: " + error);
@@ -85,6 +103,7 @@ int RunExport(std::span<char* const> words) {
         evidence
             ? exporter::ExportEvidence(plan, *evidence, "umvtool " DVR_VERSION, TerminalProgress())
             : exporter::ExportClip(plan, args.positional()[1], TerminalProgress());
+    if (result.cancelled) return Fail("umvtool: export interrupted, nothing written");
     if (!result.ok) return Fail("umvtool: " + result.error);
     for (const std::string& path : result.written)
         std::printf("written: %s\n", Printable(path).c_str());
