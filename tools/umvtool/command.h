@@ -72,5 +72,7 @@ int RunBackup(std::span<char* const> args);
 int RunSearch(std::span<char* const> args);
 int RunPlay(std::span<char* const> args);
 int RunSnapshot(std::span<char* const> args);
+int RunExport(std::span<char* const> args);
+int RunVerify(std::span<char* const> args);
 
 }  // namespace umvtool

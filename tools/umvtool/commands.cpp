@@ -46,6 +46,16 @@ constexpr Command kCommands[] = {
      "decode the pictures of a .m4v stream, a recording or a .ums file", RunDecode},
     {"snapshot", "snapshot PATH --layout N [--at \"YYYY-MM-DD hh:mm:ss\"] OUT.png",
      "the channel display of a recording at a moment, one layout as a PNG picture", RunSnapshot},
+    {"export",
+     "export PATH --channel N [--from \"YYYY-MM-DD hh:mm:ss\"] [--to \"...\"]"
+     " (OUT.mp4|OUT.mkv | --evidence DIR)",
+     "copy one channel of a recording (pair, data file or folder) into an MP4 or Matroska file "
+     "with wall-time subtitles, or into an evidence folder with a manifest",
+     RunExport},
+    {"verify", "verify FOLDER",
+     "check an evidence folder against its manifest: every file's digest and size, none missing "
+     "or added",
+     RunVerify},
 };
 
 }  // namespace
