@@ -23,7 +23,9 @@ bool SixDigitsAt(std::string_view s, size_t pos) {
     return true;
 }
 
-int TwoDigits(std::string_view s, size_t pos) { return (s[pos] - '0') * 10 + (s[pos + 1] - '0'); }
+int TwoDigits(std::string_view s, size_t pos) {
+    return (s[pos] - '0') * 10 + (s[pos + 1] - '0');
+}
 
 std::string ChannelText(int channel) {
     return channel == kStillChannelMulti ? std::string("M") : std::to_string(channel);

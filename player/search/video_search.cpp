@@ -53,8 +53,8 @@ std::string RecordRootPath(platform::RegistryStore& store, const std::string& pr
     std::string path;
     if (store.ReadString(Hive::kLocalMachine, kEnvironmentsKey, "OrvRecordPath", &path))
         return WithSeparator(path);
-    return WithSeparator(
-        store.ReadOrInit(Hive::kLocalMachine, kEnvironmentsKey, "RecordPath", programDir + "Record/"));
+    return WithSeparator(store.ReadOrInit(Hive::kLocalMachine, kEnvironmentsKey, "RecordPath",
+                                          programDir + "Record/"));
 }
 
 void StoreRecordRootPath(platform::RegistryStore& store, const std::string& root) {
@@ -106,24 +106,35 @@ std::string RecordingTree::Folder(const std::string& root, const std::string& re
 
 uint32_t BarRgb(BarColour colour) {
     switch (colour) {
-    case BarColour::kForced: return 0xFF0000;
-    case BarColour::kMotion: return 0x00FF00;
-    case BarColour::kSensor: return 0xFFFF00;
-    case BarColour::kForcedSelected: return 0x00FFFF;
-    case BarColour::kMotionSelected: return 0xFF00FF;
-    case BarColour::kSensorSelected: return 0x0000FF;
-    case BarColour::kNone: break;
+        case BarColour::kForced:
+            return 0xFF0000;
+        case BarColour::kMotion:
+            return 0x00FF00;
+        case BarColour::kSensor:
+            return 0xFFFF00;
+        case BarColour::kForcedSelected:
+            return 0x00FFFF;
+        case BarColour::kMotionSelected:
+            return 0xFF00FF;
+        case BarColour::kSensorSelected:
+            return 0x0000FF;
+        case BarColour::kNone:
+            break;
     }
     return 0xFFFFFF;
 }
 
 BarColour ColourOfCode(uint8_t code, bool selected) {
     switch (code) {
-    case 1:
-    case 4: return selected ? BarColour::kForcedSelected : BarColour::kForced;
-    case 2: return selected ? BarColour::kMotionSelected : BarColour::kMotion;
-    case 3: return selected ? BarColour::kSensorSelected : BarColour::kSensor;
-    default: return BarColour::kNone;
+        case 1:
+        case 4:
+            return selected ? BarColour::kForcedSelected : BarColour::kForced;
+        case 2:
+            return selected ? BarColour::kMotionSelected : BarColour::kMotion;
+        case 3:
+            return selected ? BarColour::kSensorSelected : BarColour::kSensor;
+        default:
+            return BarColour::kNone;
     }
 }
 
@@ -152,8 +163,8 @@ std::array<BarColour, 24> HourBar(const media::Calendar& calendar, int year, int
 }
 
 std::vector<std::array<BarColour, 60>> MinuteBar(const media::Calendar& calendar, int year,
-                                                  int month, int day, int hour, int rows,
-                                                  int rangeStart, int rangeEnd) {
+                                                 int month, int day, int hour, int rows,
+                                                 int rangeStart, int rangeEnd) {
     rows = std::clamp(rows, 0, media::kCalendarChannels);
     std::vector<std::array<BarColour, 60>> bar(static_cast<size_t>(rows));
     for (int channel = 0; channel < rows; ++channel) {

@@ -27,8 +27,7 @@ struct RecordingTree {
 
     static RecordingTree Scan(const std::string& root);
     // Start times (base names of first pairs) of one recorder, in name order.
-    std::vector<std::string> StartTimes(const std::string& root,
-                                        const std::string& recorder) const;
+    std::vector<std::string> StartTimes(const std::string& root, const std::string& recorder) const;
     // The folder of one stretch, ending in a separator.
     std::string Folder(const std::string& root, const std::string& recorder,
                        const std::string& startTime) const;
@@ -37,9 +36,9 @@ struct RecordingTree {
 // What a time-bar cell shows.
 enum class BarColour : uint8_t {
     kNone,
-    kForced,  // red
-    kMotion,  // green
-    kSensor,  // yellow
+    kForced,          // red
+    kMotion,          // green
+    kSensor,          // yellow
     kForcedSelected,  // cyan
     kMotionSelected,  // magenta
     kSensorSelected,  // blue
@@ -58,8 +57,8 @@ std::array<BarColour, 24> HourBar(const media::Calendar& calendar, int year, int
 // Minute bar of an hour: `rows` rows of 60 cells; minutes from `rangeStart` to `rangeEnd`
 // (minutes of the hour, both included) are drawn in the selected colours.
 std::vector<std::array<BarColour, 60>> MinuteBar(const media::Calendar& calendar, int year,
-                                                  int month, int day, int hour, int rows,
-                                                  int rangeStart, int rangeEnd);
+                                                 int month, int day, int hour, int rows,
+                                                 int rangeStart, int rangeEnd);
 
 // A recording pair of a folder and its start, read from the index file's title
 // ("YYYYMMDD_hhmmss").

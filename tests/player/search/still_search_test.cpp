@@ -51,8 +51,8 @@ TEST(StillPatterns, EveryRowOfTheCriteriaTable) {
     EXPECT_EQ(one({"", {}, 0, "door"}), "*door.jpg");
     EXPECT_EQ(one({"", {}, 12, "door"}), "*,12,door.jpg");
     EXPECT_EQ(one({"", {}, kStillChannelMulti, "door"}), "*,M,door.jpg");
-    EXPECT_EQ(named({"Gate", {}, 3, ""}),
-              (std::vector<std::string>{"Gate,??????????????,3,*.jpg", "Gate,?????????????,3,*.jpg"}));
+    EXPECT_EQ(named({"Gate", {}, 3, ""}), (std::vector<std::string>{"Gate,??????????????,3,*.jpg",
+                                                                    "Gate,?????????????,3,*.jpg"}));
     EXPECT_EQ(named({"Gate", {}, kStillChannelMulti, ""})[0], "Gate,??????????????,M,*.jpg");
     EXPECT_EQ(named({"Gate", {}, 0, "door"})[0], "Gate,??????????????,*door.jpg");
     EXPECT_EQ(named({"Gate", {}, 7, "door"})[1], "Gate,?????????????,7,door.jpg");
@@ -89,22 +89,22 @@ TEST(StillRows, FieldsAndMissingParts) {
 class StillFolder : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("still_search_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ =
+            fs::temp_directory_path() /
+            ("still_search_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
-        fs::create_directories(dir_ / "sub.jpg");  // a folder is never a still
-        for (const char* name : {
-                 "Gate,080601_101010,3,.jpg",      // 13-character time, as written here
-                 "Gate,080601_1010100,3,.jpg",     // 14-character time
-                 "Gate,080602_111111,M,door.jpg",  //
-                 "Yard,991231_235959,12,.jpg",     //
-                 "Yard,080601_090000,3,door.jpg",  //
-                 "Yard,380101_000000,M,.JPG",      // other case
-                 "Yard,080601_0900.jpg",           // 20 characters: skipped
-                 "nodigits_here_at_all.jpg",       //
-                 "Gate,noDigitsInTime!,3,.jpg",    //
-                 "notes.txt"}) {
+        fs::create_directories(dir_ / "sub.jpg");              // a folder is never a still
+        for (const char* name : {"Gate,080601_101010,3,.jpg",  // 13-character time, as written here
+                                 "Gate,080601_1010100,3,.jpg",     // 14-character time
+                                 "Gate,080602_111111,M,door.jpg",  //
+                                 "Yard,991231_235959,12,.jpg",     //
+                                 "Yard,080601_090000,3,door.jpg",  //
+                                 "Yard,380101_000000,M,.JPG",      // other case
+                                 "Yard,080601_0900.jpg",           // 20 characters: skipped
+                                 "nodigits_here_at_all.jpg",       //
+                                 "Gate,noDigitsInTime!,3,.jpg",    //
+                                 "notes.txt"}) {
             std::ofstream(dir_ / name) << "x";
         }
         folder_ = dir_.string() + "/";
@@ -115,7 +115,8 @@ class StillFolder : public ::testing::Test {
         std::atomic<bool> stop{false};
         StillSearchResult r = StillSearch::Run(folder_, c, stop);
         std::vector<std::string> names;
-        for (const StillRow& row : r.rows) names.push_back(fs::path(row.path).filename().string());
+        for (const StillRow& row : r.rows)
+            names.push_back(fs::path(row.path).filename().string());
         return names;
     }
 
@@ -152,12 +153,11 @@ TEST_F(StillFolder, NoFilesStopAndProgress) {
     EXPECT_EQ(StillSearch::Run(folder_, {"Nobody", {}, 0, ""}, stop).status,
               StillSearchStatus::kNoFiles);
     std::vector<size_t> seen;
-    StillSearchResult all =
-        StillSearch::Run(folder_, {}, stop, [&](size_t done, size_t total) {
-            seen.push_back(done);
-            EXPECT_EQ(total, 9u);  // every ".jpg" file matches "*.jpg", rows come later
-            if (done == 2) stop = true;
-        });
+    StillSearchResult all = StillSearch::Run(folder_, {}, stop, [&](size_t done, size_t total) {
+        seen.push_back(done);
+        EXPECT_EQ(total, 9u);  // every ".jpg" file matches "*.jpg", rows come later
+        if (done == 2) stop = true;
+    });
     EXPECT_EQ(all.status, StillSearchStatus::kStopped);
     EXPECT_EQ(seen, (std::vector<size_t>{1, 2}));
 }

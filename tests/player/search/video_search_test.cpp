@@ -20,7 +20,8 @@ int64_t At(int hour, int minute, int second = 0) {
 media::DayEntry Entry(int hour, int minute, std::initializer_list<std::pair<int, int>> causes) {
     media::DayEntry e;
     e.minute = static_cast<int32_t>(At(hour, minute));
-    for (auto [channel, cause] : causes) e.Note(channel, cause);
+    for (auto [channel, cause] : causes)
+        e.Note(channel, cause);
     return e;
 }
 
@@ -28,15 +29,14 @@ class RecordTree : public ::testing::Test {
   protected:
     void SetUp() override {
         root_ = fs::temp_directory_path() /
-                ("video_search_" + std::string(::testing::UnitTest::GetInstance()
-                                                   ->current_test_info()
-                                                   ->name()));
+                ("video_search_" +
+                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(root_);
         MakeFolder("Gate_20080601_100000", 8);
         MakeFolder("Gate_20080602_080000", 8);
         MakeFolder("Yard_20080601_120000", 4);
         fs::create_directories(root_ / "Lobby_20080601_000000");  // no calendar: not listed
-        fs::create_directories(root_ / "Gate_nostart");          // no second underscore
+        fs::create_directories(root_ / "Gate_nostart");           // no second underscore
         media::CalendarWriter w;
         ASSERT_TRUE(w.Create((root_ / "Gate_nostart" / "x.cdb").string(), {}));
         w.Close();
@@ -124,19 +124,19 @@ TEST(PairChoice, TitlesAndTheCoveringPair) {
     fs::path dir = fs::temp_directory_path() / "video_search_pairs";
     fs::remove_all(dir);
     fs::create_directories(dir);
-    for (const char* name : {"20080601_100500.idx", "20080601_100030.idx", "20080601_100500.umv",
-                             "notes.idx"})
+    for (const char* name :
+         {"20080601_100500.idx", "20080601_100030.idx", "20080601_100500.umv", "notes.idx"})
         std::ofstream(dir / name) << "x";
     std::vector<PairStart> pairs = ListPairs(dir.string() + "/");
     fs::remove_all(dir);
     ASSERT_EQ(pairs.size(), 2u);
     EXPECT_EQ(fs::path(pairs[0].indexPath).filename(), "20080601_100030.idx");
 
-    EXPECT_EQ(PairCovering(pairs, At(10, 7)), 1);     // 10:07 opens the 10:05 pair
-    EXPECT_EQ(PairCovering(pairs, At(10, 5)), 1);     // exactly at a start
+    EXPECT_EQ(PairCovering(pairs, At(10, 7)), 1);  // 10:07 opens the 10:05 pair
+    EXPECT_EQ(PairCovering(pairs, At(10, 5)), 1);  // exactly at a start
     EXPECT_EQ(PairCovering(pairs, At(10, 4, 59)), 0);
     EXPECT_EQ(PairCovering(pairs, At(10, 0, 10)), 0);  // in the first pair's minute, before it
-    EXPECT_EQ(PairCovering(pairs, At(23, 0)), 1);     // after every start: the last
+    EXPECT_EQ(PairCovering(pairs, At(23, 0)), 1);      // after every start: the last
     EXPECT_EQ(PairCovering({}, At(10, 0)), -1);
 }
 
