@@ -17,9 +17,9 @@ std::vector<std::string> Names() {
     const char* recorders[] = {"Gate", "Yard", "Lobby", "Depot"};
     for (int i = 0; i < 100000; ++i) {
         char name[64];
-        std::snprintf(name, sizeof name, "%s,%02d%02d%02d_%02d%02d%02d,%d,%s.jpg",
-                      recorders[i % 4], 8 + i % 10, 1 + i % 12, 1 + i % 28, i % 24, i % 60,
-                      (i / 60) % 60, 1 + i % 16, i % 7 == 0 ? "door" : "");
+        std::snprintf(name, sizeof name, "%s,%02d%02d%02d_%02d%02d%02d,%d,%s.jpg", recorders[i % 4],
+                      8 + i % 10, 1 + i % 12, 1 + i % 28, i % 24, i % 60, (i / 60) % 60, 1 + i % 16,
+                      i % 7 == 0 ? "door" : "");
         names.emplace_back(name);
     }
     return names;
@@ -36,7 +36,8 @@ void BM_MatchNamePattern(benchmark::State& state) {
     const char* pattern = kPatterns[state.range(0)];
     for (auto _ : state) {
         size_t hits = 0;
-        for (const std::string& n : TheNames()) hits += player::MatchNamePattern(pattern, n);
+        for (const std::string& n : TheNames())
+            hits += player::MatchNamePattern(pattern, n);
         benchmark::DoNotOptimize(hits);
     }
     state.SetItemsProcessed(state.iterations() * TheNames().size());

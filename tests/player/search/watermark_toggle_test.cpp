@@ -14,7 +14,8 @@ std::vector<uint8_t> Jpeg(int w, int h) {
     p.width = w;
     p.height = h;
     p.rgb.resize(static_cast<size_t>(w) * h * 3);
-    for (size_t i = 0; i < p.rgb.size(); ++i) p.rgb[i] = static_cast<uint8_t>((i * 37) % 251);
+    for (size_t i = 0; i < p.rgb.size(); ++i)
+        p.rgb[i] = static_cast<uint8_t>((i * 37) % 251);
     std::vector<uint8_t> out;
     std::string error;
     EXPECT_TRUE(media::EncodeJpeg(p, &out, &error)) << error;
@@ -28,7 +29,8 @@ TEST(WatermarkToggle, RefusalsAndTheTwoPresses) {
     std::string error;
     EXPECT_EQ(toggle.Press("", &picture, &error), WatermarkToggle::Outcome::kNoFile);
     for (const char* video : {"a.umv", "a.idx", "a.ums"})
-        EXPECT_EQ(toggle.Press(dir / video, &picture, &error), WatermarkToggle::Outcome::kVideoFile);
+        EXPECT_EQ(toggle.Press(dir / video, &picture, &error),
+                  WatermarkToggle::Outcome::kVideoFile);
     EXPECT_EQ(toggle.Press(dir / "missing.jpg", &picture, &error),
               WatermarkToggle::Outcome::kCantOpen);
 
@@ -39,9 +41,9 @@ TEST(WatermarkToggle, RefusalsAndTheTwoPresses) {
     EXPECT_FALSE(toggle.pressed());
 
     const std::string timed = dir / "timed.jpg";
-    ASSERT_EQ(media::WriteStill(timed, Jpeg(64, 32),
-                                media::StillTrailer::At({2008, 6, 1, 10, 11, 12})),
-              media::StillError::kNone);
+    ASSERT_EQ(
+        media::WriteStill(timed, Jpeg(64, 32), media::StillTrailer::At({2008, 6, 1, 10, 11, 12})),
+        media::StillError::kNone);
     EXPECT_EQ(toggle.Press(timed, &picture, &error), WatermarkToggle::Outcome::kShowCheck);
     EXPECT_EQ(picture.width, 64);
     EXPECT_EQ(picture.height, 32);
@@ -51,6 +53,24 @@ TEST(WatermarkToggle, RefusalsAndTheTwoPresses) {
     EXPECT_EQ(toggle.Press(timed, &picture, &error), WatermarkToggle::Outcome::kShowCheck);
     toggle.Reset();
     EXPECT_FALSE(toggle.pressed());
+}
+
+}  // namespace
+}  // namespace player
+
+#include "player/search/still_commands.h"
+
+namespace player {
+namespace {
+
+TEST(StillCommands, CaptureAndPrintRefusals) {
+    EXPECT_EQ(CaptureRefusal(""), CommandRefusal::kNoFile);
+    EXPECT_EQ(CaptureRefusal("/f/Gate,080601_101112,M,.JPG"), CommandRefusal::kAlreadySaved);
+    EXPECT_EQ(CaptureRefusal("/f/20080601_100000.idx"), CommandRefusal::kNone);
+    EXPECT_EQ(PrintRefusal("", false), CommandRefusal::kNoFile);
+    EXPECT_EQ(PrintRefusal("/f/20080601_100000.umv", true), CommandRefusal::kPlaying);
+    EXPECT_EQ(PrintRefusal("/f/20080601_100000.umv", false), CommandRefusal::kNone);
+    EXPECT_EQ(PrintRefusal("/f/a.jpg", false), CommandRefusal::kNone);
 }
 
 }  // namespace
