@@ -57,6 +57,9 @@ StillSearchDialog::StillSearchDialog(platform::RegistryStore& store, const std::
     results_->setHeaderLabels({Str(strings, 2004), Str(strings, 2001), Str(strings, 2006),
                                Str(strings, 2005), Str(strings, 2002)});
     results_->setRootIsDecorated(false);
+    const int widths[] = {80, 130, 40, 70};
+    for (int i = 0; i < 4; ++i)
+        results_->setColumnWidth(i, widths[i]);
     results_->setSelectionBehavior(QAbstractItemView::SelectRows);
 
     auto* form = new QFormLayout;

@@ -40,6 +40,11 @@ VideoSearchDialog::VideoSearchDialog(platform::RegistryStore& store, const std::
     minuteBar_ = new TimeCodeBar(60, this);
     range_ = new ui::TimeRangeBar(this);
     range_->SetRange(0, 59);
+    // The player's artwork: calendar arrows 310..315, time bar markers 316 and 317.
+    calendarControl_->SetArrowBitmaps(310, 311, 312, 313, 314, 315);
+    range_->SetMarkerBitmaps(316, 317);
+    hourBar_->setFixedHeight(24);
+    range_->setFixedHeight(18);
     auto* play = new QPushButton(Str(strings, 129), this);
     auto* close = new QPushButton(Str(strings, 130), this);
 
@@ -60,6 +65,7 @@ VideoSearchDialog::VideoSearchDialog(platform::RegistryStore& store, const std::
     column->addWidget(hourBar_);
     column->addWidget(range_);
     column->addWidget(minuteBar_);
+    column->addStretch();
     column->addLayout(buttons);
 
     connect(pathButton, &QPushButton::clicked, this, &VideoSearchDialog::ChooseRoot);
@@ -187,6 +193,7 @@ void VideoSearchDialog::RedrawBars() {
     for (const auto& row :
          MinuteBar(calendar_, day.year, day.month, day.day, hour_, rows, minute_, rangeEnd_))
         minuteRows.emplace_back(row.begin(), row.end());
+    minuteBar_->setFixedHeight(static_cast<int>(minuteRows.size()) * 12 + 1);
     minuteBar_->SetCells(std::move(minuteRows));
     minuteBar_->SetCurrent(minute_);
     range_->SetShownDate(day);
