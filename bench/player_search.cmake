@@ -1,0 +1,1 @@
+dvr_add_bench(bench_player_search player_search_bench.cpp LIBS dvr_player_search)
