@@ -7,7 +7,9 @@ int64_t SteadyClock::NowMs() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-PeriodicTicker::~PeriodicTicker() { Stop(); }
+PeriodicTicker::~PeriodicTicker() {
+    Stop();
+}
 
 void PeriodicTicker::Start() {
     Stop();
@@ -26,8 +28,7 @@ void PeriodicTicker::Stop() {
         running_ = false;
     }
     cv_.notify_all();
-    if (thread_.joinable())
-        thread_.join();
+    if (thread_.joinable()) thread_.join();
 }
 
 void PeriodicTicker::Run() {
@@ -37,8 +38,7 @@ void PeriodicTicker::Run() {
         deadline += period_;
         // Sleeps until the absolute deadline, or until Stop().
         cv_.wait_until(lock, deadline, [this] { return !running_; });
-        if (!running_)
-            break;
+        if (!running_) break;
         const auto now = std::chrono::steady_clock::now();
         if (now - deadline > 10 * period_)
             deadline = now;  // after a long stall, no burst of catch-up ticks

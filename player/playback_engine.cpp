@@ -23,12 +23,10 @@ constexpr int kAnchor = static_cast<int>(media::FrameKind::Anchor);
 constexpr int kPredicted = static_cast<int>(media::FrameKind::Predicted);
 
 bool EndsWithNoCase(const std::string& s, std::string_view tail) {
-    if (s.size() < tail.size())
-        return false;
+    if (s.size() < tail.size()) return false;
     for (size_t i = 0; i < tail.size(); ++i) {
         const char a = s[s.size() - tail.size() + i];
-        if (std::tolower(static_cast<unsigned char>(a)) != tail[i])
-            return false;
+        if (std::tolower(static_cast<unsigned char>(a)) != tail[i]) return false;
     }
     return true;
 }
@@ -37,7 +35,10 @@ bool EndsWithNoCase(const std::string& s, std::string_view tail) {
 
 PlaybackEngine::PlaybackEngine(EngineOutput& output, MonotonicClock& clock, TickSource* ticks,
                                EngineAudio* audio)
-    : out_(output), clock_(clock), ticks_(ticks), audio_(audio),
+    : out_(output),
+      clock_(clock),
+      ticks_(ticks),
+      audio_(audio),
       payload_(std::make_unique<uint8_t[]>(media::kMaxPayloadSize)) {
     panoramaPositions_.reserve(kPanoramaCells);
 }
@@ -45,8 +46,7 @@ PlaybackEngine::PlaybackEngine(EngineOutput& output, MonotonicClock& clock, Tick
 PlaybackEngine::~PlaybackEngine() {
     std::unique_lock lock(mutex_);
     EndThread(lock);
-    if (audioOpen_ && audio_)
-        audio_->Close();
+    if (audioOpen_ && audio_) audio_->Close();
 }
 
 // ---- opening ----------------------------------------------------------------------------
@@ -70,14 +70,11 @@ int PlaybackEngine::OpenAt(const std::string& path, int64_t wallTime) {
     std::unique_lock lock(mutex_);
     EndThread(lock);
     const int failure = OpenLocked(path, 0, false);
-    if (failure != 0)
-        return failure;
-    if (EndsWithNoCase(path, ".idx"))
-        ScanFolder(path);
+    if (failure != 0) return failure;
+    if (EndsWithNoCase(path, ".idx")) ScanFolder(path);
     if (wallTime >= 0) {
         const int64_t found = FindTime(wallTime);
-        if (found >= 0)
-            position_ = found;
+        if (found >= 0) position_ = found;
     }
     state_ = EngineState::kPlaying;
     pauseWhenCellsShown_ = true;
@@ -87,16 +84,13 @@ int PlaybackEngine::OpenAt(const std::string& path, int64_t wallTime) {
 
 int PlaybackEngine::OpenLocked(const std::string& path, int64_t position, bool atEnd) {
     const float keepSpeed = speed_;
-    if (audioOpen_ && audio_)
-        audio_->Close();
+    if (audioOpen_ && audio_) audio_->Close();
     audioOpen_ = false;
     out_.Status(kTextLoading);
     const bool pair = EndsWithNoCase(path, ".idx");
     const media::OpenError error = recording_.Open(path);
-    if (error == media::OpenError::kCantOpen)
-        return kTextFileCantOpened;
-    if (error == media::OpenError::kImproperType)
-        return kTextImproperFileType;
+    if (error == media::OpenError::kCantOpen) return kTextFileCantOpened;
+    if (error == media::OpenError::kImproperType) return kTextImproperFileType;
     if (recording_.index().frameCount() == 0) {
         recording_.Close();
         return kTextImproperFileType;
@@ -115,8 +109,7 @@ int PlaybackEngine::OpenLocked(const std::string& path, int64_t position, bool a
     timeText_.clear();
     ResetPacing();
     firstPass_ = true;
-    if (continuing_)
-        speed_ = keepSpeed;
+    if (continuing_) speed_ = keepSpeed;
     EmitPosition();
     out_.Status(SpeedLabel(speed_));
     return 0;
@@ -131,8 +124,7 @@ void PlaybackEngine::ScanFolder(const std::string& indexPath) {
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(p.parent_path(), ec)) {
         const std::string name = entry.path().filename().string();
-        if (entry.is_regular_file(ec) && EndsWithNoCase(name, ".idx"))
-            folderList_.push_back(name);
+        if (entry.is_regular_file(ec) && EndsWithNoCase(name, ".idx")) folderList_.push_back(name);
     }
     std::sort(folderList_.begin(), folderList_.end());
     const auto it = std::find(folderList_.begin(), folderList_.end(), p.filename().string());
@@ -140,8 +132,7 @@ void PlaybackEngine::ScanFolder(const std::string& indexPath) {
 }
 
 bool PlaybackEngine::OpenAdjacent(int direction) {
-    if (mode_ != OpenMode::kPair || folderIndex_ < 0)
-        return false;
+    if (mode_ != OpenMode::kPair || folderIndex_ < 0) return false;
     // Recordings of the folder that fail to open are passed over.
     for (int i = folderIndex_ + direction; i >= 0 && i < static_cast<int>(folderList_.size());
          i += direction) {
@@ -162,8 +153,7 @@ bool PlaybackEngine::OpenAdjacent(int direction) {
 
 void PlaybackEngine::StartThread() {
     stopRequest_ = false;
-    if (!ticks_)
-        return;
+    if (!ticks_) return;
     ticks_->Start();
     threadRunning_ = true;
     thread_ = std::thread([this] { ThreadMain(); });
@@ -172,15 +162,13 @@ void PlaybackEngine::StartThread() {
 void PlaybackEngine::EndThread(std::unique_lock<std::mutex>& lock) {
     stopRequest_ = true;
     gate_.notify_all();
-    if (ticks_)
-        ticks_->Wake();
+    if (ticks_) ticks_->Wake();
     if (thread_.joinable()) {
         lock.unlock();
         thread_.join();
         lock.lock();
     }
-    if (ticks_)
-        ticks_->Stop();
+    if (ticks_) ticks_->Stop();
     threadRunning_ = false;
 }
 
@@ -189,35 +177,28 @@ void PlaybackEngine::ThreadMain() {
         {
             std::unique_lock lock(mutex_);
             gate_.wait(lock, [this] {
-                return stopRequest_ || (state_ != EngineState::kPaused &&
-                                        state_ != EngineState::kPanorama);
+                return stopRequest_ ||
+                       (state_ != EngineState::kPaused && state_ != EngineState::kPanorama);
             });
-            if (stopRequest_)
-                break;
+            if (stopRequest_) break;
         }
         // A missed tick (the machine stalled) is no reason to end playing: only the stop
         // request or the end of the data ends the thread.
         ticks_->Wait(EngineTiming::kTickWaitMs);
         std::unique_lock lock(mutex_);
-        if (stopRequest_)
-            break;
-        if (state_ != EngineState::kPlaying)
-            continue;
-        if (!RunTick())
-            break;
+        if (stopRequest_) break;
+        if (state_ != EngineState::kPlaying) continue;
+        if (!RunTick()) break;
     }
     std::lock_guard lock(mutex_);
     threadRunning_ = false;
 }
 
 bool PlaybackEngine::RunTick() {
-    if (state_ != EngineState::kPlaying)
-        return false;
-    if (EndOfList())
-        return false;
+    if (state_ != EngineState::kPlaying) return false;
+    if (EndOfList()) return false;
     Pace(clock_.NowMs());
-    if (state_ != EngineState::kPlaying)
-        return state_ != EngineState::kStopped;
+    if (state_ != EngineState::kPlaying) return state_ != EngineState::kStopped;
     if (!hold_) {
         Move();
         EmitPosition();
@@ -243,8 +224,7 @@ bool PlaybackEngine::EndOfList() {
             opened = OpenAdjacent(-1);
         else if (speed_ > 0 && position_ >= count - 1)
             opened = OpenAdjacent(+1);
-        if (opened && position_ >= 0 && position_ < Count())
-            return false;
+        if (opened && position_ >= 0 && position_ < Count()) return false;
     } else if (position_ >= 0 && position_ <= count - 2) {
         return false;
     }
@@ -253,8 +233,7 @@ bool PlaybackEngine::EndOfList() {
 }
 
 void PlaybackEngine::StopAtEnd() {
-    if (audioOpen_ && audio_)
-        audio_->Close();
+    if (audioOpen_ && audio_) audio_->Close();
     audioOpen_ = false;
     out_.Status(kTextStop);
     speed_ = 1.0f;
@@ -300,20 +279,20 @@ void PlaybackEngine::Pace(int64_t now) {
     }
     const media::FrameEntry& e = frames[position_];
     const double speed = speed_;
-    const int64_t t =
-        static_cast<int64_t>(static_cast<double>(now - showTime_) * speed) * EngineTiming::kTicksPerMs;
+    const int64_t t = static_cast<int64_t>(static_cast<double>(now - showTime_) * speed) *
+                      EngineTiming::kTicksPerMs;
     const int64_t d = static_cast<int64_t>(e.stamp) - lastStamp_;
 
     bool late = false;
-    if (audioOpen_ && audio_ && sound_ && speed_ == 1.0f && layout_ == recording_.index().audioChannel()) {
+    if (audioOpen_ && audio_ && sound_ && speed_ == 1.0f &&
+        layout_ == recording_.index().audioChannel()) {
         bool lastBlock = false;
         const int64_t a = audio_->PlayingStamp(&lastBlock);
         if (a >= 0 && a >= lastAudioSync_) {
             if (a < static_cast<int64_t>(e.stamp)) {
                 lastAudioSync_ = a;
                 hold_ = true;
-                if (lastBlock)
-                    stopRequest_ = true;
+                if (lastBlock) stopRequest_ = true;
                 return;
             }
             late = a - static_cast<int64_t>(e.stamp) > EngineTiming::kAudioLead;
@@ -323,8 +302,7 @@ void PlaybackEngine::Pace(int64_t now) {
     if (!late) {
         const bool onTime = forward ? (d <= t && t <= d + EngineTiming::kOnTimeWindow) : t == d;
         if (onTime) {
-            if (e.kind <= kPredicted)
-                ShowFrame(position_, false);
+            if (e.kind <= kPredicted) ShowFrame(position_, false);
             hold_ = false;
             skip_ = false;
             return;
@@ -368,12 +346,10 @@ void PlaybackEngine::Move() {
         return;
     }
     auto wanted = [&](int kind) {
-        if (lateKind_ == kIntra)
-            return kind == kIntra;
+        if (lateKind_ == kIntra) return kind == kIntra;
         return kind == kIntra || kind == kAnchor;
     };
-    if (lateKind_ != kIntra && lateKind_ != kAnchor && lateKind_ != kPredicted)
-        return;
+    if (lateKind_ != kIntra && lateKind_ != kAnchor && lateKind_ != kPredicted) return;
     // The skip stops at the last frame; the end rules then end the file.
     do {
         ++position_;
@@ -382,28 +358,22 @@ void PlaybackEngine::Move() {
 }
 
 bool PlaybackEngine::KindDecodedAtSpeed(int kind) const {
-    if (speed_ == 8.0f || speed_ == kReverse)
-        return kind == kIntra;
-    if (speed_ == 2.0f || speed_ == 4.0f)
-        return kind != kPredicted;
+    if (speed_ == 8.0f || speed_ == kReverse) return kind == kIntra;
+    if (speed_ == 2.0f || speed_ == 4.0f) return kind != kPredicted;
     return true;
 }
 
 bool PlaybackEngine::ShowFrame(int64_t pos, bool stepping) {
-    if (pos < 0 || pos >= Count())
-        return false;
+    if (pos < 0 || pos >= Count()) return false;
     const media::FrameEntry& e = recording_.index().frames()[pos];
     const int c = e.channel & 15;
     if (!hasIntra_[c]) {
-        if (e.kind != kIntra)
-            return false;
+        if (e.kind != kIntra) return false;
         hasIntra_[c] = true;
     }
-    if (!LayoutShows(layout_, c))
-        return false;
+    if (!LayoutShows(layout_, c)) return false;
     UpdateTime(e);
-    if (!stepping && !KindDecodedAtSpeed(e.kind))
-        return false;
+    if (!stepping && !KindDecodedAtSpeed(e.kind)) return false;
     media::FrameHeader header;
     size_t size = 0;
     if (!recording_.ReadVideo(static_cast<size_t>(pos), &header, payload_.get(), &size) ||
@@ -421,15 +391,13 @@ bool PlaybackEngine::ShowFrame(int64_t pos, bool stepping) {
     showTime_ = now_;
     lastStamp_ = e.stamp;
     shownSinceOpen_[c] = true;
-    if (audioOpen_ && audio_)
-        audio_->FollowPicture(e.offset);
+    if (audioOpen_ && audio_) audio_->FollowPicture(e.offset);
     out_.ShowPicture(c, e.kind, e.stamp, payload_.get(), size);
     return true;
 }
 
 void PlaybackEngine::UpdateTime(const media::FrameEntry& e) {
-    if (e.kind == kPredicted)
-        return;
+    if (e.kind == kPredicted) return;
     std::string text = media::FormatWallTime(e.time);
     if (text != timeText_) {
         timeText_ = std::move(text);
@@ -437,23 +405,23 @@ void PlaybackEngine::UpdateTime(const media::FrameEntry& e) {
     }
 }
 
-void PlaybackEngine::EmitPosition() { out_.Position(position_, std::max<int64_t>(Count() - 1, 0)); }
+void PlaybackEngine::EmitPosition() {
+    out_.Position(position_, std::max<int64_t>(Count() - 1, 0));
+}
 
 // ---- go to time -------------------------------------------------------------------------
 
 int64_t PlaybackEngine::FindTime(int64_t target) const {
     const auto frames = recording_.index().frames();
     const int64_t count = Count();
-    if (count == 0)
-        return -1;
+    if (count == 0) return -1;
     const int64_t last = count - 1;
     int64_t pos = std::clamp<int64_t>(position_, 0, last);
     const int64_t c = frames[pos].time;
     const int64_t d = frames[last].time;
     if (std::llabs(target - d) > std::llabs(target - c) || c == d) {
         // A target before the picture on show is looked for from the start.
-        if (c > target)
-            pos = 0;
+        if (c > target) pos = 0;
         while (pos < last && frames[pos].time < target)
             ++pos;
         return frames[pos].time >= target ? pos : -1;
@@ -468,11 +436,9 @@ int64_t PlaybackEngine::FindTime(int64_t target) const {
 
 bool PlaybackEngine::GoToTime(int64_t wallTime) {
     std::lock_guard lock(mutex_);
-    if (mode_ != OpenMode::kPair && mode_ != OpenMode::kDataFile)
-        return false;
+    if (mode_ != OpenMode::kPair && mode_ != OpenMode::kDataFile) return false;
     const int64_t found = FindTime(wallTime);
-    if (found < 0)
-        return false;
+    if (found < 0) return false;
     position_ = found;
     ResetPacing();
     EmitPosition();
@@ -490,42 +456,36 @@ void PlaybackEngine::SetSpeedLocked(float speed) {
 void PlaybackEngine::Play() {
     std::unique_lock lock(mutex_);
     switch (state_) {
-    case EngineState::kPanorama:
-        if (!panoramaPositions_.empty())
-            FillPanorama(panoramaPositions_.back() + 1, +1);
-        return;
-    case EngineState::kPaused:
-        pauseWhenCellsShown_ = false;
-        state_ = EngineState::kPlaying;
-        SetSpeedLocked(1.0f);
-        if (audioOpen_ && audio_ && sound_)
-            audio_->Restart();
-        gate_.notify_all();
-        return;
-    case EngineState::kPlaying:
-        if (speed_ != 1.0f)
-            SetSpeedLocked(1.0f);
-        return;
-    case EngineState::kStopped:
-        if (!recording_.isOpen())
+        case EngineState::kPanorama:
+            if (!panoramaPositions_.empty()) FillPanorama(panoramaPositions_.back() + 1, +1);
             return;
-        EndThread(lock);
-        ResetPacing();
-        firstPass_ = true;
-        state_ = EngineState::kPlaying;
-        SetSpeedLocked(1.0f);
-        StartThread();
-        return;
+        case EngineState::kPaused:
+            pauseWhenCellsShown_ = false;
+            state_ = EngineState::kPlaying;
+            SetSpeedLocked(1.0f);
+            if (audioOpen_ && audio_ && sound_) audio_->Restart();
+            gate_.notify_all();
+            return;
+        case EngineState::kPlaying:
+            if (speed_ != 1.0f) SetSpeedLocked(1.0f);
+            return;
+        case EngineState::kStopped:
+            if (!recording_.isOpen()) return;
+            EndThread(lock);
+            ResetPacing();
+            firstPass_ = true;
+            state_ = EngineState::kPlaying;
+            SetSpeedLocked(1.0f);
+            StartThread();
+            return;
     }
 }
 
 void PlaybackEngine::Pause() {
     std::lock_guard lock(mutex_);
-    if (state_ != EngineState::kPlaying)
-        return;
+    if (state_ != EngineState::kPlaying) return;
     state_ = EngineState::kPaused;
-    if (audioOpen_ && audio_)
-        audio_->Pause();
+    if (audioOpen_ && audio_) audio_->Pause();
     out_.Status(kTextPause);
 }
 
@@ -545,22 +505,18 @@ void PlaybackEngine::Stop() {
     EmitPosition();
     sizeCode_ = 255;
     out_.SetSizeCode(255);
-    if (audioOpen_ && audio_)
-        audio_->Close();
+    if (audioOpen_ && audio_) audio_->Close();
     audioOpen_ = false;
 }
 
 void PlaybackEngine::Reverse() {
     std::lock_guard lock(mutex_);
     if (state_ == EngineState::kPanorama) {
-        if (!panoramaPositions_.empty())
-            FillPanorama(panoramaPositions_.front() - 1, -1);
+        if (!panoramaPositions_.empty()) FillPanorama(panoramaPositions_.front() - 1, -1);
         return;
     }
-    if (state_ == EngineState::kStopped)
-        return;
-    if (audioOpen_ && audio_)
-        audio_->Pause();
+    if (state_ == EngineState::kStopped) return;
+    if (audioOpen_ && audio_) audio_->Pause();
     SetSpeedLocked(kReverse);
     if (state_ == EngineState::kPaused) {
         state_ = EngineState::kPlaying;
@@ -570,26 +526,21 @@ void PlaybackEngine::Reverse() {
 
 void PlaybackEngine::Slow() {
     std::lock_guard lock(mutex_);
-    if (state_ != EngineState::kPlaying || speed_ <= kSpeeds[0])
-        return;
-    if (audioOpen_ && audio_)
-        audio_->Pause();
+    if (state_ != EngineState::kPlaying || speed_ <= kSpeeds[0]) return;
+    if (audioOpen_ && audio_) audio_->Pause();
     SetSpeedLocked(speed_ == kReverse ? kReverse : speed_ * 0.5f);
 }
 
 void PlaybackEngine::Fast() {
     std::lock_guard lock(mutex_);
-    if (state_ != EngineState::kPlaying || !(speed_ > 0 && speed_ < 8.0f))
-        return;
-    if (audioOpen_ && audio_)
-        audio_->Pause();
+    if (state_ != EngineState::kPlaying || !(speed_ > 0 && speed_ < 8.0f)) return;
+    if (audioOpen_ && audio_) audio_->Pause();
     SetSpeedLocked(speed_ * 2.0f);
 }
 
 void PlaybackEngine::PreviousFrame() {
     std::lock_guard lock(mutex_);
-    if (state_ != EngineState::kPaused)
-        return;
+    if (state_ != EngineState::kPaused) return;
     now_ = clock_.NowMs();
     if (position_ <= 0) {
         if (!OpenAdjacent(-1)) {
@@ -607,8 +558,7 @@ void PlaybackEngine::PreviousFrame() {
             break;
         }
         const auto& e = recording_.index().frames()[position_];
-        if (e.kind == kIntra && ShowFrame(position_, true))
-            break;
+        if (e.kind == kIntra && ShowFrame(position_, true)) break;
     }
     resync_ = true;
     EmitPosition();
@@ -616,8 +566,7 @@ void PlaybackEngine::PreviousFrame() {
 
 void PlaybackEngine::NextFrame() {
     std::lock_guard lock(mutex_);
-    if (state_ != EngineState::kPaused)
-        return;
+    if (state_ != EngineState::kPaused) return;
     now_ = clock_.NowMs();
     if (position_ >= Count() - 1) {
         if (!OpenAdjacent(+1)) {
@@ -629,16 +578,14 @@ void PlaybackEngine::NextFrame() {
     }
     while (position_ < Count() - 1) {
         ++position_;
-        if (ShowFrame(position_, true))
-            break;
+        if (ShowFrame(position_, true)) break;
     }
     EmitPosition();
 }
 
 void PlaybackEngine::SelectLayout(int id) {
     std::lock_guard lock(mutex_);
-    if (!ValidLayout(id) || state_ == EngineState::kPanorama)
-        return;
+    if (!ValidLayout(id) || state_ == EngineState::kPanorama) return;
     const media::FrameIndex& index = recording_.index();
     if (recording_.isOpen()) {
         bool any = false;
@@ -657,8 +604,7 @@ void PlaybackEngine::SelectLayout(int id) {
 
 void PlaybackEngine::Seek(int64_t position) {
     std::lock_guard lock(mutex_);
-    if (!recording_.isOpen())
-        return;
+    if (!recording_.isOpen()) return;
     position_ = std::clamp<int64_t>(position, 0, std::max<int64_t>(Count() - 1, 0));
     ResetPacing();
 }
@@ -671,8 +617,7 @@ void PlaybackEngine::SeekReleased() {
 void PlaybackEngine::SetSound(bool on) {
     std::lock_guard lock(mutex_);
     sound_ = on;
-    if (!audio_ || !recording_.isOpen())
-        return;
+    if (!audio_ || !recording_.isOpen()) return;
     if (on && !audioOpen_ && recording_.index().audioCount() > 0 && Playing())
         audioOpen_ = audio_->Open(recording_);
     else if (!on && audioOpen_)
@@ -685,15 +630,13 @@ void PlaybackEngine::SetSound(bool on) {
 
 void PlaybackEngine::TogglePanorama() {
     std::lock_guard lock(mutex_);
-    if (state_ == EngineState::kStopped || !recording_.isOpen())
-        return;
+    if (state_ == EngineState::kStopped || !recording_.isOpen()) return;
     now_ = clock_.NowMs();
     if (state_ != EngineState::kPanorama) {
         panoramaReturnLayout_ = layout_;
         state_ = EngineState::kPanorama;
         out_.Status(kTextPanorama);
-        if (audioOpen_ && audio_)
-            audio_->Pause();
+        if (audioOpen_ && audio_) audio_->Pause();
         layout_ = kLayoutAll;
         out_.LayoutChanged(layout_);
         out_.SetPanorama(true);
@@ -708,8 +651,7 @@ void PlaybackEngine::TogglePanorama() {
     ResetPacing();
     state_ = EngineState::kPlaying;
     out_.Status(SpeedLabel(speed_));
-    if (audioOpen_ && audio_ && sound_)
-        audio_->Restart();
+    if (audioOpen_ && audio_ && sound_) audio_->Restart();
     gate_.notify_all();
 }
 
@@ -719,12 +661,9 @@ void PlaybackEngine::FillPanorama(int64_t from, int direction) {
     std::vector<int64_t> found;
     found.reserve(kPanoramaCells);
     for (int64_t p = from; p >= 0 && p < count && found.size() < kPanoramaCells; p += direction)
-        if (frames[p].kind == kIntra)
-            found.push_back(p);
-    if (found.empty())
-        return;  // no page beyond the end: the page on show stays
-    if (direction < 0)
-        std::reverse(found.begin(), found.end());
+        if (frames[p].kind == kIntra) found.push_back(p);
+    if (found.empty()) return;  // no page beyond the end: the page on show stays
+    if (direction < 0) std::reverse(found.begin(), found.end());
     panoramaPositions_ = found;
     out_.ResetCells();
     for (size_t cell = 0; cell < found.size(); ++cell) {

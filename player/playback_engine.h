@@ -73,8 +73,8 @@ enum class EngineState { kStopped, kPlaying, kPaused, kPanorama };
 struct EngineTiming {
     static constexpr int64_t kTicksPerMs = 45;
     static constexpr int64_t kOnTimeWindow = 45;
-    static constexpr int64_t kGapLimit = 405000;    // 9 s of stamps, times the speed
-    static constexpr int64_t kAudioLead = 90000;    // 2 s
+    static constexpr int64_t kGapLimit = 405000;  // 9 s of stamps, times the speed
+    static constexpr int64_t kAudioLead = 90000;  // 2 s
     static constexpr int kTickWaitMs = 100;
 };
 
@@ -127,8 +127,12 @@ class PlaybackEngine {
     // Visible channels with video that have not shown a picture since the last open or layout
     // change (0: every visible cell has its first picture).
     int cellsWaiting() const;
-    // Engine-wide lock for callers that read several values at once.
+    // Engine-wide lock for callers that read several values at once; while it is held nothing
+    // decodes. The *Locked() queries (and cellsWaiting()) are for holders of the lock.
     std::mutex& lock() const { return mutex_; }
+    bool playThreadRunningLocked() const { return threadRunning_; }
+    int layoutLocked() const { return layout_; }
+    EngineState stateLocked() const { return state_; }
 
   private:
     int OpenLocked(const std::string& path, int64_t position, bool atEnd);

@@ -14,6 +14,8 @@ namespace player {
 // The language of a system language identifier by the player's own table (for example 0x0807
 // is German and 0x0C07 English).
 ui::Language LanguageForSystemId(int languageId);
+// The system language identifier of a locale name such as "de_AT" (0x0409 when unknown).
+int LanguageIdOfLocale(const std::string& localeName);
 // "Language" when it names a language (any case), else the system language.
 ui::Language ChooseLanguage(const std::string& setting, int systemLanguageId);
 

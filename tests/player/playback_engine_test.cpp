@@ -47,8 +47,8 @@ TEST_F(SimulatedEngine, KindsDecodedFollowTheSpeed) {
         std::vector<int> allowed;
     };
     const Case cases[] = {
-        {0, false, {0, 1, 2}}, {1, false, {0, 1}}, {2, false, {0, 1}}, {3, false, {0}},
-        {0, true, {0}},
+        {0, false, {0, 1, 2}}, {1, false, {0, 1}}, {2, false, {0, 1}},
+        {3, false, {0}},       {0, true, {0}},
     };
     for (const Case& c : cases) {
         ASSERT_EQ(engine.Open(path), 0);
@@ -357,8 +357,7 @@ class ManualTicks final : public player::TickSource {
         changed_.notify_all();
         changed_.wait(lock, [this] { return pending_ > 0 || woken_; });
         woken_ = false;
-        if (pending_ == 0)
-            return false;
+        if (pending_ == 0) return false;
         --pending_;
         return true;
     }

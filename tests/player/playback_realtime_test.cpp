@@ -7,7 +7,8 @@
 
 namespace {
 
-constexpr char kSample[] = DVR_SOURCE_DIR "/samples/d1_4ch/Lobby_20260314_095952/20260314_095952.idx";
+constexpr char kSample[] =
+    DVR_SOURCE_DIR "/samples/d1_4ch/Lobby_20260314_095952/20260314_095952.idx";
 constexpr uint32_t kTwoSeconds = 2 * 45000;
 
 TEST(RealTimer, TwoSecondsAtNormalSpeedShowEveryPictureOnTime) {
@@ -47,8 +48,7 @@ TEST(RealTimer, TwoSecondsAtNormalSpeedShowEveryPictureOnTime) {
     bool intra[16] = {};
     size_t expected = 0;
     for (const media::FrameEntry& e : recording.index().frames()) {
-        if (e.stamp < first.stamp || e.stamp >= first.stamp + kTwoSeconds)
-            continue;
+        if (e.stamp < first.stamp || e.stamp >= first.stamp + kTwoSeconds) continue;
         intra[e.channel & 15] = intra[e.channel & 15] || e.kind == 0;
         expected += intra[e.channel & 15] ? 1 : 0;
     }
