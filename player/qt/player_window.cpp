@@ -425,6 +425,13 @@ void PlayerWindow::ScreenshotWhenReady(const QString& path) {
     screenshotTimer_->start(20);
 }
 
+void PlayerWindow::ShowHeldPictures() {
+    std::lock_guard lock(engine_.lock());
+    if (engine_.stateLocked() != EngineState::kPaused && engine_.playThreadRunningLocked()) return;
+    for (int c = 0; c < kChannelCount; ++c)
+        if (LayoutShows(engine_.layoutLocked(), c)) display_.ShowHeldPicture(c);
+}
+
 void PlayerWindow::CheckScreenshot() {
     {
         std::lock_guard lock(engine_.lock());

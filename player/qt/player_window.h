@@ -63,6 +63,8 @@ class PlayerWindow final : public QWidget {
     // When every visible cell shows its first picture (or playing ended), grabs the window to
     // `path` and emits screenshotTaken(ok).
     void ScreenshotWhenReady(const QString& path);
+    // While paused: each visible cell shows the newest picture its decoder holds back.
+    void ShowHeldPictures();
 
     PlaybackEngine& engine() { return engine_; }
     output::ChannelDisplay& display() { return display_; }
