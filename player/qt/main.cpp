@@ -89,6 +89,7 @@ int main(int argc, char** argv) {
         window.ScreenshotWhenReady(QString::fromStdString(cl.screenshot));
     }
     window.show();
+    window.activateWindow();
     if (!cl.file.empty()) {
         const QString failure =
             window.OpenFile(QString::fromStdString(cl.file), screenshot, cl.at.value_or(-1));

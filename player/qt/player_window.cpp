@@ -20,6 +20,7 @@
 #include "output/qt/channel_cell.h"
 #include "platform/string_table.h"
 #include "player/player_strings.h"
+#include "ui/skin_button.h"
 #include "ui/skin_frame.h"
 #include "ui/skin_slider.h"
 
@@ -88,6 +89,10 @@ PlayerWindow::PlayerWindow(platform::RegistryStore& settings, platform::StringTa
     skin_ = new ui::SkinFrame(this, kButtons, strings_);
     skin_->Create(kBackground, static_cast<int>(std::size(kButtons)));
     connect(skin_, &ui::SkinFrame::commandTriggered, this, &PlayerWindow::OnCommand);
+    // The keyboard belongs to the transport shortcuts, not to whichever button had the focus.
+    for (int i = 0; i < skin_->ButtonCount(); ++i)
+        skin_->Button(i)->setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::StrongFocus);
 
     logoCell_ = new QLabel(this);
     logoCell_->hide();
@@ -100,11 +105,13 @@ PlayerWindow::PlayerWindow(platform::RegistryStore& settings, platform::StringTa
     slider_->setGeometry(20, 574, 660, 22);
     slider_->SetBitmaps(510, 511, 512, 513, 513, 6);
     slider_->setRange(0, 17);
+    slider_->setFocusPolicy(Qt::NoFocus);
     connect(slider_, &ui::SkinSlider::scrolled, this, &PlayerWindow::OnSlider);
 
     files_ = new QTreeWidget(this);
     files_->setGeometry(710, 112, 292, 306);
     files_->setRootIsDecorated(false);
+    files_->setFocusPolicy(Qt::NoFocus);
     files_->setSelectionBehavior(QAbstractItemView::SelectRows);
     files_->setHeaderLabels({Text(2004), Text(2001), Text(2006), Text(2005), Text(2002)});
     const int widths[] = {80, 100, 20, 50, 500};
