@@ -3,6 +3,11 @@ if(DVR_SANITIZE)
   add_compile_options(${_san})
   add_link_options(${_san})
 endif()
+# ThreadSanitizer for the code that shares data between threads (the player's engine).
+if(DVR_SANITIZE_THREAD)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
 
 # libFuzzer targets: clang's -fsanitize=fuzzer plus ASan/UBSan. The libraries they test get the
 # fuzzer's coverage instrumentation too, or the fuzzer would see only the target's own code.
