@@ -13,7 +13,6 @@ namespace player {
 namespace {
 
 constexpr std::string_view kTextLoading = "Loading.....";
-constexpr std::string_view kTextPlay = "Play";
 constexpr std::string_view kTextPause = "Pause";
 constexpr std::string_view kTextStop = "Stop";
 constexpr std::string_view kTextPanorama = "Panorama";
