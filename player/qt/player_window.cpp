@@ -83,7 +83,7 @@ PlayerWindow::PlayerWindow(platform::RegistryStore& settings, platform::StringTa
       displayType_(displayType),
       display_(settings, nullptr),
       bridge_(display_),
-      engine_(bridge_, clock_, &ticks_) {
+      engine_(bridge_, clock_, &ticks_, &audio_) {
     setWindowTitle(QStringLiteral("Orvane_M4"));
     setAcceptDrops(true);
     skin_ = new ui::SkinFrame(this, kButtons, strings_);

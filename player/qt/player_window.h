@@ -12,6 +12,7 @@
 #include "player/play_timing.h"
 #include "player/playback_engine.h"
 #include "player/qt/engine_bridge.h"
+#include "player/qt/player_audio.h"
 
 class QLabel;
 class QTreeWidget;
@@ -106,6 +107,7 @@ class PlayerWindow final : public QWidget {
     EngineBridge bridge_;
     SteadyClock clock_;
     PeriodicTicker ticks_;
+    PlayerAudio audio_;
     PlaybackEngine engine_;
     ui::SkinFrame* skin_ = nullptr;
     ui::SkinSlider* slider_ = nullptr;
