@@ -1,4 +1,4 @@
-# ThreadSanitizer (clang): the threaded parts (the client's readers, writer and sender) are run
+# ThreadSanitizer (clang): the threaded parts (the client's readers, writer and sender, the player's engine) are run
 # under it; it cannot be combined with AddressSanitizer.
 if(DVR_TSAN)
   set(_tsan -fsanitize=thread -fno-omit-frame-pointer)

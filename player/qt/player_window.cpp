@@ -1,0 +1,460 @@
+#include "player/qt/player_window.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPainter>
+#include <QShortcut>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QUrl>
+
+#include "output/qt/channel_cell.h"
+#include "platform/string_table.h"
+#include "player/player_strings.h"
+#include "ui/skin_button.h"
+#include "ui/skin_frame.h"
+#include "ui/skin_slider.h"
+
+namespace player::qt {
+namespace {
+
+constexpr int kBackground = 500;
+constexpr int kFileLogo = 503;
+constexpr QPoint kFileLogoAt{710, 25};
+
+// Transport buttons along the bottom panel, layouts and panorama/sound under them, and the
+// file buttons under the path field.
+constexpr ui::SkinButtonSpec kButtons[] = {
+    {24, 606, 64, 640, kCmdReverse, 1020, 1021, 1022},
+    {70, 606, 110, 640, kCmdPlay, 1030, 1031, 1032},
+    {116, 606, 156, 640, kCmdPause, 1040, 1041, 1042},
+    {162, 606, 202, 640, kCmdStop, 1050, 1051, 1052},
+    {208, 606, 248, 640, kCmdPreviousFrame, 1060, 1061, 1062},
+    {254, 606, 294, 640, kCmdNextFrame, 1070, 1071, 1072},
+    {300, 606, 340, 640, kCmdSlow, 1080, 1081, 1082},
+    {346, 606, 386, 640, kCmdFast, 1090, 1091, 1092},
+    {24, 656, 67, 692, 113, 1130, 1131, 1132},
+    {73, 656, 116, 692, 114, 1140, 1141, 1142},
+    {122, 656, 165, 692, 115, 1150, 1151, 1152},
+    {171, 656, 214, 692, 116, 1160, 1161, 1162},
+    {220, 656, 263, 692, 117, 1170, 1171, 1172},
+    {269, 656, 312, 692, 118, 1180, 1181, 1182},
+    {318, 656, 361, 692, 119, 1190, 1191, 1192},
+    {367, 656, 410, 692, kCmdPanorama, 1200, 1201, 1202},
+    {416, 656, 459, 692, kCmdSound, 1210, 1211, 1212},
+    {712, 488, 792, 515, kCmdFileOpen, 1420, 1421, 1422},
+    {818, 488, 898, 515, kCmdMinimize, 1270, 1271, 1272},
+    {918, 488, 998, 515, kCmdExit, 1310, 1311, 1312},
+};
+constexpr int kSoundButton = 16;
+constexpr int kGroupLayouts[] = {16, 17, 18, 19, 20, 21, 22};
+
+QLabel* MakeField(QWidget* parent, const QRect& rect, int pointSize, Qt::Alignment align) {
+    auto* label = new QLabel(parent);
+    label->setGeometry(rect);
+    label->setAlignment(align);
+    QFont font = label->font();
+    font.setPointSize(pointSize);
+    label->setFont(font);
+    label->setStyleSheet(QStringLiteral("color: #d8dee9; background: transparent;"));
+    return label;
+}
+
+bool HasSuffix(const QString& path, const char* suffix) {
+    return path.right(3).compare(QLatin1String(suffix), Qt::CaseInsensitive) == 0;
+}
+
+}  // namespace
+
+PlayerWindow::PlayerWindow(platform::RegistryStore& settings, platform::StringTable& strings,
+                           const std::string& programDir, int displayType)
+    : settings_(settings),
+      strings_(strings),
+      programDir_(programDir),
+      displayType_(displayType),
+      display_(settings, nullptr),
+      bridge_(display_),
+      engine_(bridge_, clock_, &ticks_, &audio_) {
+    setWindowTitle(QStringLiteral("Orvane_M4"));
+    setAcceptDrops(true);
+    skin_ = new ui::SkinFrame(this, kButtons, strings_);
+    skin_->Create(kBackground, static_cast<int>(std::size(kButtons)));
+    connect(skin_, &ui::SkinFrame::commandTriggered, this, &PlayerWindow::OnCommand);
+    // The keyboard belongs to the transport shortcuts, not to whichever button had the focus.
+    for (int i = 0; i < skin_->ButtonCount(); ++i)
+        skin_->Button(i)->setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::StrongFocus);
+
+    logoCell_ = new QLabel(this);
+    logoCell_->hide();
+    for (int c = 0; c < kChannelCount; ++c) {
+        cells_[c] = new output::qt::ChannelCell(display_, c, this);
+        cells_[c]->hide();
+    }
+
+    slider_ = new ui::SkinSlider(this);
+    slider_->setGeometry(20, 574, 660, 22);
+    slider_->SetBitmaps(510, 511, 512, 513, 513, 6);
+    slider_->setRange(0, 17);
+    slider_->setFocusPolicy(Qt::NoFocus);
+    connect(slider_, &ui::SkinSlider::scrolled, this, &PlayerWindow::OnSlider);
+
+    files_ = new QTreeWidget(this);
+    files_->setGeometry(710, 112, 292, 306);
+    files_->setRootIsDecorated(false);
+    files_->setFocusPolicy(Qt::NoFocus);
+    files_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    files_->setHeaderLabels({Text(2004), Text(2001), Text(2006), Text(2005), Text(2002)});
+    const int widths[] = {80, 100, 20, 50, 500};
+    for (int i = 0; i < 5; ++i)
+        files_->setColumnWidth(i, widths[i]);
+    files_->setStyleSheet(
+        QStringLiteral("QTreeWidget { background: #101317; color: #d8dee9; border: none; }"
+                       "QHeaderView::section { background: #1e232b; color: #9aa3b0; border: none; "
+                       "padding: 2px; }"
+                       "QTreeWidget::item:selected { background: #2f6fb3; }"));
+    connect(files_, &QTreeWidget::itemDoubleClicked, this, &PlayerWindow::OnFileActivated);
+
+    path_ = MakeField(this, QRect(714, 448, 286, 22), 9, Qt::AlignVCenter | Qt::AlignLeft);
+    status_ = MakeField(this, QRect(480, 606, 196, 34), 13, Qt::AlignCenter);
+    time_ = MakeField(this, QRect(470, 656, 206, 36), 11, Qt::AlignCenter);
+    status_->setText(QStringLiteral("Stop"));
+
+    connect(&bridge_, &EngineBridge::viewsToReopen, this, &PlayerWindow::ReopenViews,
+            Qt::QueuedConnection);
+    connect(&bridge_, &EngineBridge::layoutChanged, this, &PlayerWindow::OnLayoutChanged,
+            Qt::QueuedConnection);
+    connect(&bridge_, &EngineBridge::statusChanged, status_, &QLabel::setText,
+            Qt::QueuedConnection);
+    connect(&bridge_, &EngineBridge::timeChanged, time_, &QLabel::setText, Qt::QueuedConnection);
+    connect(&bridge_, &EngineBridge::positionChanged, this, &PlayerWindow::OnPosition,
+            Qt::QueuedConnection);
+    connect(&bridge_, &EngineBridge::messageRaised, this, &PlayerWindow::OnMessage,
+            Qt::QueuedConnection);
+    connect(&bridge_, &EngineBridge::recordingChanged, this, &PlayerWindow::OnRecordingChanged,
+            Qt::QueuedConnection);
+
+    InstallShortcuts();
+    OnLayoutChanged(kLayoutAll);
+}
+
+PlayerWindow::~PlayerWindow() {
+    engine_.Stop();
+    // The cells detach from the display, which goes before the widgets' children do.
+    for (auto*& cell : cells_) {
+        delete cell;
+        cell = nullptr;
+    }
+    display_.Close();
+}
+
+QString PlayerWindow::Text(int id) const {
+    return QString::fromStdString(strings_.Str(id));
+}
+QString PlayerWindow::statusText() const {
+    return status_->text();
+}
+QString PlayerWindow::timeText() const {
+    return time_->text();
+}
+
+void PlayerWindow::InstallShortcuts() {
+    struct Key {
+        QKeySequence key;
+        int command;
+    };
+    const Key keys[] = {
+        {QKeySequence(Qt::Key_R), kCmdReverse},
+        {QKeySequence(Qt::Key_S), kCmdStop},
+        {QKeySequence(Qt::Key_Left), kCmdPreviousFrame},
+        {QKeySequence(Qt::Key_Right), kCmdNextFrame},
+        {QKeySequence(Qt::Key_Minus), kCmdSlow},
+        {QKeySequence(Qt::Key_Plus), kCmdFast},
+        {QKeySequence(Qt::Key_Equal), kCmdFast},
+        {QKeySequence(Qt::Key_P), kCmdPanorama},
+        {QKeySequence(Qt::Key_M), kCmdSound},
+        {QKeySequence(QKeySequence::Open), kCmdFileOpen},
+        {QKeySequence(Qt::CTRL | Qt::Key_Q), kCmdExit},
+    };
+    for (const Key& k : keys) {
+        auto* shortcut = new QShortcut(k.key, this);
+        const int command = k.command;
+        connect(shortcut, &QShortcut::activated, this, [this, command] { OnCommand(command); });
+    }
+    auto* space = new QShortcut(QKeySequence(Qt::Key_Space), this);
+    connect(space, &QShortcut::activated, this,
+            [this] { OnCommand(engine_.state() == EngineState::kPlaying ? kCmdPause : kCmdPlay); });
+    // 1..9 choose channels 1..9 alone, 0 all sixteen.
+    for (int digit = 0; digit <= 9; ++digit) {
+        auto* shortcut = new QShortcut(QKeySequence(Qt::Key_0 + digit), this);
+        const int layout = digit == 0 ? kLayoutAll : digit - 1;
+        connect(shortcut, &QShortcut::activated, this, [this, layout] { ChooseLayout(layout); });
+    }
+    auto* full = new QShortcut(QKeySequence(Qt::Key_F), this);
+    connect(full, &QShortcut::activated, this,
+            [this] { isFullScreen() ? showNormal() : showFullScreen(); });
+    // Up and down seek a second of pictures (about one per channel and frame).
+    auto* up = new QShortcut(QKeySequence(Qt::Key_Up), this);
+    connect(up, &QShortcut::activated, this, [this] { engine_.Seek(engine_.position() + 100); });
+    auto* down = new QShortcut(QKeySequence(Qt::Key_Down), this);
+    connect(down, &QShortcut::activated, this, [this] { engine_.Seek(engine_.position() - 100); });
+}
+
+// ---- commands ---------------------------------------------------------------------------
+
+void PlayerWindow::OnCommand(int command) {
+    switch (command) {
+        case kCmdReverse:
+            engine_.Reverse();
+            break;
+        case kCmdPlay:
+            if (engine_.state() == EngineState::kStopped && engine_.fileName().empty()) {
+                if (QTreeWidgetItem* item = files_->currentItem()) OnFileActivated(item);
+            } else {
+                engine_.Play();
+            }
+            break;
+        case kCmdPause:
+            engine_.Pause();
+            break;
+        case kCmdStop:
+            engine_.Stop();
+            break;
+        case kCmdPreviousFrame:
+            engine_.PreviousFrame();
+            break;
+        case kCmdNextFrame:
+            engine_.NextFrame();
+            break;
+        case kCmdSlow:
+            engine_.Slow();
+            break;
+        case kCmdFast:
+            engine_.Fast();
+            break;
+        case kCmdPanorama:
+            engine_.TogglePanorama();
+            break;
+        case kCmdSound:
+            ToggleSound();
+            break;
+        case kCmdFileOpen:
+            ShowFileDialog();
+            break;
+        case kCmdMinimize:
+            showMinimized();
+            break;
+        case kCmdExit:
+            close();
+            break;
+        default:
+            if (command >= kCmdLayoutFirst && command < kCmdLayoutFirst + 7)
+                ChooseLayout(kGroupLayouts[command - kCmdLayoutFirst]);
+            break;
+    }
+}
+
+void PlayerWindow::ToggleSound() {
+    sound_ = !sound_;
+    engine_.SetSound(sound_);
+    skin_->SetButtonBitmaps(kSoundButton, sound_ ? 1213 : 1210, 1211, sound_ ? 1214 : 1212);
+}
+
+void PlayerWindow::ChooseLayout(int id) {
+    engine_.SelectLayout(id);
+}
+
+void PlayerWindow::OnLayoutChanged(int layoutId) {
+    for (auto* cell : cells_)
+        cell->hide();
+    logoCell_->hide();
+    const PlayerLayout layout = CellsOf(layoutId);
+    for (int i = 0; i < layout.count; ++i) {
+        const CellPlace& place = layout.cells[i];
+        const QRect rect(place.x, place.y, place.width, place.height);
+        QWidget* widget = place.channel < 0 ? logoCell_ : cells_[place.channel];
+        widget->setGeometry(rect);
+        widget->show();
+    }
+    if (layout.count == 9) {
+        const QString logo = QString::fromStdString(programDir_) + QStringLiteral("Logo.bmp");
+        QPixmap picture(logo);
+        if (picture.isNull()) picture = QPixmap(QStringLiteral(":/bitmaps/303.png"));
+        static_cast<QLabel*>(logoCell_)->setPixmap(picture.scaled(logoCell_->size()));
+    }
+    update();
+}
+
+void PlayerWindow::ReopenViews() {
+    int layout = kLayoutAll;
+    {
+        std::lock_guard lock(engine_.lock());  // nothing decodes while the views open
+        for (auto* cell : cells_)
+            cell->Open(displayType_);
+        layout = engine_.layoutLocked();
+    }
+    OnLayoutChanged(layout);
+}
+
+void PlayerWindow::OnPosition(qint64 position, qint64 maximum) {
+    if (sliderDragging_) return;
+    slider_->setRange(0, static_cast<int>(std::max<qint64>(maximum, 0)));
+    slider_->setValue(static_cast<int>(position));
+}
+
+void PlayerWindow::OnSlider(int code, int position) {
+    // 5: the thumb is dragged; 4: it was let go; 8: a key's scroll ended.
+    sliderDragging_ = code == 5;
+    engine_.Seek(position);
+    if (code == 4 || code == 8) engine_.SeekReleased();
+}
+
+void PlayerWindow::OnMessage(int textId) {
+    if (!screenshotPath_.isEmpty()) return;
+    QMessageBox::information(this, QStringLiteral("Orvane_M4"), Text(textId));
+}
+
+void PlayerWindow::OnRecordingChanged(const QString& path) {
+    path_->setText(path);
+}
+
+// ---- files ------------------------------------------------------------------------------
+
+QString PlayerWindow::OpenFile(const QString& path, bool quiet, int64_t atWallTime) {
+    QString failure;
+    if (!HasSuffix(path, "umv") && !HasSuffix(path, "idx")) {
+        failure = Text(kTextImproperFileType);
+    } else {
+        // A time to go to or a screenshot to take: open paused once every cell has a picture.
+        const bool paused = atWallTime >= 0 || !screenshotPath_.isEmpty();
+        const std::string file = path.toStdString();
+        const int text = paused ? engine_.OpenAt(file, atWallTime) : engine_.Open(file);
+        if (text != 0) failure = Text(text);
+    }
+    if (!failure.isEmpty()) {
+        status_->setText(QStringLiteral("Stop"));
+        if (!quiet) QMessageBox::information(this, QStringLiteral("Orvane_M4"), failure);
+        return failure;
+    }
+    const QFileInfo info(path);
+    path_->setText(QDir::toNativeSeparators(info.absoluteFilePath()));
+    if (files_->topLevelItemCount() == 0) FillFileList(info.absolutePath());
+    return QString();
+}
+
+void PlayerWindow::ShowFileDialog() {
+    const QString filter = QStringLiteral(
+        "DVR's Files (*.umv *.ums *.jpg *.idx);;UMV Files (*.umv);;UMS Files (*.ums);;"
+        "JPG Files (*.jpg);;All Files (*)");
+    const QString path = QFileDialog::getOpenFileName(this, Text(142), QDir::currentPath(), filter);
+    if (path.isEmpty()) return;
+    FillFileList(QFileInfo(path).absolutePath());
+    OpenFile(path);
+    for (int i = 0; i < files_->topLevelItemCount(); ++i)
+        if (files_->topLevelItem(i)->data(4, Qt::UserRole).toString() == path)
+            files_->setCurrentItem(files_->topLevelItem(i));
+}
+
+void PlayerWindow::FillFileList(const QString& folder) {
+    files_->clear();
+    const QFileInfoList entries = QDir(folder).entryInfoList(
+        {QStringLiteral("*.umv"), QStringLiteral("*.ums"), QStringLiteral("*.jpg")}, QDir::Files,
+        QDir::Name);
+    // A recording pair is listed by its index file (the pair plays with the folder's list).
+    QFileInfoList listed;
+    for (const QFileInfo& info : entries) {
+        const QFileInfo index(info.absolutePath() + QLatin1Char('/') + info.completeBaseName() +
+                              QStringLiteral(".idx"));
+        listed.push_back(HasSuffix(info.fileName(), "umv") && index.exists() ? index : info);
+    }
+    for (const QFileInfo& info : listed) {
+        auto* item = new QTreeWidgetItem(files_);
+        // Recording rows: the folder's name as the recorder name, the file's time.
+        item->setText(0, info.dir().dirName().section(QLatin1Char('_'), 0, 0));
+        item->setText(1, info.lastModified().toString(QStringLiteral("yyyy-MM-dd hh:mm")));
+        item->setText(4, info.fileName());
+        item->setData(4, Qt::UserRole, info.absoluteFilePath());
+    }
+}
+
+void PlayerWindow::OnFileActivated(QTreeWidgetItem* item) {
+    const QString path = item->data(4, Qt::UserRole).toString();
+    if (!QFileInfo::exists(path)) {
+        QMessageBox::information(this, QStringLiteral("Orvane_M4"), Text(2010));
+        delete item;
+        return;
+    }
+    OpenFile(path);
+}
+
+void PlayerWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void PlayerWindow::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty()) return;
+    // Only the first dropped file counts.
+    const QString path = urls.front().toLocalFile();
+    if (HasSuffix(path, "umv") || HasSuffix(path, "idx")) OpenFile(path);
+    event->acceptProposedAction();
+}
+
+// ---- painting and closing ---------------------------------------------------------------
+
+void PlayerWindow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    skin_->PaintBackground(painter);
+    skin_->DrawBitmap(painter, kFileLogo, kFileLogoAt, false,
+                      QString::fromStdString(programDir_) + QStringLiteral("LogoFile.bmp"));
+}
+
+void PlayerWindow::closeEvent(QCloseEvent* event) {
+    engine_.Stop();
+    event->accept();
+}
+
+// ---- screenshot -------------------------------------------------------------------------
+
+void PlayerWindow::ScreenshotWhenReady(const QString& path) {
+    screenshotPath_ = path;
+    screenshotTimer_ = new QTimer(this);
+    connect(screenshotTimer_, &QTimer::timeout, this, &PlayerWindow::CheckScreenshot);
+    screenshotTimer_->start(20);
+}
+
+void PlayerWindow::ShowHeldPictures() {
+    std::lock_guard lock(engine_.lock());
+    if (engine_.stateLocked() != EngineState::kPaused && engine_.playThreadRunningLocked()) return;
+    for (int c = 0; c < kChannelCount; ++c)
+        if (LayoutShows(engine_.layoutLocked(), c)) display_.ShowHeldPicture(c);
+}
+
+void PlayerWindow::CheckScreenshot() {
+    {
+        std::lock_guard lock(engine_.lock());
+        const bool ended = !engine_.playThreadRunningLocked();
+        if (engine_.cellsWaiting() > 0 && !ended) return;
+        // The play thread is parked: show each visible cell's newest picture.
+        for (int c = 0; c < kChannelCount; ++c)
+            if (LayoutShows(engine_.layoutLocked(), c)) display_.ShowHeldPicture(c);
+    }
+    screenshotTimer_->stop();
+    QTimer::singleShot(0, this, [this] {
+        const QPixmap picture = grab(QRect(QPoint(0, 0), skin_->BackgroundSize()));
+        QImage image = picture.toImage();
+        image.setDevicePixelRatio(1.0);
+        emit screenshotTaken(image.save(screenshotPath_));
+    });
+}
+
+}  // namespace player::qt

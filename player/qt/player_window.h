@@ -1,0 +1,126 @@
+// The player's main window: the skin with its buttons, the sixteen channel cells, the position
+// slider, the file list, the path, status and time fields. It only wires the controls to the
+// playback engine and shows what the engine reports.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <string>
+
+#include "output/channel_display.h"
+#include "player/play_timing.h"
+#include "player/playback_engine.h"
+#include "player/qt/engine_bridge.h"
+#include "player/qt/player_audio.h"
+
+class QLabel;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QTimer;
+
+namespace output::qt {
+class ChannelCell;
+}
+namespace platform {
+class RegistryStore;
+class StringTable;
+}  // namespace platform
+namespace ui {
+class SkinFrame;
+class SkinSlider;
+}  // namespace ui
+
+namespace player::qt {
+
+// Command identifiers of the window's buttons (also the ids of their tooltips).
+enum PlayerCommand : int {
+    kCmdReverse = 102,
+    kCmdPlay = 103,
+    kCmdPause = 104,
+    kCmdStop = 105,
+    kCmdPreviousFrame = 106,
+    kCmdNextFrame = 107,
+    kCmdSlow = 108,
+    kCmdFast = 109,
+    kCmdLayoutFirst = 113,  // 113..119: the seven group layouts
+    kCmdPanorama = 120,
+    kCmdSound = 121,
+    kCmdMinimize = 127,
+    kCmdExit = 131,
+    kCmdFileOpen = 142,
+};
+
+class PlayerWindow final : public QWidget {
+    Q_OBJECT
+  public:
+    PlayerWindow(platform::RegistryStore& settings, platform::StringTable& strings,
+                 const std::string& programDir, int displayType = -1);
+    ~PlayerWindow() override;
+
+    // Opens a recording as File Open does. `quiet`: no message box; the failure text is returned.
+    QString OpenFile(const QString& path, bool quiet = false, int64_t atWallTime = -1);
+    void ChooseLayout(int id);
+    // When every visible cell shows its first picture (or playing ended), grabs the window to
+    // `path` and emits screenshotTaken(ok).
+    void ScreenshotWhenReady(const QString& path);
+    // While paused: each visible cell shows the newest picture its decoder holds back.
+    void ShowHeldPictures();
+
+    PlaybackEngine& engine() { return engine_; }
+    output::ChannelDisplay& display() { return display_; }
+    QString statusText() const;
+    QString timeText() const;
+    output::qt::ChannelCell* cell(int channel) const { return cells_[channel]; }
+    QTreeWidget* fileList() const { return files_; }
+
+  signals:
+    void screenshotTaken(bool ok);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void OnCommand(int command);
+    void OnLayoutChanged(int layoutId);
+    void OnPosition(qint64 position, qint64 maximum);
+    void OnMessage(int textId);
+    void OnSlider(int code, int position);
+    void OnFileActivated(QTreeWidgetItem* item);
+    void OnRecordingChanged(const QString& path);
+    void ReopenViews();
+    void ShowFileDialog();
+    void FillFileList(const QString& folder);
+    void CheckScreenshot();
+    void InstallShortcuts();
+    void ToggleSound();
+    QString Text(int id) const;
+
+    platform::RegistryStore& settings_;
+    platform::StringTable& strings_;
+    std::string programDir_;
+    int displayType_;
+    output::ChannelDisplay display_;
+    EngineBridge bridge_;
+    SteadyClock clock_;
+    PeriodicTicker ticks_;
+    PlayerAudio audio_;
+    PlaybackEngine engine_;
+    ui::SkinFrame* skin_ = nullptr;
+    ui::SkinSlider* slider_ = nullptr;
+    std::array<output::qt::ChannelCell*, kChannelCount> cells_{};
+    QWidget* logoCell_ = nullptr;
+    QTreeWidget* files_ = nullptr;
+    QLabel* path_ = nullptr;
+    QLabel* status_ = nullptr;
+    QLabel* time_ = nullptr;
+    QTimer* screenshotTimer_ = nullptr;
+    QString screenshotPath_;
+    bool sound_ = false;
+    bool sliderDragging_ = false;
+};
+
+}  // namespace player::qt

@@ -1,0 +1,439 @@
+#include "player/playback_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+
+#include "tests/player/engine_test_support.h"
+
+using namespace playertest;
+using player::EngineState;
+using player::PlaybackEngine;
+using testsupport::RecordSpec;
+
+namespace {
+
+// The engine with no play thread: each Run(ms) advances the clock by 1 ms per tick and runs one
+// pass of the play loop, exactly as the play thread would after each tick.
+class SimulatedEngine : public ::testing::Test {
+  protected:
+    SimulatedEngine() : out(clock), engine(out, clock, nullptr) {}
+
+    void Run(int ms) {
+        for (int i = 0; i < ms && engine.state() != EngineState::kStopped; ++i) {
+            clock.now += 1;
+            engine.RunTick();
+        }
+    }
+    void RunToEnd(int limitMs = 600000) { Run(limitMs); }
+
+    testsupport::TempDir dir;
+    ManualClock clock;
+    RecordingOutput out;
+    PlaybackEngine engine;
+};
+
+TEST_F(SimulatedEngine, KindsDecodedFollowTheSpeed) {
+    const std::string gop = "IPBBPBBPBB";
+    std::string kinds;
+    for (int i = 0; i < 10; ++i)
+        kinds += gop;
+    const std::string path = WritePair(dir.path(), "a", Pictures(kinds, 40));
+
+    struct Case {
+        int fastSteps;
+        bool reverse;
+        std::vector<int> allowed;
+    };
+    const Case cases[] = {
+        {0, false, {0, 1, 2}}, {1, false, {0, 1}}, {2, false, {0, 1}},
+        {3, false, {0}},       {0, true, {0}},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(engine.Open(path), 0);
+        Run(1);
+        for (int i = 0; i < c.fastSteps; ++i)
+            engine.Fast();
+        if (c.reverse) {
+            engine.Seek(engine.frameCount() - 1);
+            engine.Reverse();
+        }
+        out.shown.clear();
+        RunToEnd();
+        std::vector<int> kinds = out.KindsShown();
+        ASSERT_FALSE(kinds.empty());
+        for (int k : kinds)
+            EXPECT_TRUE(std::count(c.allowed.begin(), c.allowed.end(), k))
+                << "kind " << k << " at fast steps " << c.fastSteps;
+        if (c.fastSteps == 0 && !c.reverse) {
+            // x1: every picture of the recording but the last is shown once, none dropped.
+            // x1: every picture after the first up to the last but one is shown, none dropped
+            // (the end of the list is reached on the last).
+            EXPECT_EQ(static_cast<int64_t>(out.shown.size()), engine.frameCount() - 2);
+        }
+    }
+}
+
+TEST_F(SimulatedEngine, GapsLongerThanNineSecondsAreNotWaitedFor) {
+    std::vector<RecordSpec> r = Pictures("II", 40);
+    RecordSpec twelve = r.back();
+    twelve.stamp = r.back().stamp + 12 * 45000;
+    RecordSpec eight = twelve;
+    eight.stamp = twelve.stamp + 8 * 45000;
+    RecordSpec tail = eight;
+    tail.stamp = eight.stamp + 40 * 45;
+    r.insert(r.end(), {twelve, eight, tail, tail});
+    ASSERT_EQ(engine.Open(WritePair(dir.path(), "gap", r)), 0);
+
+    Run(100);
+    ASSERT_EQ(out.shown.size(), 3u) << "the picture after 12 s comes at once";
+    const int64_t twelveAt = out.shown[2].at;
+    EXPECT_LE(twelveAt - out.shown[1].at, 2);
+    Run(static_cast<int>(twelveAt + 7990 - clock.now));
+    EXPECT_EQ(out.shown.size(), 3u) << "the picture after 8 s waits";
+    Run(20);
+    ASSERT_EQ(out.shown.size(), 4u);
+    EXPECT_NEAR(static_cast<double>(out.shown[3].at - twelveAt), 8000.0, 1.0);
+}
+
+TEST_F(SimulatedEngine, GapRuleScalesWithTheSpeed) {
+    // At x2 a 12 s gap is 6 s of playing: less than 9 s x 2 of stamps, so it is waited for.
+    std::vector<RecordSpec> r = Pictures("IIII", 40);
+    for (size_t i = 2; i < r.size(); ++i)
+        r[i].stamp += 12 * 45000;
+    ASSERT_EQ(engine.Open(WritePair(dir.path(), "gap2", r)), 0);
+    Run(1);
+    engine.Fast();
+    Run(100);
+    ASSERT_EQ(out.shown.size(), 2u);
+    Run(6000);
+    EXPECT_EQ(out.shown.size(), 3u);
+}
+
+TEST_F(SimulatedEngine, LatePredictedPicturesAreSkippedToTheNextAnchor) {
+    ASSERT_EQ(engine.Open(WritePair(dir.path(), "late", Pictures("IBBPBBPBBI", 40))), 0);
+    Run(1);
+    ASSERT_EQ(out.shown.size(), 1u);
+    clock.now += 100;  // the machine stalls for 100 ms: both B pictures are late
+    Run(1);
+    EXPECT_EQ(out.shown.size(), 1u) << "a late Predicted picture is not shown";
+    EXPECT_EQ(engine.position(), 3) << "the position jumps to the next Anchor";
+    Run(100);
+    ASSERT_GE(out.shown.size(), 2u);
+    EXPECT_EQ(out.shown[1].kind, 1);
+    EXPECT_EQ(out.shown[1].stamp, 3u * 40 * 45);
+}
+
+TEST_F(SimulatedEngine, SkippingStopsAtTheEndOfTheList) {
+    // A late B with no Intra or Anchor after it: the skip must not run past the last frame.
+    ASSERT_EQ(engine.Open(WritePair(dir.path(), "tail", Pictures("IBBBB", 40))), 0);
+    Run(1);
+    clock.now += 500;
+    Run(1);
+    EXPECT_LT(engine.position(), engine.frameCount());
+    Run(10);
+    EXPECT_EQ(engine.state(), EngineState::kStopped);
+    EXPECT_EQ(out.statuses.back(), "Stop");
+    EXPECT_EQ(engine.position(), 0);
+}
+
+TEST_F(SimulatedEngine, SlowAndFastStopAtTheirLimits) {
+    ASSERT_EQ(engine.Open(WritePair(dir.path(), "s", Pictures("IPPPPPPPPP", 40))), 0);
+    Run(1);
+    const float slowWalk[] = {0.5f, 0.25f, 0.125f, 0.125f};
+    for (float expected : slowWalk) {
+        engine.Slow();
+        EXPECT_EQ(engine.speed(), expected);
+    }
+    EXPECT_EQ(out.statuses.back(), "X 1/8");
+    const float fastWalk[] = {0.25f, 0.5f, 1, 2, 4, 8, 8};
+    for (float expected : fastWalk) {
+        engine.Fast();
+        EXPECT_EQ(engine.speed(), expected);
+    }
+    EXPECT_EQ(out.statuses.back(), "X 8");
+    engine.Reverse();
+    EXPECT_EQ(out.statuses.back(), "Reverse Play");
+    engine.Fast();
+    engine.Slow();
+    EXPECT_EQ(engine.speed(), -1.0f);
+    engine.Play();
+    EXPECT_EQ(engine.speed(), 1.0f);
+    EXPECT_EQ(out.statuses.back(), "Play");
+}
+
+TEST_F(SimulatedEngine, SlowPlayingTakesLongerByTheFactor) {
+    ASSERT_EQ(engine.Open(WritePair(dir.path(), "slow", Pictures("IIIIIIIIIIII", 100))), 0);
+    Run(1);
+    engine.Slow();
+    engine.Slow();  // x1/4: 100 ms of stamps take 400 ms
+    out.shown.clear();
+    Run(2000);
+    ASSERT_GE(out.shown.size(), 3u);
+    EXPECT_NEAR(static_cast<double>(out.shown[2].at - out.shown[1].at), 400.0, 1.0);
+}
+
+TEST_F(SimulatedEngine, SteppingBackwardsLandsOnAnIntra) {
+    ASSERT_EQ(engine.Open(WritePair(dir.path(), "step", Pictures("IPBBPBBIPBBPBB", 40))), 0);
+    Run(1);
+    engine.Pause();
+    engine.Seek(12);
+    out.shown.clear();
+    engine.PreviousFrame();
+    EXPECT_EQ(engine.position(), 7);
+    ASSERT_EQ(out.shown.size(), 1u);
+    EXPECT_EQ(out.shown[0].kind, 0);
+    engine.PreviousFrame();
+    EXPECT_EQ(engine.position(), 0);
+    engine.NextFrame();
+    engine.NextFrame();
+    EXPECT_EQ(engine.position(), 2);
+    EXPECT_EQ(out.shown.back().kind, 2) << "stepping forwards shows every kind";
+    EXPECT_EQ(engine.state(), EngineState::kPaused);
+}
+
+TEST_F(SimulatedEngine, SteppingIsOnlyForAPausedEngine) {
+    ASSERT_EQ(engine.Open(WritePair(dir.path(), "np", Pictures("IPPPPP", 40))), 0);
+    Run(1);
+    const int64_t before = engine.position();
+    engine.NextFrame();
+    engine.PreviousFrame();
+    EXPECT_EQ(engine.position(), before);
+}
+
+TEST_F(SimulatedEngine, LayoutsOnOpenAndNoMoreVideo) {
+    // One channel alone opens in its own large cell.
+    ASSERT_EQ(engine.Open(WritePair(dir.path(), "one", Pictures("IPPP", 40, 5))), 0);
+    EXPECT_EQ(engine.layout(), 5);
+
+    // Two channels from an eight-channel recorder open in the eight-channel layout.
+    std::vector<RecordSpec> two = Pictures("IPPP", 40, 0);
+    for (RecordSpec s : Pictures("IPPP", 40, 6)) {
+        s.stamp += 1;
+        two.push_back(s);
+    }
+    for (RecordSpec& s : two)
+        s.model = 4;
+    ASSERT_EQ(engine.Open(WritePair(dir.path(), "two", two)), 0);
+    EXPECT_EQ(engine.layout(), player::kLayoutFirstEight);
+
+    for (RecordSpec& s : two)
+        s.model = 3;
+    ASSERT_EQ(engine.Open(WritePair(dir.path(), "two3", two)), 0);
+    EXPECT_EQ(engine.layout(), player::kLayoutFirstFour);
+
+    engine.SelectLayout(player::kLayoutSecondEight);  // channels 9..16: none has video
+    EXPECT_EQ(out.messages, std::vector<int>{2030});
+    EXPECT_EQ(engine.layout(), player::kLayoutFirstFour);
+    engine.SelectLayout(9);
+    EXPECT_EQ(out.messages.size(), 2u);
+    engine.SelectLayout(6);
+    EXPECT_EQ(engine.layout(), 6);
+
+    // Only the visible channel's pictures are handed out.
+    out.shown.clear();
+    Run(300);
+    ASSERT_FALSE(out.shown.empty());
+    for (const Shown& s : out.shown)
+        EXPECT_EQ(s.cell, 6);
+}
+
+TEST_F(SimulatedEngine, FolderPlayListContinuesBothWays) {
+    const std::string names[] = {"20260101_100000", "20260101_100100", "20260101_100200"};
+    for (int i = 0; i < 3; ++i)
+        WritePair(dir.path(), names[i], Pictures("IPPPIPPP", 40, 0, 1000000u * i));
+
+    ASSERT_EQ(engine.Open(dir / (names[0] + ".idx")), 0);
+    RunToEnd();
+    ASSERT_EQ(out.recordings.size(), 2u);
+    EXPECT_EQ(out.recordings[0], dir / (names[1] + ".idx"));
+    EXPECT_EQ(out.recordings[1], dir / (names[2] + ".idx"));
+    std::vector<uint32_t> stamps;
+    for (const Shown& s : out.shown)
+        stamps.push_back(s.stamp);
+    EXPECT_TRUE(std::is_sorted(stamps.begin(), stamps.end()));
+    EXPECT_GE(stamps.back(), 2000000u);
+
+    out.recordings.clear();
+    out.shown.clear();
+    ASSERT_EQ(engine.Open(dir / (names[2] + ".idx")), 0);
+    Run(1);
+    engine.Reverse();
+    RunToEnd();
+    ASSERT_EQ(out.recordings.size(), 2u);
+    EXPECT_EQ(out.recordings[1], dir / (names[0] + ".idx"));
+    EXPECT_LT(out.shown.back().stamp, 1000000u);
+    EXPECT_EQ(engine.state(), EngineState::kStopped);
+}
+
+TEST_F(SimulatedEngine, GoToTime) {
+    // Wall times 10:00:00, 10:00:01 ... one a second.
+    ASSERT_EQ(engine.Open(WritePair(dir.path(), "go", Pictures("IIIIIIIIII", 1000))), 0);
+    const int64_t ten = media::WallTimeOf(108, 5, 1, 10, 0, 0);
+    EXPECT_TRUE(engine.GoToTime(ten + 4));
+    EXPECT_EQ(engine.position(), 4);
+    EXPECT_TRUE(engine.GoToTime(ten - 3600)) << "before every frame: the first one";
+    EXPECT_EQ(engine.position(), 0);
+}
+
+TEST_F(SimulatedEngine, BackwardTimeSearchStopsAtTheFirstFrame) {
+    // The recorder's clock was set back before the last picture: the search runs backwards
+    // from the last frame and finds every frame at or after the target.
+    std::vector<RecordSpec> r = Pictures("IIII", 1000);
+    r[0].hour = 11;
+    r[1].hour = 12;
+    r[2].hour = 13;
+    r[3].hour = 10;
+    ASSERT_EQ(engine.Open(WritePair(dir.path(), "back", r)), 0);
+    engine.Seek(1);
+    EXPECT_TRUE(engine.GoToTime(media::WallTimeOf(108, 5, 1, 9, 0, 0)));
+    EXPECT_EQ(engine.position(), 0);
+}
+
+TEST_F(SimulatedEngine, PanoramaPagesThroughIntraPictures) {
+    std::string kinds;
+    for (int i = 0; i < 40; ++i)
+        kinds += "IPP";
+    ASSERT_EQ(engine.Open(WritePair(dir.path(), "pan", Pictures(kinds, 40))), 0);
+    Run(1);
+    out.shown.clear();
+    engine.TogglePanorama();
+    EXPECT_EQ(engine.state(), EngineState::kPanorama);
+    EXPECT_EQ(out.statuses.back(), "Panorama");
+    ASSERT_EQ(out.shown.size(), 16u);
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_EQ(out.shown[i].cell, i);
+        EXPECT_EQ(out.shown[i].kind, 0);
+    }
+    const uint32_t firstPage = out.shown[0].stamp;
+    out.shown.clear();
+    engine.Play();  // next page
+    ASSERT_EQ(out.shown.size(), 16u);
+    EXPECT_EQ(out.shown[0].stamp, firstPage + 16u * 3 * 40 * 45);
+    out.shown.clear();
+    engine.Reverse();  // back to the first page
+    ASSERT_EQ(out.shown.size(), 16u);
+    EXPECT_EQ(out.shown[0].stamp, firstPage);
+    Run(100);
+    EXPECT_EQ(out.shown.size(), 16u) << "the play loop is held in panorama";
+    engine.TogglePanorama();
+    EXPECT_EQ(engine.state(), EngineState::kPlaying);
+    EXPECT_EQ(engine.layout(), 0);
+    Run(100);
+    EXPECT_GT(out.shown.size(), 16u);
+}
+
+TEST_F(SimulatedEngine, OpenFailures) {
+    EXPECT_EQ(engine.Open(dir / "missing.idx"), 2021);
+    testsupport::WriteFile(dir / "junk.idx", std::vector<uint8_t>(44, 0x5A));
+    testsupport::WriteFile(dir / "junk.umv", std::vector<uint8_t>(100, 0x11));
+    EXPECT_NE(engine.Open(dir / "junk.idx"), 0);
+    EXPECT_EQ(engine.state(), EngineState::kStopped);
+}
+
+TEST_F(SimulatedEngine, DataFileAlonePlaysToTheEnd) {
+    testsupport::Recording r;
+    for (const RecordSpec& s : Pictures("IPPPIPPP", 40))
+        r.Add(s);
+    testsupport::WriteFile(dir / "alone.umv", r.data);
+    ASSERT_EQ(engine.Open(dir / "alone.umv"), 0);
+    EXPECT_EQ(engine.mode(), player::OpenMode::kDataFile);
+    RunToEnd();
+    EXPECT_EQ(out.shown.size(), 7u);
+    EXPECT_EQ(out.time, "2008-06-01 10:00:00");
+}
+
+// ---- the play thread --------------------------------------------------------------------
+
+// Ticks that come only when the test fires them.
+class ManualTicks final : public player::TickSource {
+  public:
+    void Start() override {}
+    void Stop() override {}
+    bool Wait(int) override {
+        std::unique_lock lock(mutex_);
+        ++waits_;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return pending_ > 0 || woken_; });
+        woken_ = false;
+        if (pending_ == 0) return false;
+        --pending_;
+        return true;
+    }
+    void Wake() override {
+        std::lock_guard lock(mutex_);
+        woken_ = true;
+        changed_.notify_all();
+    }
+    void Fire() {
+        std::lock_guard lock(mutex_);
+        ++pending_;
+        changed_.notify_all();
+    }
+    // Blocks until the play thread waits for a tick for the n-th time.
+    void AwaitWaits(int n) {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return waits_ >= n; });
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int pending_ = 0;
+    int waits_ = 0;
+    bool woken_ = false;
+};
+
+class ThreadedEngine : public ::testing::Test {
+  protected:
+    ThreadedEngine() : out(clock), engine(out, clock, &ticks) {}
+    testsupport::TempDir dir;
+    ManualClock clock;
+    ManualTicks ticks;
+    RecordingOutput out;
+    PlaybackEngine engine;
+};
+
+TEST_F(ThreadedEngine, StopEndsTheThreadWithoutAnotherTick) {
+    ASSERT_EQ(engine.Open(WritePair(dir.path(), "t", Pictures("IPPPPPPP", 40))), 0);
+    ticks.Fire();
+    ticks.AwaitWaits(2);  // one tick handled, the thread waits for the next
+    EXPECT_TRUE(engine.playThreadRunning());
+    engine.Stop();  // returns once the thread has ended; no further tick fired
+    EXPECT_FALSE(engine.playThreadRunning());
+    EXPECT_EQ(engine.state(), EngineState::kStopped);
+    EXPECT_EQ(out.statuses.back(), "Stop");
+}
+
+TEST_F(ThreadedEngine, StopWhilePaused) {
+    ASSERT_EQ(engine.Open(WritePair(dir.path(), "p", Pictures("IPPPPPPP", 40))), 0);
+    ticks.Fire();
+    ticks.AwaitWaits(2);
+    engine.Pause();
+    ticks.Fire();  // the thread leaves its wait and stops at the pause gate
+    engine.Stop();
+    EXPECT_FALSE(engine.playThreadRunning());
+    EXPECT_EQ(engine.position(), 0);
+}
+
+TEST_F(ThreadedEngine, PausedThreadShowsNothingUntilPlay) {
+    ASSERT_EQ(engine.Open(WritePair(dir.path(), "g", Pictures("IIIIIIII", 40))), 0);
+    ticks.Fire();
+    ticks.AwaitWaits(2);
+    engine.Pause();
+    const size_t shown = out.shown.size();
+    for (int i = 0; i < 5; ++i) {
+        clock.now += 40;
+        ticks.Fire();
+    }
+    EXPECT_EQ(out.shown.size(), shown);
+    engine.Play();
+    {
+        std::unique_lock lock(out.mutex);
+        out.changed.wait(lock, [&] { return out.shown.size() > shown; });
+    }
+    engine.Stop();
+}
+
+}  // namespace
