@@ -44,14 +44,14 @@ std::string TempRoot() {
     return std::string(mkdtemp(pattern.data())) + "/";
 }
 
-void BM_SessionWrite(benchmark::State& state) {
+// Times `writeAll(root, records)` per iteration; the written files are removed between runs,
+// untimed.
+template <typename WriteAll>
+void TimeWrites(benchmark::State& state, WriteAll writeAll) {
     const auto& records = Records();
     const std::string root = TempRoot();
     for (auto _ : state) {
-        media::RecordingSession session(root, "Bench");
-        for (const auto& r : records)
-            session.WriteVideo(r.data(), r.size());
-        session.Stop();
+        writeAll(root, records);
         state.PauseTiming();
         std::filesystem::remove_all(root);
         std::filesystem::create_directories(root);
@@ -60,24 +60,25 @@ void BM_SessionWrite(benchmark::State& state) {
     std::filesystem::remove_all(root);
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * records.size()));
 }
+
+void BM_SessionWrite(benchmark::State& state) {
+    TimeWrites(state, [](const std::string& root, const auto& records) {
+        media::RecordingSession session(root, "Bench");
+        for (const auto& r : records)
+            session.WriteVideo(r.data(), r.size());
+        session.Stop();
+    });
+}
 BENCHMARK(BM_SessionWrite)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_PairWriterAppend(benchmark::State& state) {
-    const auto& records = Records();
-    const std::string root = TempRoot();
-    for (auto _ : state) {
+    TimeWrites(state, [](const std::string& root, const auto& records) {
         media::RecordingPairWriter writer;
         writer.Open(root, "pair");
         for (const auto& r : records)
             writer.Append(r.data(), r.size());
         writer.Close();
-        state.PauseTiming();
-        std::filesystem::remove_all(root);
-        std::filesystem::create_directories(root);
-        state.ResumeTiming();
-    }
-    std::filesystem::remove_all(root);
-    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * records.size()));
+    });
 }
 BENCHMARK(BM_PairWriterAppend)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -77,8 +77,8 @@ class RecordingOutput final : public player::EngineOutput {
 inline std::string WritePair(const std::string& folder, const std::string& base,
                              const std::vector<testsupport::RecordSpec>& records) {
     testsupport::Recording r;
-    for (const auto& spec : records)
-        r.Add(spec);
+    for (const auto& record : records)
+        r.Add(record);
     testsupport::WriteFile(folder + base + ".umv", r.data);
     testsupport::WriteFile(folder + base + ".idx", r.index);
     return folder + base + ".idx";
