@@ -14,17 +14,17 @@ namespace {
 using platform::Hive;
 using platform::kEnvironmentsKey;
 
-std::string WithTrailingSlash(std::string path) {
-    if (!path.empty() && path.back() != '/') path += '/';
-    return path;
-}
-
 std::string EnvFolder(const char* name) {
     const char* value = std::getenv(name);
     return value && *value ? WithTrailingSlash(value) : std::string();
 }
 
 }  // namespace
+
+std::string WithTrailingSlash(std::string path) {
+    if (!path.empty() && path.back() != '/') path += '/';
+    return path;
+}
 
 int SettingsNumber(std::string_view text) {
     size_t i = 0;

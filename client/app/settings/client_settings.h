@@ -25,6 +25,9 @@ inline constexpr std::array<int, 10> kRecordingDurations = {1, 2, 5, 10, 30, 60,
 // The longest keyword stored with a recording, in characters.
 inline constexpr int kRecordKeywordMaxLength = 10;
 
+// `path` with a trailing "/" (an empty path stays empty).
+std::string WithTrailingSlash(std::string path);
+
 // The folder the client writes into by default: $HALVEX_DATA, else $XDG_DATA_HOME/Halvex/, else
 // ~/.local/share/Halvex/ (always ending in "/").
 std::string ClientDataDirectory();

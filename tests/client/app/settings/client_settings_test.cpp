@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "client/app/settings/client_language.h"
+#include "tests/client/app/settings/stored_value.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -17,12 +18,7 @@ using platform::kEnvironmentsKey;
 
 class ClientSettingsTest : public ::testing::Test {
   protected:
-    std::string Stored(const char* name) {
-        std::string value;
-        if (!store_.ReadString(Hive::kLocalMachine, kEnvironmentsKey, name, &value))
-            return "<missing>";
-        return value;
-    }
+    std::string Stored(const char* name) { return testsupport::StoredValue(store_, name); }
     void Store(const char* name, const char* value) {
         ASSERT_TRUE(store_.WriteString(Hive::kLocalMachine, kEnvironmentsKey, name, value));
     }
