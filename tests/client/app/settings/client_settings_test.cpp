@@ -192,7 +192,10 @@ TEST_F(ClientSettingsTest, RecordingChoiceStoresTheDurationOnlyForADurationBound
 TEST(ClientSettingsFiles, TheProgramsSettingsLiveInTheConfiguredFile) {
     const char* config = std::getenv("HALVEX_CONFIG");
     ASSERT_NE(config, nullptr);
+    const char* data = std::getenv("HALVEX_DATA");
+    ASSERT_NE(data, nullptr);
     ClientSettings settings = ClientSettings::ForThisProgram();
+    EXPECT_EQ(settings.DataDir(), client::WithTrailingSlash(data));
     const std::string backup = settings.BackupPath();
     platform::RegistryStore direct(config);
     std::string value;
