@@ -101,11 +101,11 @@ TimeRange CalendarSearch::InitialRange(const ui::CalendarDate& today) const {
     }
     if (calendar_.empty()) return {{today, 0}, {today, kLastSlot}};
     const ui::CalendarDate day = DateOf(calendar_.latest());
-    const auto slots = DaySlots(day);
+    const auto codes = DaySlots(day);
     int first = 0, last = kLastSlot;
-    while (first < kLastSlot && slots[static_cast<size_t>(first)] == SlotCode::None)
+    while (first < kLastSlot && codes[static_cast<size_t>(first)] == SlotCode::None)
         ++first;
-    while (last > first && slots[static_cast<size_t>(last)] == SlotCode::None)
+    while (last > first && codes[static_cast<size_t>(last)] == SlotCode::None)
         --last;
     // The end marker stands after the last recorded slot, and always right of the start.
     first = std::min(first, kLastSlot - 1);
