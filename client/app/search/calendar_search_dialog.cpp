@@ -18,11 +18,12 @@
 namespace client::search {
 namespace {
 
-// The time bar: markers 316 (start) and 317 (end), nine pixels wide, two pixels a slot.
+// The time bar: markers 316 (start) and 317 (end), nine pixels wide and 18 high, two pixels a
+// slot; the day's recordings lie under the markers.
 constexpr int kMarkerWidth = 9;
 constexpr int kBarSlotWidth = 2;
 constexpr int kBarWidth = kMarkerWidth + kBarSlotWidth * kSlotsPerDay;
-constexpr int kBarHeight = 36;
+constexpr int kBarHeight = 46;
 
 QString DateText(const ui::CalendarDate& d) {
     return QStringLiteral("%1-%2-%3")
@@ -249,8 +250,8 @@ void CalendarSearchDialog::ShowDay(const ui::CalendarDate& date) {
     g.height = kBarHeight;
     g.markerWidth = kMarkerWidth;
     g.slotWidth = bar_->Model().SlotWidth();
-    g.trackTop = 3;
-    g.trackHeight = 12;
+    g.trackTop = 20;
+    g.trackHeight = 10;
     bar_->SetBackgroundCopy(DayStripPicture(search_.DaySlots(date), g, devicePixelRatioF()));
     dayTitle_->setText(DateText(date));
     bar_->update();

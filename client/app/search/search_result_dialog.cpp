@@ -39,12 +39,11 @@ SearchResultDialog::SearchResultDialog(const QByteArray& answer, QWidget* parent
     list_->setGeometry(20, 35, 560, 290);
     Fill();
     connect(&Frame(), &ui::SkinFrame::commandTriggered, this, &SearchResultDialog::Command);
-    connect(list_, &QTableWidget::currentCellChanged, this, [this](int row) {
-        chosen_ = row >= 0 && row < rowCount()
-                      ? QString::fromStdString(rows_[static_cast<size_t>(row)].path)
-                      : QString();
+    connect(list_, &QTableWidget::currentCellChanged, this, &SearchResultDialog::Choose);
+    connect(list_, &QTableWidget::cellDoubleClicked, this, [this](int row) {
+        Choose(row);
+        Play();
     });
-    connect(list_, &QTableWidget::cellDoubleClicked, this, &SearchResultDialog::Play);
 }
 
 void SearchResultDialog::Fill() {
@@ -71,6 +70,12 @@ void SearchResultDialog::Fill() {
         list_->setItem(r, 3, Cell(e.event));
     }
     list_->setCurrentCell(-1, -1);
+}
+
+void SearchResultDialog::Choose(int row) {
+    chosen_ = row >= 0 && row < rowCount()
+                  ? QString::fromStdString(rows_[static_cast<size_t>(row)].path)
+                  : QString();
 }
 
 void SearchResultDialog::Command(int command) {

@@ -38,6 +38,7 @@ class SearchResultDialog : public ui::SkinDialog {
 
   private:
     void Fill();
+    void Choose(int row);
     void Command(int command);
     void Play();
     void Tell(int id);

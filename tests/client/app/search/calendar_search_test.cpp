@@ -8,37 +8,14 @@
 #include "client/app/search/event_search_form.h"
 #include "client/app/search/search_session.h"
 #include "media/wall_time.h"
+#include "tests/client/app/search/calendar_answer.h"
 #include "ui/calendar_model.h"
 
 namespace client::search {
 namespace {
 
-int64_t At(int year, int month, int day, int hour, int minute) {
-    return media::WallTimeOf(year - 1900, month - 1, day, hour, minute, 0);
-}
-
-// A calendar answer: the header, then one entry per (minute, channel, cause).
-struct Minute {
-    int64_t at;
-    int channel;
-    int cause;
-};
-std::vector<uint8_t> CalendarAnswer(const std::vector<Minute>& minutes) {
-    std::vector<uint8_t> bytes(media::kCalendarHeaderSize);
-    media::CalendarHeader header;
-    header.channels = 4;
-    header.recorderName = "Lobby";
-    header.Encode(bytes.data());
-    for (const Minute& m : minutes) {
-        media::DayEntry e;
-        e.minute = static_cast<int32_t>(m.at);
-        e.Note(m.channel, m.cause);
-        uint8_t raw[media::kDayEntrySize];
-        e.Encode(raw);
-        bytes.insert(bytes.end(), raw, raw + sizeof raw);
-    }
-    return bytes;
-}
+using test::At;
+using test::CalendarAnswer;
 
 TEST(CalendarSearch, MarksTheRecordedDaysInTheCalendarControlsGrid) {
     // March 2026 begins on a Sunday: the grid's first row is the last week of February.
