@@ -8,8 +8,7 @@
 #include "client/app/search/calendar_search.h"
 #include "client/app/search/simple_player_copy.h"
 #include "client/app/search/time_range_backup.h"
-#include "tests/client/net/sim_fixture.h"
-#include "tests/support/run_command.h"
+#include "tests/client/app/search/search_sim_fixture.h"
 #include "ui/calendar_model.h"
 
 namespace client::search {
@@ -18,18 +17,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-class SearchSimTest : public nettest::SimTest {
+class SearchSimTest : public test::SearchSimFixture {
   protected:
-    std::unique_ptr<DvrConnection> Connection(nettest::RecordingSinks& sinks) {
-        auto c = std::make_unique<DvrConnection>(sinks, sinks, sinks, Timings());
-        RecorderSettings settings;
-        settings.backupRoot = dir_ / "backup/";
-        c->recorder().Configure(settings);
-        ConnectionParams p = Params();
-        p.dvrName = "Lobby";
-        c->SetParams(p);
-        return c;
-    }
     CalendarSearch QueryCalendar(nettest::RecordingSinks& sinks, DvrConnection& c) {
         EXPECT_TRUE(c.ConnectLive(c.params()));
         EXPECT_TRUE(WaitPictures(sinks, 1));
@@ -46,7 +35,7 @@ class SearchSimTest : public nettest::SimTest {
 TEST_F(SearchSimTest, TheRecordersCalendarMarksItsDayAndMinutes) {
     StartSim(SimOptions("d1_4ch"));
     nettest::RecordingSinks sinks;
-    auto c = Connection(sinks);
+    auto c = BackupConnection(sinks);
     const CalendarSearch search = QueryCalendar(sinks, *c);
     StopAndWait(*c);
 
@@ -70,7 +59,7 @@ TEST_F(SearchSimTest, TheRecordersCalendarMarksItsDayAndMinutes) {
 TEST_F(SearchSimTest, ABackupOfTheOfferedRangeLandsInTheBackupFolderWithTheSimplePlayer) {
     StartSim(SimOptions("d1_4ch"));
     nettest::RecordingSinks sinks;
-    auto c = Connection(sinks);
+    auto c = BackupConnection(sinks);
     const CalendarSearch search = QueryCalendar(sinks, *c);
     const TimeRange range = search.InitialRange({2026, 12, 8});
 
@@ -112,17 +101,7 @@ TEST_F(SearchSimTest, ABackupOfTheOfferedRangeLandsInTheBackupFolderWithTheSimpl
               SimplePlayerCopy::Copied);
     EXPECT_TRUE(fs::exists(dir_ / "backup/Quenby_M4"));
 
-    int pairs = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(dir_ / "backup/")) {
-        if (entry.path().extension() != ".idx") continue;
-        ++pairs;
-        const auto info =
-            testsupport::RunCommand(std::string(DVR_BINARY_DIR) + "/tools/umvtool/umvtool info " +
-                                    testsupport::Quote(entry.path().string()) + " 2>&1");
-        EXPECT_EQ(info.status, 0) << info.out;
-        EXPECT_NE(info.out.find("2026-03-14"), std::string::npos) << info.out;
-    }
-    EXPECT_GE(pairs, 1);
+    test::ExpectRecordingsOpen(dir_ / "backup/", "2026-03-14");
 }
 
 }  // namespace
