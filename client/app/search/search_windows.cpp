@@ -55,8 +55,7 @@ struct SearchWindows::Inbox {
 };
 
 SearchWindows::SearchWindows(DvrConnection& connection, ProgressRelay& relay, QWidget* window)
-    : QObject(window),
-      connection_(connection),
+    : connection_(connection),
       relay_(relay),
       window_(window),
       inbox_(std::make_shared<Inbox>()),

@@ -3,11 +3,14 @@
 // the recorder's calendar, remote playback with its panel, the time-range backup with its
 // progress box and the simple player copy, the event search and its result list.
 //
-// Use: one SearchWindows per main window, made with its connection and the ProgressRelay the
-// connection reports progress to; the buttons call OpenSearch / OpenBackup / OpenEventSearch;
-// every notification of the connection is handed to OnNotification on the window's thread; the
-// window acts on the signals (enable itself, show a message, reconnect live, show or hide the
-// buttons the playback panel covers, stop its local recording).
+// Use: one SearchWindows per main window, made with the window's connection and a ProgressRelay
+// (handed to the connection as its progress view). The window keeps the three as members in the
+// order relay, connection, search windows, so the search windows go first and the relay outlives
+// the connection's threads; the dialogs are the window's children. The buttons call OpenSearch,
+// OpenBackup and OpenEventSearch; every notification of the connection is handed to
+// OnNotification on the window's thread; the window acts on the signals (enable itself, show a
+// message, reconnect live, show or hide what the playback panel covers, give up its local
+// recording and sound).
 #pragma once
 
 #include <QByteArray>
