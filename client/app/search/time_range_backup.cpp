@@ -42,7 +42,8 @@ void TimeRangeBackup::Cancel() {
 void TimeRangeBackup::Finish(bool completed) {
     running_ = false;
     completed_ = completed;
-    connection_.stream().Stop(true);
+    // The window's mode text clears with the stream (1031 with 0).
+    connection_.stream().Stop(false);
     connection_.recorder().Stop();
 }
 

@@ -114,6 +114,11 @@ TEST_F(SearchWindowsTest, DvrBackupWritesTheRangeAndReportsAMissingSimplePlayer)
     QSignalSpy messages(windows_.get(), &SearchWindows::message);
     windows_->OpenBackup();
     ASSERT_TRUE(QTest::qWaitFor([&] { return windows_->calendarDialog() != nullptr; }, kLimitMs));
+    // Search Again queries the calendar anew and opens a fresh backup calendar.
+    QTest::mouseClick(Button(windows_->calendarDialog(), "Search Again"), Qt::LeftButton);
+    EXPECT_EQ(windows_->calendarDialog(), nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return windows_->calendarDialog() != nullptr; }, kLimitMs));
+    ASSERT_TRUE(Button(windows_->calendarDialog(), "Backup")->isVisible());
     QTest::mouseClick(Button(windows_->calendarDialog(), "Backup"), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return windows_->progressBox() != nullptr; }, kLimitMs));
     // The backup ends, the simple player is missing, and the backup calendar opens again.
