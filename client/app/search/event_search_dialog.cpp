@@ -44,7 +44,8 @@ EventSearchDialog::EventSearchDialog(int channels, QWidget* parent, const QDateT
       startDate_(DateEdit(this)),
       startTime_(TimeEdit(this)),
       endDate_(DateEdit(this)),
-      endTime_(TimeEdit(this)) {
+      endTime_(TimeEdit(this)),
+      search_(new QPushButton(QStringLiteral("Search"), this)) {
     setWindowTitle(QStringLiteral("Event Search"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
@@ -74,12 +75,12 @@ EventSearchDialog::EventSearchDialog(int channels, QWidget* parent, const QDateT
     fields->addRow(SearchText(kTextStartTime), startRow);
     fields->addRow(SearchText(kTextEndTime), endRow);
 
-    auto* search = new QPushButton(QStringLiteral("Search"), this);
     auto* close = new QPushButton(SearchText(kTextClose), this);
-    search->setDefault(true);
+    search_->setDefault(true);
+    search_->setToolTip(QStringLiteral("The end must not be before the start."));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(search);
+    buttons->addWidget(search_);
     buttons->addWidget(close);
 
     auto* column = new QVBoxLayout(this);
@@ -95,7 +96,12 @@ EventSearchDialog::EventSearchDialog(int channels, QWidget* parent, const QDateT
     initial.end = Civil(now.date(), QTime(23, 59, 59));
     SetForm(initial);
 
-    connect(search, &QPushButton::clicked, this, &EventSearchDialog::Search);
+    for (QDateTimeEdit* edit :
+         {static_cast<QDateTimeEdit*>(startDate_), static_cast<QDateTimeEdit*>(startTime_),
+          static_cast<QDateTimeEdit*>(endDate_), static_cast<QDateTimeEdit*>(endTime_)})
+        connect(edit, &QDateTimeEdit::dateTimeChanged, this, &EventSearchDialog::RangeChanged);
+    RangeChanged();
+    connect(search_, &QPushButton::clicked, this, &EventSearchDialog::Search);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -117,7 +123,14 @@ void EventSearchDialog::SetForm(const EventSearchForm& f) {
     if (QAbstractButton* b = events_->button(static_cast<int>(f.event))) b->setChecked(true);
 }
 
+void EventSearchDialog::RangeChanged() {
+    const QDateTime start(startDate_->date(), startTime_->time());
+    const QDateTime end(endDate_->date(), endTime_->time());
+    search_->setEnabled(start <= end);
+}
+
 void EventSearchDialog::Search() {
+    if (!search_->isEnabled()) return;
     emit searchRequested(QString::fromStdString(EventSearchQuery(form())));
 }
 

@@ -16,6 +16,7 @@
 class QButtonGroup;
 class QComboBox;
 class QDateEdit;
+class QPushButton;
 class QTimeEdit;
 
 namespace client::search {
@@ -35,6 +36,8 @@ class EventSearchDialog : public QDialog {
 
   private:
     void Search();
+    // Search is offered only for a range whose end is not before its start.
+    void RangeChanged();
 
     QButtonGroup* events_;
     QComboBox* channel_;
@@ -42,6 +45,7 @@ class EventSearchDialog : public QDialog {
     QTimeEdit* startTime_;
     QDateEdit* endDate_;
     QTimeEdit* endTime_;
+    QPushButton* search_;
 };
 
 }  // namespace client::search

@@ -254,6 +254,11 @@ TEST(EventSearchDialog, SearchSendsTheFormAsTheRecordersQuery) {
     ASSERT_EQ(search.count(), 1);
     EXPECT_EQ(search[0][0].toString(),
               QStringLiteral("MODE=4&STARTTIME=260314093005&ENDTIME=260314235959&CH=2&EVENT=1"));
+    // A range that ends before it starts is not searched.
+    times[1]->setTime(QTime(9, 30, 4));
+    EXPECT_FALSE(Find<QPushButton>(dialog, QStringLiteral("Search"))->isEnabled());
+    times[1]->setTime(QTime(9, 30, 5));
+    EXPECT_TRUE(Find<QPushButton>(dialog, QStringLiteral("Search"))->isEnabled());
     // Years the query cannot carry are not offered.
     auto* date = dialog.findChild<QDateEdit*>();
     date->setDate(QDate(1999, 12, 31));
