@@ -120,7 +120,8 @@ CalendarSearchDialog::CalendarSearchDialog(SearchPurpose purpose, QWidget* paren
     column->addWidget(help_[4]);
     column->addSpacing(6);
     column->addLayout(buttons);
-    setFixedSize(sizeHint().expandedTo(QSize(kBarWidth + 28, 0)));
+    // The dialog keeps the size its contents ask for, also when channels are hidden.
+    column->setSizeConstraint(QLayout::SetFixedSize);
 
     SetCalendarResourceString(
         {SearchText(kTextBackupStart), SearchText(kTextBackupEnd), SearchText(kTextBackupMode)});
