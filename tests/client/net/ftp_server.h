@@ -4,6 +4,7 @@
 #pragma once
 
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,6 +21,7 @@ class FtpServer {
         if (pipe(out) != 0) return false;
         pid_ = fork();
         if (pid_ == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);  // never outlives a test that crashed
             dup2(out[1], 1);
             close(out[0]);
             close(out[1]);
