@@ -13,6 +13,8 @@
 #include "client/net/requests.h"
 #include "tests/client/net/ftp_server.h"
 #include "tests/client/net/sim_fixture.h"
+#include "tests/support/process.h"
+#include "tests/support/run_command.h"
 
 namespace {
 
@@ -288,6 +290,53 @@ TEST_F(BackupListTest, AFullDiskOrARefusedLoginFetchesNothing) {
     EXPECT_EQ(out.connect.status, FtpStatus::LoginRejected);
     EXPECT_TRUE(LocalFiles().empty());
     EXPECT_FALSE(download.Start(Request({}), nullptr, refusedListener));
+}
+
+}  // namespace
+
+namespace {
+
+class UmvtoolUpgradeTest : public FtpSimTest {
+  protected:
+    testsupport::CommandResult Upgrade(const std::string& options) {
+        return testsupport::RunCommand(testsupport::kUmvtool + " upgrade --host 127.0.0.1 --port " +
+                                       std::to_string(sim_.port()) + " --user admin " + options +
+                                       " 2>&1");
+    }
+};
+
+TEST_F(UmvtoolUpgradeTest, PrintsItsProgressAndTheEnd) {
+    testsupport::WriteFile(dir_ / "img", Pattern(3000000, 1));
+    const auto r = Upgrade("--password 4321 --kernel " + dir_ / "img" + " --ftp-port " +
+                           std::to_string(ftp_.port()));
+    ASSERT_EQ(r.status, 0) << r.out;
+    const auto lines = testsupport::Lines(r.out);
+    ASSERT_EQ(lines.size(), 102u) << r.out;  // progress 0% .. 100%, then the end
+    EXPECT_EQ(lines.front(), "progress 0%");
+    EXPECT_EQ(lines[100], "progress 100%");
+    EXPECT_EQ(lines.back(), "File transfer completed.");
+    EXPECT_EQ(
+        sim_.controls(),
+        (std::vector<std::string>{"MODE=5&OP=13&LEN=32&REQ=/hdda/upgrade/kernel/img|3000000"}));
+
+    // The FTP port may also come from the environment.
+    const auto env = testsupport::RunCommand(
+        "HALVEX_FTP_PORT=" + std::to_string(ftp_.port()) + " " + testsupport::kUmvtool +
+        " upgrade --host 127.0.0.1 --port " + std::to_string(sim_.port()) +
+        " --user admin --password 4321 --ramdisk " + dir_ / "img" + " 2>&1");
+    EXPECT_EQ(env.status, 0) << env.out;
+    EXPECT_EQ(sim_.controls().size(), 2u);
+}
+
+TEST_F(UmvtoolUpgradeTest, AFailureIsPrintedAndEndsWithStatusOne) {
+    testsupport::WriteFile(dir_ / "img", Pattern(3000, 1));
+    const auto refused = Upgrade("--password 0000 --kernel " + dir_ / "img" + " --ftp-port " +
+                                 std::to_string(ftp_.port()));
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.out.find("FTP login failed"), std::string::npos) << refused.out;
+    EXPECT_TRUE(sim_.controls().empty());
+
+    EXPECT_EQ(Upgrade("--password 4321 " + dir_ / "img").status, 2);  // no --kernel/--ramdisk
 }
 
 }  // namespace
