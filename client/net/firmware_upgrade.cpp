@@ -8,10 +8,10 @@
 namespace client {
 
 UpgradeFields CheckUpgradeFields(UpgradeRequest* request) {
+    if (request->httpPort.empty()) request->httpPort = "80";
     if (request->host.empty() || request->user.empty() || request->password.empty() ||
         request->localPath.empty())
         return UpgradeFields::Missing;
-    if (request->httpPort.empty()) request->httpPort = "80";
     unsigned port = 0;
     const char* first = request->httpPort.data();
     const char* last = first + request->httpPort.size();

@@ -11,6 +11,11 @@ struct English {
 };
 
 constexpr English kEnglish[] = {
+    {2002, "DVR Address"},
+    {2011, "StartTime"},
+    {2012, "EndTime"},
+    {2013, "CH"},
+    {2014, "Event"},
     {kTextVerifyFields, "Please verify all the required fields!!"},
     {kTextTransferCompleted, "File transfer completed."},
     {kTextFtpConnectionFailed, "FTP connection failed."},
