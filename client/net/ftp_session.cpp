@@ -19,6 +19,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// What one receive may take from the socket; the data is still written, counted and checked for
+// a cancel in kDownloadChunk pieces. Small receives would only cost system calls.
+constexpr long kReceiveBuffer = 100 * 1024;
+
 void InitCurlOnce() {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -390,7 +394,7 @@ FtpResult FtpSession::Download(const std::string& remotePath, const std::string&
         return r;
     }
     impl_->Prepare(state, remotePath);
-    curl_easy_setopt(impl_->easy, CURLOPT_BUFFERSIZE, static_cast<long>(kDownloadChunk));
+    curl_easy_setopt(impl_->easy, CURLOPT_BUFFERSIZE, kReceiveBuffer);
     curl_easy_setopt(impl_->easy, CURLOPT_WRITEFUNCTION, &OnDownloadWrite);
     curl_easy_setopt(impl_->easy, CURLOPT_WRITEDATA, &state);
     const CURLcode code = curl_easy_perform(impl_->easy);
