@@ -131,6 +131,20 @@ TEST_F(FtpSimTest, ACancelledOrRefusedUploadNeverSendsTheControl) {
     EXPECT_TRUE(sim_.controls().empty());
 }
 
+TEST_F(FtpSimTest, AnInstallRequestThatDoesNotArriveIsNoSuccess) {
+    testsupport::WriteFile(dir_ / "img", Pattern(6000, 2));
+    auto request = Upgrade(dir_ / "img", client::UpgradeTarget::Kernel);
+    const uint16_t closed = sim_.port();
+    sim_.Stop();  // the web server is gone; the FTP server still takes the image
+    request.httpPort = std::to_string(closed);
+    client::FirmwareUpgrade upgrade;
+    const auto out = RunUpgrade(request, nullptr, upgrade);
+    EXPECT_TRUE(out.upload.ok());
+    EXPECT_TRUE(out.controlSent);
+    EXPECT_EQ(out.control.status, client::NetStatus::Unreachable);
+    EXPECT_FALSE(out.ok());
+}
+
 TEST(UpgradeFields, RequiredFieldsAndTheDefaultPort) {
     client::UpgradeRequest r{"dvr", "", "admin", "pw", "/images/img"};
     EXPECT_EQ(client::CheckUpgradeFields(&r), client::UpgradeFields::Ok);
