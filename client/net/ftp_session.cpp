@@ -336,7 +336,10 @@ FtpResult FtpSession::Connect(const FtpLogin& login) {
     TransferState state;
     impl_->Prepare(state, "");
     curl_easy_setopt(impl_->easy, CURLOPT_NOBODY, 1L);
-    return impl_->Finish(curl_easy_perform(impl_->easy), state);
+    FtpResult r = impl_->Finish(curl_easy_perform(impl_->easy), state);
+    // A server that takes the connection but never greets is as good as none.
+    if (r.status == FtpStatus::Stalled) r.status = FtpStatus::Unreachable;
+    return r;
 }
 
 void FtpSession::CreateFolders(const std::vector<std::string>& folders) {

@@ -1,6 +1,10 @@
 // FTP against a real FTP server on loopback: transfers, their chunks and progress, a refused
 // login, a server that freezes mid-transfer, and what is left on disk when a transfer fails.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <mutex>
@@ -119,6 +123,26 @@ TEST_F(FtpTest, ARefusedLoginAndAnAbsentServerAreToldApart) {
     EXPECT_EQ(session.Connect({"127.0.0.1", port, "admin", "1234"}).status, FtpStatus::Unreachable);
     EXPECT_EQ(session.Connect({"127.0.0.1/evil", port, "admin", "1234"}).status,
               FtpStatus::Unreachable);
+}
+
+TEST(FtpConnect, AServerThatNeverGreetsFailsTheConnectWithinItsLimit) {
+    // A listening socket nobody accepts on: the connection is made, no greeting ever comes.
+    const int listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(listener, 4), 0);
+    socklen_t length = sizeof address;
+    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+
+    client::FtpTimings timings;
+    timings.connectTimeoutMs = 500;
+    timings.stallTimeoutMs = 500;
+    client::FtpSession session(timings);
+    EXPECT_EQ(session.Connect({"127.0.0.1", ntohs(address.sin_port), "admin", "1234"}).status,
+              FtpStatus::Unreachable);
+    close(listener);
 }
 
 TEST_F(FtpTest, AFailedDownloadLeavesNoFileAndKeepsAnOlderOne) {
