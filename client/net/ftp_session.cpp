@@ -418,12 +418,18 @@ std::optional<int64_t> FtpSession::RemoteSize(const std::string& remotePath) {
     SizeSearch search;
     search.folder = RemoteFolderOf(remotePath);
     search.wanted = remotePath;
+    // The listing goes over a handle (and connection) of its own: libcurl loses track of the
+    // entries of a wildcard listing when the handle that listed them is used again.
+    CURL* const transfers = impl_->easy;
+    impl_->easy = nullptr;
     TransferState state;
     impl_->Prepare(state, search.folder + "/", "*.umv");
     curl_easy_setopt(impl_->easy, CURLOPT_WILDCARDMATCH, 1L);
     curl_easy_setopt(impl_->easy, CURLOPT_CHUNK_BGN_FUNCTION, &OnListedFile);
     curl_easy_setopt(impl_->easy, CURLOPT_CHUNK_DATA, &search);
     const CURLcode code = curl_easy_perform(impl_->easy);
+    curl_easy_cleanup(impl_->easy);
+    impl_->easy = transfers;
     if (code != CURLE_OK && code != CURLE_REMOTE_FILE_NOT_FOUND) return std::nullopt;
     return search.size;
 }
