@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -21,25 +22,33 @@ class FtpTransfer {
     using Job = std::function<Report(FtpSession& session, std::atomic<bool>& cancel)>;
 
     explicit FtpTransfer(const FtpTimings& timings = {});
-    // Cancels the job that runs and waits for it.
+    // Cancels the job that runs, starts no other and waits for the worker.
     ~FtpTransfer();
     FtpTransfer(const FtpTransfer&) = delete;
     FtpTransfer& operator=(const FtpTransfer&) = delete;
 
-    // Starts `job` on the worker; false (and nothing started) while another job runs.
+    // Starts `job` on the worker; false (and nothing started) while another job runs. Any thread,
+    // a report included.
     bool Start(Job job);
     // Asks the running job to stop; it ends within one chunk. Any thread.
     void Cancel();
     bool Running() const { return running_.load(); }
-    // Waits until the running job has ended (tools and tests; never a window).
+    // Waits until no job runs or waits to run and every report has returned (tools, tests and
+    // windows that have been told the job ended; never from a report).
     void Wait();
 
   private:
+    void Loop();
+
     const FtpTimings timings_;
-    std::mutex mutex_;  // start, wait and join
-    std::thread worker_;
-    std::atomic<bool> running_{false};
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    Job pending_;        // the job the worker takes next
+    bool busy_ = false;  // a job or its report is on the worker
+    bool quit_ = false;
+    std::atomic<bool> running_{false};  // a job was started and has not reached its report
     std::atomic<bool> cancel_{false};
+    std::thread worker_;  // last: started once the rest is ready
 };
 
 }  // namespace client

@@ -7,10 +7,12 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <future>
 #include <mutex>
 #include <vector>
 
 #include "client/net/ftp_session.h"
+#include "client/net/ftp_transfer.h"
 #include "tests/client/net/ftp_server.h"
 #include "tests/support/temp_dir.h"
 
@@ -195,6 +197,43 @@ TEST_F(FtpTest, AServerThatStopsAnsweringEndsTheTransferWithAnError) {
     EXPECT_EQ(r.status, FtpStatus::Stalled) << r.Describe();
     EXPECT_LT(r.bytes, 48 << 20);
     ExpectOnlyFiles({});
+}
+
+TEST_F(FtpTest, AnUploadToAServerThatStopsAnsweringEndsWithAnError) {
+    testsupport::WriteFile(dir_ / "image", Pattern(48 << 20));
+    Progress progress;
+    progress.onFirst = [&](int) { server_.Pause(); };
+    client::FtpTimings timings;
+    timings.stallTimeoutMs = 1000;
+    client::FtpSession session(timings);
+    ASSERT_TRUE(session.Connect(Login()).ok());
+    const auto r = session.Upload("/image", dir_ / "image", &progress, nullptr);
+    EXPECT_EQ(r.status, FtpStatus::Stalled) << r.Describe();
+}
+
+TEST(FtpTransferTest, OneJobAtATimeAndItsReportMayStartTheNext) {
+    client::FtpTransfer transfer;
+    std::promise<void> release, second;
+    std::future<void> released = release.get_future();
+    bool refusedWhileRunning = false, startedFromReport = false;
+    ASSERT_TRUE(transfer.Start([&](client::FtpSession&, std::atomic<bool>&) {
+        released.wait();
+        return client::FtpTransfer::Report([&] {
+            startedFromReport = transfer.Start([&](client::FtpSession&, std::atomic<bool>& cancel) {
+                const bool cancelled = cancel.load();
+                return client::FtpTransfer::Report([&second, cancelled] {
+                    if (!cancelled) second.set_value();
+                });
+            });
+        });
+    }));
+    refusedWhileRunning = !transfer.Start(
+        [](client::FtpSession&, std::atomic<bool>&) { return client::FtpTransfer::Report(); });
+    release.set_value();
+    second.get_future().wait();  // the job the first report started ran, with a fresh flag
+    transfer.Wait();
+    EXPECT_TRUE(refusedWhileRunning);
+    EXPECT_TRUE(startedFromReport);
 }
 
 }  // namespace
