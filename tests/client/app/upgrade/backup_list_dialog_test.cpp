@@ -11,6 +11,7 @@
 #include "client/net/http_post.h"
 #include "client/net/requests.h"
 #include "tests/client/app/upgrade/dialog_test_support.h"
+#include "ui/skin_button.h"
 
 namespace {
 
@@ -100,8 +101,10 @@ TEST_F(BackupListSimTest, TwoCheckedFilesDownloadIntoTheBackupFolder) {
     int messagesAtCompletion = -1;
     QObject::connect(&dialog, &BackupListDialog::backupCompleted,
                      [&] { messagesAtCompletion = static_cast<int>(messages.count()); });
+    EXPECT_EQ(dialog.Frame().Button(0)->NormalBitmap(), 363);
     dialog.StartOrStop();
     EXPECT_TRUE(dialog.Running());
+    EXPECT_EQ(dialog.Frame().Button(0)->NormalBitmap(), 369);  // the stop face while it runs
     dialogtest::Screenshot(dialog, "backup_list_running.png");
     ASSERT_TRUE(ended.wait(60000));
     EXPECT_EQ(completed.count(), 1);
@@ -109,6 +112,7 @@ TEST_F(BackupListSimTest, TwoCheckedFilesDownloadIntoTheBackupFolder) {
     EXPECT_EQ(Messages(messages), (std::vector<int>{client::kTextBackupCompleted}));
     EXPECT_EQ(dialog.counterText(), QStringLiteral("2 / 2"));
     EXPECT_EQ(dialog.progressBar()->value(), 100);
+    EXPECT_EQ(dialog.Frame().Button(0)->NormalBitmap(), 363);
     for (int row : rows) {
         const std::string local =
             dir_ / ("backup/" + *client::BackupFileName("Shop", dialog.PathOf(row)));
