@@ -74,5 +74,6 @@ int RunPlay(std::span<char* const> args);
 int RunSnapshot(std::span<char* const> args);
 int RunExport(std::span<char* const> args);
 int RunVerify(std::span<char* const> args);
+int RunUpgrade(std::span<char* const> args);
 
 }  // namespace umvtool

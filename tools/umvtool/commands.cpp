@@ -56,6 +56,12 @@ constexpr Command kCommands[] = {
      "check an evidence folder against its manifest: every file's digest and size, none missing "
      "or added",
      RunVerify},
+    {"upgrade",
+     "upgrade --host H [--port P] --user U --password W (--kernel|--ramdisk) FILE"
+     " [--ftp-port N]",
+     "send a firmware image to a recorder by FTP and tell it to install it (HTTP port 80 and FTP "
+     "port 21 unless given)",
+     RunUpgrade},
 };
 
 }  // namespace
