@@ -10,7 +10,7 @@
 #   share/mime/packages/        the recorders' file types
 #   share/icons/hicolor/        the two programs' icons, PNG at the usual sizes and SVG
 #   share/man/man1/             manual pages: umvtool and dvrsim made from their --help, the
-#                               player's written in packaging/man/
+#                               player's and the client's written in packaging/man/
 #   share/doc/halvex-dvr/       copyright and changelog
 # The content check of the package (tests/package/check_package.sh) reads the list of what must
 # be there from build/packaging/expected-contents.txt, written here at configure time from the
@@ -161,12 +161,18 @@ function(dvr_gzip input output list)
   set(${list} ${${list}} ${output} PARENT_SCOPE)
 endfunction()
 
+# The desktop programs' pages are written (packaging/man/<program>.1).
 set(docs)
-if(TARGET Orvane_M4)
-  dvr_gzip(${DVR_PACKAGING_SOURCE}/man/Orvane_M4.1 ${DVR_PACKAGING_BINARY}/man/Orvane_M4.1.gz docs)
-  install(FILES ${DVR_PACKAGING_BINARY}/man/Orvane_M4.1.gz DESTINATION share/man/man1)
-endif()
-list(APPEND expected share/man/man1/Orvane_M4.1.gz)
+foreach(program IN LISTS DVR_DESKTOP_PROGRAMS)
+  if(program IN_LIST DVR_REQUIRED_PROGRAMS OR TARGET ${program})
+    list(APPEND expected share/man/man1/${program}.1.gz)
+  endif()
+  if(TARGET ${program})
+    set(page ${DVR_PACKAGING_BINARY}/man/${program}.1.gz)
+    dvr_gzip(${DVR_PACKAGING_SOURCE}/man/${program}.1 ${page} docs)
+    install(FILES ${page} DESTINATION share/man/man1)
+  endif()
+endforeach()
 
 set(docdir share/doc/${DVR_PACKAGE_NAME})
 configure_file(${DVR_PACKAGING_SOURCE}/changelog.in ${DVR_PACKAGING_BINARY}/doc/changelog @ONLY)
