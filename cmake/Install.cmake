@@ -16,6 +16,11 @@
 # be there from build/packaging/expected-contents.txt, written here at configure time from the
 # targets this build has.
 
+# A package is made from the optimised build only: sanitized programs are not for installing.
+if(DVR_SANITIZE OR DVR_TSAN)
+  return()
+endif()
+
 set(DVR_PACKAGE_NAME halvex-dvr)
 set(DVR_PROGRAM_DIR lib/halvex)
 # Programs that every build has; the others join the package (and the check) once they exist.

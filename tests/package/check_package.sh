@@ -18,7 +18,7 @@ fail() { echo "check_package: $*" >&2; failures=$((failures + 1)); }
 # ---- control data ----
 info=$(dpkg-deb --info "$deb")
 echo "$info" | sed -n '/^ Package:/,$p'
-for field in "Package: halvex-dvr" "Section: video" "Architecture: amd64"; do
+for field in "Package: halvex-dvr" "Section: video" "Architecture: $(dpkg --print-architecture)"; do
   grep -q "^ $field\$" <<<"$info" || fail "control field missing: $field"
 done
 depends=$(sed -n 's/^ Depends: //p' <<<"$info")
