@@ -30,14 +30,20 @@ if grep -rlF "$source_dir" "$root"; then fail "the package names the source or b
 snapshot() { (cd "$root" && find . -printf '%p %y %s %m %T@\n' | sort); }
 snapshot >"$tmp/before"
 
-# Runs a command of the unpacked package with a clean environment, traced.
+# Runs a command of the unpacked package with a clean environment, traced where strace may
+# trace (a container that forbids ptrace leaves the other checks).
+tracer=(strace -f -qq -e trace=open,openat,creat,mkdir,mkdirat,rename,renameat,renameat2,unlink,unlinkat,link,linkat,symlink,symlinkat,truncate)
+if ! "${tracer[@]}" -o /dev/null true 2>/dev/null; then
+  echo "install_test: strace cannot trace here: writes are checked by the folders only" >&2
+  tracer=()
+fi
 run() {
   local name=$1
   shift
+  local trace=()
+  [ ${#tracer[@]} -eq 0 ] || trace=("${tracer[@]}" -o "$tmp/$name.trace")
   (cd "$out" && env -i PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$runtime" LANG=C.UTF-8 \
-    QT_QPA_PLATFORM=offscreen strace -f -qq -o "$tmp/$name.trace" \
-    -e trace=open,openat,creat,mkdir,mkdirat,rename,renameat,renameat2,unlink,unlinkat,link,linkat,symlink,symlinkat,truncate \
-    "$@" >"$tmp/$name.out" 2>"$tmp/$name.err")
+    QT_QPA_PLATFORM=offscreen "${trace[@]}" "$@" >"$tmp/$name.out" 2>"$tmp/$name.err")
 }
 
 sample=$(ls "$source_dir"/samples/d1_4ch/*/*.idx | head -n 1)
@@ -80,6 +86,7 @@ fi
 
 # Nothing was written outside HOME, the runtime folder and the output folder.
 for trace in "$tmp"/*.trace; do
+  [ -e "$trace" ] || continue
   /usr/bin/python3 - "$trace" "$home" "$runtime" "$out" <<'PY' || fail "$(basename "$trace" .trace) wrote outside its folders"
 import re, sys
 trace, *allowed = sys.argv[1:]
