@@ -84,6 +84,16 @@ else
   fail "the MIME XML does not load"
 fi
 
+# Double-clicking a recording or a still opens the player: the desktop database maps each type
+# to its entry.
+mkdir -p "$tmp/applications"
+cp "$root"/usr/share/applications/*.desktop "$tmp/applications/"
+update-desktop-database "$tmp/applications"
+for type in video/x-halvex-umv application/x-halvex-idx image/x-halvex-ums image/x-halvex-still; do
+  grep -q "^$type=.*com.halvex.Orvane_M4.desktop" "$tmp/applications/mimeinfo.cache" ||
+    fail "no application opens $type"
+done
+
 # Icons: a PNG at each size its folder names, and the SVG.
 for png in "$root"/usr/share/icons/hicolor/*x*/apps/*.png; do
   folder=$(basename "$(dirname "$(dirname "$png")")")

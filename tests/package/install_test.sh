@@ -58,6 +58,11 @@ run watermark "$root/usr/bin/umvtool" watermark check "$still" "$out/check.png" 
   fail "umvtool watermark check failed: $(cat "$tmp/watermark.err")"
 [ -s "$out/check.png" ] || fail "no watermark picture"
 
+# The player in German: its pack is read from the unpacked program directory.
+ini=$home/.config/Halvex/Environments.ini
+mkdir -p "$(dirname "$ini")"
+[ -f "$ini" ] || printf '%s\n' '[HKEY_LOCAL_MACHINE\Software\Halvex\Environments]' >"$ini"
+echo "Language=GERMAN" >>"$ini"
 run player "$root/usr/bin/Orvane_M4" "$sample" --screenshot "$out/shot.png" ||
   fail "Orvane_M4 --screenshot failed: $(cat "$tmp/player.err")"
 if [ -s "$out/shot.png" ]; then
@@ -73,7 +78,6 @@ fi
 
 # The settings the programs wrote: the watermark pattern is the one of the unpacked program
 # directory, and the folders the player writes to lie in the user's data folder.
-ini=$home/.config/Halvex/Environments.ini
 [ -f "$ini" ] || fail "no settings file in HOME"
 expect_setting() {
   grep -qxF "$1=$2" "$ini" || fail "setting $1 is not $2: $(grep "^$1=" "$ini" || echo missing)"
@@ -82,6 +86,11 @@ if [ -f "$ini" ]; then
   expect_setting WaterMark "$programs/Mark4015.raw"
   expect_setting RecordPath "$home/.local/share/Halvex/Record/"
   expect_setting CapturePath "$home/.local/share/Halvex/Frame/"
+fi
+
+if [ -e "$tmp/player.trace" ]; then
+  grep -qE "openat\(AT_FDCWD, \"$programs/Orvane_M4_GermanDll.rcc\", O_RDONLY.*\) = [0-9]+" "$tmp/player.trace" ||
+    fail "the player did not read its German pack from $programs"
 fi
 
 # Nothing was written outside HOME, the runtime folder and the output folder.
