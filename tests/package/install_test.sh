@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Runs the suite from its package unpacked into a temporary root, without installing anything:
 #   install_test.sh PACKAGE.deb SOURCE_DIR
-# The unpacked umvtool reads a sample recording and checks a still's watermark against the
-# pattern of its own program directory; the unpacked player opens a recording offscreen and
-# writes a screenshot. HOME is an empty temporary folder. Every file the programs open for
-# writing, create, rename or remove (traced with strace) must lie in HOME, the runtime folder or
-# the output folder, the unpacked tree must be unchanged afterwards, and the programs must find
-# their libraries and resources with no path into the build tree.
+# The unpacked umvtool reads a sample recording and marks a still with the watermark pattern of
+# its own program directory; the unpacked player opens a recording offscreen, in German from its
+# own pack, and writes a screenshot. HOME is an empty temporary folder. Every file the programs
+# open for writing, create, rename or remove (traced with strace) must lie in HOME, the runtime
+# folder or the output folder, the unpacked tree must be unchanged afterwards, and the programs
+# must find their libraries and resources with no path into the build tree.
 set -euo pipefail
 deb=$(realpath "$1")
 source_dir=$(realpath "$2")
@@ -53,10 +53,15 @@ else
   fail "umvtool info failed: $(cat "$tmp/info.err")"
 fi
 
+# Marking a still takes the default pattern from the program directory.
 still=$(ls "$source_dir"/samples/stills/*.jpg | head -n 1)
-run watermark "$root/usr/bin/umvtool" watermark check "$still" "$out/check.png" ||
-  fail "umvtool watermark check failed: $(cat "$tmp/watermark.err")"
-[ -s "$out/check.png" ] || fail "no watermark picture"
+run watermark "$root/usr/bin/umvtool" watermark embed "$still" "$out/marked.jpg" ||
+  fail "umvtool watermark embed failed: $(cat "$tmp/watermark.err")"
+[ -s "$out/marked.jpg" ] || fail "no marked still"
+if [ -e "$tmp/watermark.trace" ]; then
+  grep -qE "openat\(AT_FDCWD, \"$programs/Mark4015.raw\", O_RDONLY.*\) = [0-9]+" "$tmp/watermark.trace" ||
+    fail "umvtool did not read the pattern from $programs"
+fi
 
 # The player in German: its pack is read from the unpacked program directory.
 ini=$home/.config/Halvex/Environments.ini
@@ -119,7 +124,7 @@ PY
 done
 snapshot >"$tmp/after"
 diff "$tmp/before" "$tmp/after" || fail "the unpacked program directory changed"
-extra=$(cd "$out" && ls -A | grep -vxE 'check.png|shot.png' || true)
+extra=$(cd "$out" && ls -A | grep -vxE 'marked.jpg|shot.png' || true)
 [ -z "$extra" ] || fail "unexpected files in the working folder: $extra"
 
 if [ "$failures" -ne 0 ]; then
