@@ -22,8 +22,9 @@ programs=$root/usr/lib/halvex
 
 # Libraries come from the system: no RPATH or RUNPATH, and nothing names the build tree.
 for program in "$programs"/*; do
-  [ -x "$program" ] && [ -f "$program" ] || continue
-  if readelf -d "$program" | grep -E 'RPATH|RUNPATH'; then fail "$(basename "$program") has a library path"; fi
+  if [ -f "$program" ] && [ -x "$program" ] && readelf -d "$program" | grep -E 'RPATH|RUNPATH'; then
+    fail "$(basename "$program") has a library path"
+  fi
 done
 if grep -rlF "$source_dir" "$root"; then fail "the package names the source or build tree"; fi
 
@@ -32,7 +33,8 @@ snapshot >"$tmp/before"
 
 # Runs a command of the unpacked package with a clean environment, traced where strace may
 # trace (a container that forbids ptrace leaves the other checks).
-tracer=(strace -f -qq -e trace=open,openat,creat,mkdir,mkdirat,rename,renameat,renameat2,unlink,unlinkat,link,linkat,symlink,symlinkat,truncate)
+calls=open,openat,creat,mkdir,mkdirat,rename,renameat,renameat2,unlink,unlinkat,link,linkat
+tracer=(strace -f -qq -e "trace=$calls,symlink,symlinkat,truncate")
 if ! "${tracer[@]}" -o /dev/null true 2>/dev/null; then
   echo "install_test: strace cannot trace here: writes are checked by the folders only" >&2
   tracer=()
@@ -46,7 +48,8 @@ run() {
     QT_QPA_PLATFORM=offscreen "${trace[@]}" "$@" >"$tmp/$name.out" 2>"$tmp/$name.err")
 }
 
-sample=$(ls "$source_dir"/samples/d1_4ch/*/*.idx | head -n 1)
+samples=("$source_dir"/samples/d1_4ch/*/*.idx)
+sample=${samples[0]}
 if run info "$root/usr/bin/umvtool" info "$sample"; then
   grep -q "channels" "$tmp/info.out" || fail "umvtool info printed: $(cat "$tmp/info.out")"
 else
@@ -54,7 +57,8 @@ else
 fi
 
 # Marking a still takes the default pattern from the program directory.
-still=$(ls "$source_dir"/samples/stills/*.jpg | head -n 1)
+stills=("$source_dir"/samples/stills/*.jpg)
+still=${stills[0]}
 run watermark "$root/usr/bin/umvtool" watermark embed "$still" "$out/marked.jpg" ||
   fail "umvtool watermark embed failed: $(cat "$tmp/watermark.err")"
 [ -s "$out/marked.jpg" ] || fail "no marked still"
@@ -124,7 +128,7 @@ PY
 done
 snapshot >"$tmp/after"
 diff "$tmp/before" "$tmp/after" || fail "the unpacked program directory changed"
-extra=$(cd "$out" && ls -A | grep -vxE 'marked.jpg|shot.png' || true)
+extra=$(find "$out" -mindepth 1 -printf '%P\n' | grep -vxE 'marked.jpg|shot.png' || true)
 [ -z "$extra" ] || fail "unexpected files in the working folder: $extra"
 
 if [ "$failures" -ne 0 ]; then
