@@ -7,16 +7,16 @@ namespace player {
 using platform::Hive;
 using platform::kEnvironmentsKey;
 
-std::string CapturePath(platform::RegistryStore& store, const std::string& programDir) {
+std::string CapturePath(platform::RegistryStore& store, const std::string& dataDir) {
     return store.ReadOrInit(Hive::kLocalMachine, kEnvironmentsKey, "CapturePath",
-                            programDir + "Frame/");
+                            dataDir + "Frame/");
 }
 
-std::string StillSearchPath(platform::RegistryStore& store, const std::string& programDir) {
+std::string StillSearchPath(platform::RegistryStore& store, const std::string& dataDir) {
     std::string path;
     if (store.ReadString(Hive::kLocalMachine, kEnvironmentsKey, "OrvCapturePath", &path))
         return path;
-    return CapturePath(store, programDir);
+    return CapturePath(store, dataDir);
 }
 
 std::string WatermarkPath(platform::RegistryStore& store, const std::string& programDir) {

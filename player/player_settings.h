@@ -8,10 +8,11 @@
 
 namespace player {
 
-// "CapturePath": the capture folder; program folder + "Frame/" when absent.
-std::string CapturePath(platform::RegistryStore& store, const std::string& programDir);
+// "CapturePath": the capture folder; the user's data folder (platform::UserDataDirectory()) +
+// "Frame/" when absent, since the program's own folder is not writable once installed.
+std::string CapturePath(platform::RegistryStore& store, const std::string& dataDir);
 // The still search's folder: "OrvCapturePath" when present, else CapturePath().
-std::string StillSearchPath(platform::RegistryStore& store, const std::string& programDir);
+std::string StillSearchPath(platform::RegistryStore& store, const std::string& dataDir);
 // "WaterMark": the watermark pattern file; program folder + "Mark4015.raw" when absent.
 std::string WatermarkPath(platform::RegistryStore& store, const std::string& programDir);
 

@@ -70,11 +70,13 @@ int main(int argc, char** argv) {
     // The settings the player reads are written back with their defaults when missing.
     settings.ReadOrInit(Hive::kLocalMachine, kEnvironmentsKey, "DisplayType", "0");
     settings.ReadOrInit(Hive::kLocalMachine, kEnvironmentsKey, "DeInterlaced", "1");
+    // What the player writes goes to the user's data folder: the program's is read only.
+    const std::string dataDir = platform::UserDataDirectory();
     std::string record;
     if (!settings.ReadString(Hive::kLocalMachine, kEnvironmentsKey, "OrvRecordPath", &record))
         settings.ReadOrInit(Hive::kLocalMachine, kEnvironmentsKey, "RecordPath",
-                            programDir + "Record/");
-    player::StillSearchPath(settings, programDir);
+                            dataDir + "Record/");
+    player::StillSearchPath(settings, dataDir);
     player::WatermarkPath(settings, programDir);
 
     // Offscreen there is no GPU surface to grab: pictures go the RGB way.

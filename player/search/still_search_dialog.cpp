@@ -33,7 +33,7 @@ constexpr int kTextFileDoesNotExist = 2013;
 
 }  // namespace
 
-StillSearchDialog::StillSearchDialog(platform::RegistryStore& store, const std::string& programDir,
+StillSearchDialog::StillSearchDialog(platform::RegistryStore& store, const std::string& dataDir,
                                      const platform::StringTable& strings, QWidget* parent)
     : QDialog(parent), store_(store), strings_(strings) {
     setWindowTitle(Str(strings, 122).trimmed());
@@ -98,7 +98,7 @@ StillSearchDialog::StillSearchDialog(platform::RegistryStore& store, const std::
     connect(progress_, &QProgressDialog::canceled, this, &StillSearchDialog::StopSearch);
     connect(results_, &QTreeWidget::itemDoubleClicked, this, &StillSearchDialog::RowActivated);
 
-    SetFolder(Q(StillSearchPath(store, programDir)));
+    SetFolder(Q(StillSearchPath(store, dataDir)));
 }
 
 StillSearchDialog::~StillSearchDialog() {

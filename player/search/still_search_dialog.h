@@ -27,7 +27,7 @@ namespace player {
 class StillSearchDialog : public QDialog {
     Q_OBJECT
   public:
-    StillSearchDialog(platform::RegistryStore& store, const std::string& programDir,
+    StillSearchDialog(platform::RegistryStore& store, const std::string& dataDir,
                       const platform::StringTable& strings, QWidget* parent = nullptr);
     ~StillSearchDialog() override;
 

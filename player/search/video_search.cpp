@@ -49,12 +49,12 @@ int DigitsAt(const std::string& s, size_t pos, size_t count, bool* ok) {
 
 }  // namespace
 
-std::string RecordRootPath(platform::RegistryStore& store, const std::string& programDir) {
+std::string RecordRootPath(platform::RegistryStore& store, const std::string& dataDir) {
     std::string path;
     if (store.ReadString(Hive::kLocalMachine, kEnvironmentsKey, "OrvRecordPath", &path))
         return WithSeparator(path);
-    return WithSeparator(store.ReadOrInit(Hive::kLocalMachine, kEnvironmentsKey, "RecordPath",
-                                          programDir + "Record/"));
+    return WithSeparator(
+        store.ReadOrInit(Hive::kLocalMachine, kEnvironmentsKey, "RecordPath", dataDir + "Record/"));
 }
 
 void StoreRecordRootPath(platform::RegistryStore& store, const std::string& root) {

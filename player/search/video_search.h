@@ -12,9 +12,9 @@
 
 namespace player {
 
-// The record root: "OrvRecordPath", else "RecordPath", else the program folder + "Record/"
-// (stored as "RecordPath"). Always ends in a separator.
-std::string RecordRootPath(platform::RegistryStore& store, const std::string& programDir);
+// The record root: "OrvRecordPath", else "RecordPath", else the user's data folder
+// (platform::UserDataDirectory()) + "Record/" (stored as "RecordPath"). Always ends in a separator.
+std::string RecordRootPath(platform::RegistryStore& store, const std::string& dataDir);
 // Remembers the folder the user picked in the search dialog as "OrvRecordPath".
 void StoreRecordRootPath(platform::RegistryStore& store, const std::string& root);
 

@@ -27,7 +27,7 @@ constexpr int kTextImproperFileType = 2014;
 
 }  // namespace
 
-VideoSearchDialog::VideoSearchDialog(platform::RegistryStore& store, const std::string& programDir,
+VideoSearchDialog::VideoSearchDialog(platform::RegistryStore& store, const std::string& dataDir,
                                      const platform::StringTable& strings, QWidget* parent)
     : QDialog(parent), store_(store), strings_(strings) {
     setWindowTitle(Str(strings, 123));
@@ -82,7 +82,7 @@ VideoSearchDialog::VideoSearchDialog(platform::RegistryStore& store, const std::
     connect(play, &QPushButton::clicked, this, &VideoSearchDialog::Play);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
 
-    SetRoot(QString::fromStdString(RecordRootPath(store, programDir)));
+    SetRoot(QString::fromStdString(RecordRootPath(store, dataDir)));
 }
 
 void VideoSearchDialog::Tell(const QString& text) {

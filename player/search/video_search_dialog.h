@@ -35,7 +35,7 @@ struct VideoSearchChoice {
 class VideoSearchDialog : public QDialog {
     Q_OBJECT
   public:
-    VideoSearchDialog(platform::RegistryStore& store, const std::string& programDir,
+    VideoSearchDialog(platform::RegistryStore& store, const std::string& dataDir,
                       const platform::StringTable& strings, QWidget* parent = nullptr);
 
     void SetMessageSink(std::function<void(const QString&)> sink) { message_ = std::move(sink); }
