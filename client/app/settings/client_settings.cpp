@@ -14,11 +14,6 @@ namespace {
 using platform::Hive;
 using platform::kEnvironmentsKey;
 
-std::string EnvFolder(const char* name) {
-    const char* value = std::getenv(name);
-    return value && *value ? WithTrailingSlash(value) : std::string();
-}
-
 }  // namespace
 
 std::string WithTrailingSlash(std::string path) {
@@ -44,20 +39,13 @@ int SettingsNumber(std::string_view text) {
     return static_cast<int>(std::min(value, static_cast<long long>(INT_MAX)));
 }
 
-std::string ClientDataDirectory() {
-    if (std::string dir = EnvFolder("HALVEX_DATA"); !dir.empty()) return dir;
-    if (std::string dir = EnvFolder("XDG_DATA_HOME"); !dir.empty()) return dir + "Halvex/";
-    if (std::string home = EnvFolder("HOME"); !home.empty()) return home + ".local/share/Halvex/";
-    return "./";
-}
-
 ClientSettings::ClientSettings(platform::RegistryStore& store, std::string programDir,
                                std::string dataDir)
     : store_(store), programDir_(std::move(programDir)), dataDir_(std::move(dataDir)) {}
 
 ClientSettings ClientSettings::ForThisProgram() {
     return ClientSettings(platform::RegistryStore::Default(), platform::ProgramDirectory(),
-                          ClientDataDirectory());
+                          platform::UserDataDirectory());
 }
 
 bool ClientSettings::Read(std::string_view name, std::string* value) const {

@@ -28,16 +28,13 @@ inline constexpr int kRecordKeywordMaxLength = 10;
 // `path` with a trailing "/" (an empty path stays empty).
 std::string WithTrailingSlash(std::string path);
 
-// The folder the client writes into by default: $HALVEX_DATA, else $XDG_DATA_HOME/Halvex/, else
-// ~/.local/share/Halvex/ (always ending in "/").
-std::string ClientDataDirectory();
-
 class ClientSettings {
   public:
     // `programDir` holds what the client only reads (the default watermark file); `dataDir` is
     // where its default folders for recordings, backups and stills go. Both end in "/".
     ClientSettings(platform::RegistryStore& store, std::string programDir, std::string dataDir);
-    // Over the process-wide settings file, the running program's folder and ClientDataDirectory().
+    // Over the process-wide settings file, the running program's folder and
+    // platform::UserDataDirectory().
     static ClientSettings ForThisProgram();
 
     // Folders and files. Missing (or empty) values are written back with their defaults at once:

@@ -203,34 +203,4 @@ TEST(ClientSettingsFiles, TheProgramsSettingsLiveInTheConfiguredFile) {
     EXPECT_EQ(value, backup);
 }
 
-// Puts an environment variable back as it was when the test ends.
-class EnvRestorer {
-  public:
-    explicit EnvRestorer(const char* name) : name_(name) {
-        if (const char* v = std::getenv(name)) old_ = v;
-    }
-    ~EnvRestorer() {
-        if (old_)
-            setenv(name_, old_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
-TEST(ClientSettingsFiles, TheDataFolderComesFromTheEnvironment) {
-    EnvRestorer data("HALVEX_DATA"), xdg("XDG_DATA_HOME"), home("HOME");
-    setenv("HALVEX_DATA", "/srv/halvex", 1);
-    EXPECT_EQ(client::ClientDataDirectory(), "/srv/halvex/");
-    unsetenv("HALVEX_DATA");
-    setenv("XDG_DATA_HOME", "/home/u/data/", 1);
-    EXPECT_EQ(client::ClientDataDirectory(), "/home/u/data/Halvex/");
-    unsetenv("XDG_DATA_HOME");
-    setenv("HOME", "/home/u", 1);
-    EXPECT_EQ(client::ClientDataDirectory(), "/home/u/.local/share/Halvex/");
-}
-
 }  // namespace
