@@ -1,0 +1,237 @@
+// The main window's commands on the offscreen platform over the sample recording: capture into
+// a still that umvtool reads (with its watermark), the free-space rule, print to a PDF where no
+// printer exists, the watermark refusals, exports through the worker, the folder walk into both
+// file lists, the video search's "Play", and a live language change.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeWidget>
+#include <filesystem>
+
+#include "media/wall_time.h"
+#include "platform/registry_store.h"
+#include "player/player_strings.h"
+#include "player/qt/folder_walker.h"
+#include "player/qt/player_window.h"
+#include "player/search/video_search_dialog.h"
+#include "tests/support/run_command.h"
+#include "tests/support/temp_dir.h"
+#include "ui/capture_save_dialog.h"
+#include "ui/language_pack.h"
+
+namespace {
+
+using platform::Hive;
+using platform::kEnvironmentsKey;
+using player::EngineState;
+using player::qt::PlayerWindow;
+
+constexpr char kFolder[] = DVR_SOURCE_DIR "/samples/d1_4ch/Lobby_20260314_095952/";
+constexpr char kSample[] =
+    DVR_SOURCE_DIR "/samples/d1_4ch/Lobby_20260314_095952/20260314_095952.idx";
+const std::string kUmvtool = std::string(DVR_BINARY_DIR) + "/tools/umvtool/umvtool";
+
+class PlayerCommandsTest : public ::testing::Test {
+  protected:
+    PlayerCommandsTest() : settings(dir / "Environments.ini") {
+        settings.WriteString(Hive::kLocalMachine, kEnvironmentsKey, "CapturePath", dir / "Frame/");
+        settings.WriteString(Hive::kLocalMachine, kEnvironmentsKey, "WaterMark",
+                             DVR_SOURCE_DIR "/samples/Mark4015.raw");
+        window = std::make_unique<PlayerWindow>(settings, player::PlayerStrings(), dir.path(), 1);
+        window->SetMessageSink([this](const QString& text) { told.push_back(text); });
+        window->show();
+    }
+    bool WaitFor(const std::function<bool()>& condition) {
+        return QTest::qWaitFor(condition, 60000);
+    }
+    void OpenPaused() {
+        ASSERT_TRUE(window->OpenFile(QString::fromLatin1(kSample), true, 0).isEmpty());
+        ASSERT_TRUE(WaitFor([&] { return window->engine().state() == EngineState::kPaused; }));
+        ASSERT_TRUE(WaitFor([&] { return window->engine().cellsWaiting() == 0; }));
+        ASSERT_TRUE(WaitFor([&] { return !window->timeText().isEmpty(); }));
+    }
+    std::vector<std::string> Captured() {
+        std::vector<std::string> out;
+        std::error_code ec;
+        for (const auto& e : std::filesystem::directory_iterator(dir / "Frame", ec))
+            out.push_back(e.path().string());
+        return out;
+    }
+
+    testsupport::TempDir dir;
+    platform::RegistryStore settings;
+    std::unique_ptr<PlayerWindow> window;
+    QStringList told;
+};
+
+TEST_F(PlayerCommandsTest, CaptureSavesAStillThatUmvtoolReadsAndChecks) {
+    window->OnCommand(player::qt::kCmdCapture);
+    EXPECT_EQ(told.value(0), QStringLiteral("Please select a file."));
+    OpenPaused();
+    window->ChooseLayout(player::kLayoutAll);
+    ASSERT_TRUE(WaitFor([&] { return window->engine().layout() == player::kLayoutAll; }));
+
+    uint64_t freeMiB = 50;
+    bool watermark = false;
+    window->pictureCommands().SetSaveDialogRunner([&](ui::CaptureSaveDialog& dialog) {
+        dialog.SetFreeSpaceProbe([&](const std::string&) { return freeMiB << 20; });
+        dialog.watermarkBox()->setChecked(watermark);
+        dialog.keywordEdit()->setText(QStringLiteral("door"));
+        dialog.Save();
+    });
+    told.clear();
+    window->OnCommand(player::qt::kCmdCapture);
+    EXPECT_EQ(told.value(0), QStringLiteral("Capture Failed!! HDD Full!!"));
+    EXPECT_TRUE(Captured().empty());
+
+    freeMiB = 51;
+    watermark = true;
+    told.clear();
+    window->OnCommand(player::qt::kCmdCapture);
+    EXPECT_EQ(told.value(0), QStringLiteral("The image has been saved."));
+    const std::vector<std::string> saved = Captured();
+    ASSERT_EQ(saved.size(), 1u);
+    const std::string name = std::filesystem::path(saved[0]).filename().string();
+    EXPECT_EQ(name.rfind("Lobby,", 0), 0u) << name;
+    EXPECT_NE(name.find(",M,door.jpg"), std::string::npos) << name;
+    const auto still = testsupport::RunCommand(kUmvtool + " still '" + saved[0] + "'");
+    EXPECT_EQ(still.status, 0) << still.out;
+    EXPECT_NE(still.out.find("720x480"), std::string::npos) << still.out;
+    const auto check = testsupport::RunCommand(kUmvtool + " watermark check '" + saved[0] +
+                                               "' '" DVR_SOURCE_DIR "/samples/Mark4015.raw'");
+    EXPECT_EQ(check.status, 0) << check.out;
+
+    // An opened still is already saved.
+    told.clear();
+    window->OpenFile(QString::fromStdString(saved[0]), true);
+    if (window->engine().fileName() == saved[0]) {
+        window->OnCommand(player::qt::kCmdCapture);
+        EXPECT_EQ(told.value(0), QStringLiteral("The file is already saved."));
+    }
+}
+
+TEST_F(PlayerCommandsTest, PrintFallsBackToAPdfAndRefusesDuringPlayback) {
+    window->OnCommand(player::qt::kCmdPrint);
+    EXPECT_EQ(told.value(0), QStringLiteral("Please select a file."));
+    OpenPaused();
+    const QString pdf = QString::fromStdString(dir / "page.pdf");
+    window->pictureCommands().SetPdfChooser([&] { return pdf; });
+    told.clear();
+    window->OnCommand(player::qt::kCmdPrint);
+    // No printer here: the message, then the page as a PDF.
+    ASSERT_FALSE(told.isEmpty());
+    EXPECT_EQ(told.back(), QStringLiteral("Printing completed."));
+    if (told.size() == 2) {
+        EXPECT_EQ(told[0], QStringLiteral("Please check printer connection."));
+        QFile file(pdf);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(file.read(5).startsWith("%PDF-"));
+    }
+    window->engine().Play();
+    ASSERT_TRUE(WaitFor([&] { return window->engine().state() == EngineState::kPlaying; }));
+    told.clear();
+    window->OnCommand(player::qt::kCmdPrint);
+    EXPECT_EQ(told.value(0), QStringLiteral("You cannot print during playback."));
+}
+
+TEST_F(PlayerCommandsTest, WatermarkCheckRefusesWithoutAStill) {
+    window->OnCommand(player::qt::kCmdWatermark);
+    EXPECT_EQ(told.value(0), QStringLiteral("Please select a file."));
+    OpenPaused();
+    window->OnCommand(player::qt::kCmdWatermark);
+    EXPECT_EQ(told.value(1), QStringLiteral("You cannot extract the watermark from video files."));
+    EXPECT_FALSE(window->watermarkView()->isVisible());
+}
+
+TEST_F(PlayerCommandsTest, ExportsRunOnAWorkerAndVerify) {
+    OpenPaused();
+    QSignalSpy done(window.get(), &PlayerWindow::exportFinished);
+    player::qt::ExportOrder order;
+    order.recording = kSample;
+    order.channel = 1;
+    order.out = dir / "clip.mp4";
+    ASSERT_TRUE(window->StartExport(order));
+    EXPECT_FALSE(window->StartExport(order));  // one at a time
+    ASSERT_TRUE(WaitFor([&] { return done.count() == 1; }));
+    EXPECT_TRUE(done[0][0].toBool()) << done[0][1].toString().toStdString();
+    const auto probe = testsupport::RunCommand(
+        "ffprobe -v error -select_streams v:0 -show_entries stream=codec_name -of csv=p=0 '" +
+        order.out + "'");
+    EXPECT_EQ(probe.out, "mpeg4\n");
+
+    order.evidence = true;
+    order.out = dir / "evidence";
+    ASSERT_TRUE(window->StartExport(order));
+    ASSERT_TRUE(WaitFor([&] { return done.count() == 2; }));
+    EXPECT_TRUE(done[1][0].toBool()) << done[1][1].toString().toStdString();
+    const auto verify = testsupport::RunCommand(kUmvtool + " verify '" + order.out + "'");
+    EXPECT_EQ(verify.status, 0) << verify.out;
+
+    // A channel the recording lacks: one message, nothing written.
+    order.evidence = false;
+    order.channel = 9;
+    order.out = dir / "none.mp4";
+    ASSERT_TRUE(window->StartExport(order));
+    ASSERT_TRUE(WaitFor([&] { return done.count() == 3; }));
+    EXPECT_FALSE(done[2][0].toBool());
+    EXPECT_FALSE(done[2][1].toString().isEmpty());
+    EXPECT_FALSE(std::filesystem::exists(order.out));
+}
+
+TEST_F(PlayerCommandsTest, FolderRowsFillBothListsWithTheRecordingsStart) {
+    window->ShowFolder(QString::fromLatin1(kFolder));
+    ASSERT_TRUE(WaitFor([&] { return window->fileList()->topLevelItemCount() == 1; }));
+    const QTreeWidgetItem* row = window->fileList()->topLevelItem(0);
+    EXPECT_EQ(row->text(0), QStringLiteral("Lobby"));
+    EXPECT_EQ(row->text(1), QStringLiteral("26-03-14 09:59:52"));
+    EXPECT_EQ(row->text(4), QStringLiteral("20260314_095952.idx"));
+    ASSERT_EQ(window->compactFileList()->topLevelItemCount(), 1);
+    EXPECT_EQ(window->compactFileList()->columnCount(), 4);
+    EXPECT_EQ(window->compactFileList()->topLevelItem(0)->text(1), row->text(1));
+
+    window->ShowFolder(QString::fromLatin1(DVR_SOURCE_DIR "/samples/stills/"));
+    ASSERT_TRUE(WaitFor([&] { return window->fileList()->topLevelItemCount() == 2; }));
+    row = window->fileList()->topLevelItem(0);
+    EXPECT_EQ(row->text(1), QStringLiteral("26-03-14 09:59:55"));
+    EXPECT_EQ(row->text(2), QStringLiteral("1"));
+    // Selecting in one list selects the same row in the other.
+    window->compactFileList()->setCurrentItem(window->compactFileList()->topLevelItem(1));
+    EXPECT_EQ(window->fileList()->currentItem(), window->fileList()->topLevelItem(1));
+}
+
+TEST_F(PlayerCommandsTest, VideoSearchPlayOpensTheCoveringPairAtTheMoment) {
+    settings.WriteString(Hive::kLocalMachine, kEnvironmentsKey, "OrvRecordPath",
+                         DVR_SOURCE_DIR "/samples/d1_4ch/");
+    player::VideoSearchDialog* search = window->videoSearch();
+    search->SetRoot(QString::fromLatin1(DVR_SOURCE_DIR "/samples/d1_4ch/"));
+    search->SelectHour(9);
+    search->SelectMinute(59);
+    search->Play();
+    ASSERT_TRUE(WaitFor([&] { return window->engine().state() == EngineState::kPlaying; }));
+    EXPECT_EQ(window->engine().fileName(), std::string(kSample));
+    EXPECT_EQ(search->choice().moment, media::WallTimeOf(126, 2, 14, 9, 59, 0));
+    ASSERT_TRUE(WaitFor([&] { return !window->timeText().isEmpty(); }));
+    EXPECT_TRUE(window->timeText().startsWith(QStringLiteral("2026-03-14 ")))
+        << window->timeText().toStdString();
+}
+
+TEST_F(PlayerCommandsTest, LanguageChangesLive) {
+    ui::LanguagePack pack(player::PlayerStrings());
+    PlayerWindow german(settings, player::PlayerStrings(), DVR_PLAYER_DIR "/", 1);
+    german.SetLanguagePack(&pack, ui::Language::English);
+    german.ChooseLanguage(ui::Language::German);
+    EXPECT_EQ(pack.Current(), ui::Language::German);
+    EXPECT_NE(german.fileList()->headerItem()->text(1), QStringLiteral("Time"));
+    std::string word;
+    settings.ReadString(Hive::kLocalMachine, kEnvironmentsKey, "Language", &word);
+    EXPECT_EQ(word, "GERMAN");
+    german.ChooseLanguage(ui::Language::English);
+    EXPECT_EQ(german.fileList()->headerItem()->text(1), QStringLiteral("Time"));
+}
+
+}  // namespace
