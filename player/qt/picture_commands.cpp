@@ -10,6 +10,7 @@
 #include "platform/mapped_file.h"
 #include "platform/string_table.h"
 #include "player/player_settings.h"
+#include "player/qt/dialog_skin.h"
 #include "player/search/still_commands.h"
 #include "ui/capture_save_dialog.h"
 #include "ui/print_page.h"
@@ -112,6 +113,7 @@ void PictureCommands::Capture(const PictureContext& context) {
     setup.markPath = QString::fromStdString(WatermarkPath(settings_, programDir_));
     ui::CaptureSaveDialog dialog(std::move(setup), ui::CaptureSaveTexts::FromTable(strings_),
                                  window_);
+    ApplyPlayerSkin(&dialog, strings_);
     if (message_) dialog.SetMessageSink(message_);
     if (choosePdf_) dialog.SetPdfChooser(choosePdf_);
     if (runSaveDialog_)

@@ -24,6 +24,7 @@
 #include "output/qt/channel_cell.h"
 #include "platform/string_table.h"
 #include "player/player_strings.h"
+#include "player/qt/dialog_skin.h"
 #include "player/qt/export_dialog.h"
 #include "player/qt/player_menu.h"
 #include "player/search/still_commands.h"
@@ -331,10 +332,12 @@ void PlayerWindow::OnCommand(int command) {
             break;
         case kCmdCapture:
         case kCmdCaptureMenu:
+            ShowHeldPictures();  // paused: the picture on show is the one the decoder holds
             pictures_.Capture(CurrentPicture());
             break;
         case kCmdPrint:
         case kCmdPrintMenu:
+            ShowHeldPictures();
             pictures_.Print(CurrentPicture());
             break;
         case kCmdWatermark:
@@ -610,6 +613,7 @@ void PlayerWindow::CheckScreenshot() {
 VideoSearchDialog* PlayerWindow::videoSearch() {
     if (videoSearch_ == nullptr) {
         videoSearch_ = new VideoSearchDialog(settings_, programDir_, strings_, this);
+        ApplyPlayerSkin(videoSearch_, strings_);
         if (message_) videoSearch_->SetMessageSink(message_);
         connect(videoSearch_, &VideoSearchDialog::playRequested, this,
                 &PlayerWindow::OpenVideoChoice);
@@ -620,6 +624,7 @@ VideoSearchDialog* PlayerWindow::videoSearch() {
 StillSearchDialog* PlayerWindow::stillSearch() {
     if (stillSearch_ == nullptr) {
         stillSearch_ = new StillSearchDialog(settings_, programDir_, strings_, this);
+        ApplyPlayerSkin(stillSearch_, strings_);
         if (message_) stillSearch_->SetMessageSink(message_);
         connect(stillSearch_, &StillSearchDialog::stillChosen, this,
                 [this](const QString& path) { OpenFile(path); });

@@ -5,19 +5,25 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
 #include <filesystem>
 
+#include "media/still_image.h"
 #include "media/wall_time.h"
+#include "media/watermark.h"
+#include "platform/mapped_file.h"
 #include "platform/registry_store.h"
 #include "player/player_strings.h"
 #include "player/qt/folder_walker.h"
 #include "player/qt/player_window.h"
+#include "player/search/still_search_dialog.h"
 #include "player/search/video_search_dialog.h"
 #include "tests/support/run_command.h"
 #include "tests/support/temp_dir.h"
@@ -102,9 +108,52 @@ TEST_F(PlayerCommandsTest, CaptureSavesAStillThatUmvtoolReadsAndChecks) {
     const auto still = testsupport::RunCommand(kUmvtool + " still '" + saved[0] + "'");
     EXPECT_EQ(still.status, 0) << still.out;
     EXPECT_NE(still.out.find("720x480"), std::string::npos) << still.out;
-    const auto check = testsupport::RunCommand(kUmvtool + " watermark check '" + saved[0] +
-                                               "' '" DVR_SOURCE_DIR "/samples/Mark4015.raw'");
+    const auto check = testsupport::RunCommand(kUmvtool + " watermark check '" + saved[0] + "' '" +
+                                               (dir / "check.png") + "'");
     EXPECT_EQ(check.status, 0) << check.out;
+    EXPECT_TRUE(std::filesystem::exists(dir / "check.png"));
+    // The mark read back agrees with the pattern on nearly every informative pair.
+    platform::MappedFile file;
+    ASSERT_EQ(file.Open(saved[0]), platform::MapError::kNone);
+    const media::JpegLocation where = media::LocateJpeg(file.bytes());
+    ASSERT_TRUE(where.hasTrailer && where.trailer.timePresent);
+    media::RgbPicture checkPicture;
+    media::WatermarkCheck marks;
+    std::string error;
+    ASSERT_TRUE(media::CheckJpeg(where.jpeg(file.bytes()), &checkPicture, &marks, &error));
+    media::WatermarkPattern pattern;
+    ASSERT_EQ(media::LoadWatermarkPattern(DVR_SOURCE_DIR "/samples/Mark4015.raw", &pattern),
+              media::MarkFileError::kNone);
+    int agree = 0, informative = 0;
+    for (int i = 0; i < marks.pairs; ++i) {
+        if (marks.values[i] == 1) continue;
+        ++informative;
+        const int bit = pattern.bit((i / marks.blocksWide) % 15, (i % marks.blocksWide) % 40);
+        agree += (marks.values[i] > 127) == (bit == 1);
+    }
+    ASSERT_GT(informative, 100);
+    EXPECT_GT(agree, informative * 95 / 100);
+    // The picture on show, not an empty grid: the paused cells' pictures are in it.
+    QImage picture(QString::fromStdString(saved[0]));
+    ASSERT_FALSE(picture.isNull());
+    // In the sixteen-channel grid the recording's four channels fill the top row.
+    double sum = 0;
+    for (int y = 0; y < picture.height() / 4; y += 4)
+        for (int x = 0; x < picture.width(); x += 4)
+            sum += qGray(picture.pixel(x, y));
+    EXPECT_GT(sum / ((picture.height() / 16) * (picture.width() / 4)), 60.0);
+    if (!qEnvironmentVariable("DVR_SCREENSHOT_DIR").isEmpty())
+        picture.save(qEnvironmentVariable("DVR_SCREENSHOT_DIR") + QStringLiteral("/capture.png"));
+
+    // The still search finds the program's own capture.
+    player::StillSearchDialog* search = window->stillSearch();
+    QSignalSpy searched(search, &player::StillSearchDialog::searchFinished);
+    search->SetFolder(QString::fromStdString(dir / "Frame/"));
+    search->recorderBox()->setCurrentText(QStringLiteral("Lobby"));
+    search->Search();
+    ASSERT_TRUE(WaitFor([&] { return searched.count() == 1; }));
+    ASSERT_EQ(search->results()->topLevelItemCount(), 1);
+    EXPECT_EQ(search->results()->topLevelItem(0)->text(0), QStringLiteral("Lobby"));
 
     // An opened still is already saved.
     told.clear();
@@ -218,6 +267,43 @@ TEST_F(PlayerCommandsTest, VideoSearchPlayOpensTheCoveringPairAtTheMoment) {
     ASSERT_TRUE(WaitFor([&] { return !window->timeText().isEmpty(); }));
     EXPECT_TRUE(window->timeText().startsWith(QStringLiteral("2026-03-14 ")))
         << window->timeText().toStdString();
+}
+
+// The search and save dialogs wear the skin's button artwork; their texts become tooltips.
+// With DVR_SCREENSHOT_DIR set, the dialogs are also saved there as pictures to look at.
+TEST_F(PlayerCommandsTest, DialogsWearTheSkin) {
+    const QString shots = qEnvironmentVariable("DVR_SCREENSHOT_DIR");
+    settings.WriteString(Hive::kLocalMachine, kEnvironmentsKey, "OrvCapturePath",
+                         DVR_SOURCE_DIR "/samples/stills/");
+    QList<QDialog*> dialogs{window->videoSearch(), window->stillSearch()};
+    window->videoSearch()->SetRoot(QString::fromLatin1(DVR_SOURCE_DIR "/samples/d1_4ch/"));
+    OpenPaused();
+    QImage saveDialog;
+    window->pictureCommands().SetSaveDialogRunner([&](ui::CaptureSaveDialog& dialog) {
+        dialog.show();
+        QCoreApplication::processEvents();
+        const QList<QPushButton*> buttons = dialog.findChildren<QPushButton*>();
+        const auto save = std::find_if(buttons.begin(), buttons.end(), [](QPushButton* b) {
+            return b->toolTip() == QStringLiteral("Save");
+        });
+        ASSERT_NE(save, buttons.end());
+        EXPECT_TRUE((*save)->text().isEmpty());
+        saveDialog = dialog.grab().toImage();
+    });
+    window->OnCommand(player::qt::kCmdCapture);
+    ASSERT_FALSE(saveDialog.isNull());
+    for (QDialog* dialog : dialogs) {
+        dialog->show();
+        QCoreApplication::processEvents();
+        const QList<QPushButton*> buttons = dialog->findChildren<QPushButton*>();
+        EXPECT_TRUE(std::any_of(buttons.begin(), buttons.end(), [](QPushButton* b) {
+            return b->text().isEmpty() && b->toolTip() == QStringLiteral("Close");
+        }));
+    }
+    if (shots.isEmpty()) return;
+    dialogs[0]->grab().save(shots + QStringLiteral("/video_search.png"));
+    dialogs[1]->grab().save(shots + QStringLiteral("/still_search.png"));
+    saveDialog.save(shots + QStringLiteral("/capture_save.png"));
 }
 
 TEST_F(PlayerCommandsTest, LanguageChangesLive) {
