@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -22,6 +23,7 @@
 #include "platform/registry_store.h"
 #include "player/player_strings.h"
 #include "player/qt/folder_walker.h"
+#include "player/qt/player_menu.h"
 #include "player/qt/player_window.h"
 #include "player/search/still_search_dialog.h"
 #include "player/search/video_search_dialog.h"
@@ -304,6 +306,39 @@ TEST_F(PlayerCommandsTest, DialogsWearTheSkin) {
     dialogs[0]->grab().save(shots + QStringLiteral("/video_search.png"));
     dialogs[1]->grab().save(shots + QStringLiteral("/still_search.png"));
     saveDialog.save(shots + QStringLiteral("/capture_save.png"));
+}
+
+// The right-click menu gives every command to the window, lists the installed packs, and names
+// the about entry by the pack's string 101 when there is one.
+TEST(PlayerMenu, CommandsLanguagesAndAbout) {
+    QMenu menu;
+    std::vector<int> commands;
+    std::vector<ui::Language> chosen;
+    player::qt::MenuHandlers handlers;
+    handlers.command = [&](int c) { commands.push_back(c); };
+    handlers.language = [&](ui::Language l) { chosen.push_back(l); };
+    const std::vector<ui::Language> installed = player::qt::InstalledLanguages(DVR_PLAYER_DIR "/");
+    EXPECT_EQ(installed.front(), ui::Language::English);
+    EXPECT_NE(std::find(installed.begin(), installed.end(), ui::Language::German), installed.end());
+    player::qt::FillPlayerMenu(menu, player::PlayerStrings(), installed, ui::Language::English,
+                               handlers);
+    QMenu* languages = nullptr;
+    for (QAction* action : menu.actions()) {
+        if (action->menu() != nullptr) {
+            languages = action->menu();
+            continue;
+        }
+        if (!action->isSeparator()) action->trigger();
+    }
+    EXPECT_EQ(commands, (std::vector<int>{123, 122, 124, 126, 110, player::qt::kCmdMarkIn,
+                                          player::qt::kCmdMarkOut, player::qt::kCmdExportClip,
+                                          player::qt::kCmdExportEvidence, player::qt::kCmdAbout}));
+    ASSERT_NE(languages, nullptr);
+    ASSERT_EQ(languages->actions().size(), static_cast<qsizetype>(installed.size()));
+    EXPECT_TRUE(languages->actions().front()->isChecked());
+    languages->actions().back()->trigger();
+    EXPECT_EQ(chosen, (std::vector<ui::Language>{installed.back()}));
+    EXPECT_EQ(player::qt::AboutText(), QStringLiteral("Orvane_M4(Ver1.8)"));
 }
 
 TEST_F(PlayerCommandsTest, LanguageChangesLive) {
