@@ -356,3 +356,37 @@ TEST_F(PlayerCommandsTest, LanguageChangesLive) {
 }
 
 }  // namespace
+
+namespace {
+
+// The skin's video wall matches the cells of every layout, at scale 1 and 2: the frame runs one
+// pixel outside the cells' union (24..667 x 41..524) and nothing is drawn inside it, so no grid
+// line shows between the cells of any layout.
+TEST(PlayerSkin, WallFrameFitsTheCellsAtBothScales) {
+    QRect cells;
+    for (int layout = 0; layout <= player::kLayoutAll; ++layout) {
+        const player::PlayerLayout places = player::CellsOf(layout);
+        for (int i = 0; i < places.count; ++i) {
+            const player::CellPlace& c = places.cells[i];
+            cells |= QRect(c.x, c.y, c.width, c.height);
+        }
+    }
+    ASSERT_EQ(cells, QRect(QPoint(24, 41), QPoint(666, 523)));
+    for (int scale : {1, 2}) {
+        SCOPED_TRACE(scale);
+        const QImage art(scale == 1 ? QStringLiteral(":/bitmaps/500.png")
+                                    : QStringLiteral(":/bitmaps/500@2x.png"));
+        ASSERT_EQ(art.size(), QSize(1024, 720) * scale);
+        const QRgb fill = art.pixel(cells.center() * scale);
+        for (int y = cells.top() * scale; y <= (cells.bottom() + 1) * scale - 1; y += 1)
+            for (int x = cells.left() * scale; x <= (cells.right() + 1) * scale - 1; x += 3)
+                ASSERT_EQ(art.pixel(x, y), fill) << x << "," << y;
+        const QRgb frame = art.pixel((cells.left() - 1) * scale, cells.center().y() * scale);
+        EXPECT_NE(frame, fill);
+        EXPECT_EQ(art.pixel((cells.right() + 1) * scale, cells.center().y() * scale), frame);
+        EXPECT_EQ(art.pixel(cells.center().x() * scale, (cells.top() - 1) * scale), frame);
+        EXPECT_EQ(art.pixel(cells.center().x() * scale, (cells.bottom() + 1) * scale), frame);
+    }
+}
+
+}  // namespace
