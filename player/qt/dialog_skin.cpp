@@ -42,7 +42,10 @@ void ApplyPlayerSkin(QDialog* dialog, const platform::StringTable& strings) {
         "QTreeWidget::item:selected { background: #2f6fb3; }"
         "QPushButton { background: #2a313b; color: #d8dee9; border: 1px solid #3a4350; "
         "border-radius: 4px; padding: 4px 10px; }"
-        "QPushButton:hover { background: #34404d; }"));
+        "QPushButton:hover { background: #34404d; }"
+        "QProgressBar { background: #101317; color: #d8dee9; border: 1px solid #2c333d; "
+        "text-align: center; }"
+        "QProgressBar::chunk { background: #2f6fb3; }"));
     for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
         for (const SkinnedButton& skinned : kButtons) {
             const QString text = QString::fromStdString(strings.Str(skinned.textId));

@@ -164,6 +164,7 @@ PlayerWindow::PlayerWindow(platform::RegistryStore& settings, platform::StringTa
     walker_ = new FolderWalker(this, QString::fromLatin1(kSearchingText),
                                QString::fromLatin1(kSearchStopText));
     connect(walker_, &FolderWalker::finished, this, &PlayerWindow::ShowWalkedRows);
+    ApplyPlayerSkin(walker_->progress(), strings_);
 
     // The watermark check picture, stretched over cell 0 while the toggle is pressed.
     checkView_ = new QLabel(this);
@@ -179,6 +180,7 @@ PlayerWindow::PlayerWindow(platform::RegistryStore& settings, platform::StringTa
     exportProgress_->setMinimumDuration(0);
     exportProgress_->reset();
     exportProgress_->hide();
+    ApplyPlayerSkin(exportProgress_, strings_);
     connect(exportProgress_, &QProgressDialog::canceled, exporter_, &ExportRunner::Cancel);
     connect(exporter_, &ExportRunner::progressed, exportProgress_, &QProgressDialog::setValue,
             Qt::QueuedConnection);
@@ -723,6 +725,7 @@ void PlayerWindow::AskExport(bool evidence) {
         info.completeBaseName() + QStringLiteral("_ch%1").arg(defaults.channel + 1) +
         (evidence ? QStringLiteral("_evidence") : QStringLiteral(".mp4")));
     ExportDialog dialog(defaults, this);
+    ApplyPlayerSkin(&dialog, strings_);
     if (dialog.exec() != QDialog::Accepted) return;
     StartExport(dialog.Order());
 }

@@ -22,6 +22,8 @@
 #include "platform/mapped_file.h"
 #include "platform/registry_store.h"
 #include "player/player_strings.h"
+#include "player/qt/dialog_skin.h"
+#include "player/qt/export_dialog.h"
 #include "player/qt/folder_walker.h"
 #include "player/qt/player_menu.h"
 #include "player/qt/player_window.h"
@@ -232,6 +234,35 @@ TEST_F(PlayerCommandsTest, ExportsRunOnAWorkerAndVerify) {
     EXPECT_FALSE(done[2][0].toBool());
     EXPECT_FALSE(done[2][1].toString().isEmpty());
     EXPECT_FALSE(std::filesystem::exists(order.out));
+}
+
+// The export dialog starts on the marks when there are any, else on the whole recording, with
+// the channel shown alone.
+TEST(ExportDialog, OrderFollowsTheMarksAndTheChannel) {
+    player::qt::ExportDefaults defaults;
+    defaults.recording = kSample;
+    defaults.channel = 2;
+    defaults.out = QStringLiteral("/tmp/x.mp4");
+    player::qt::ExportDialog whole(defaults);
+    player::qt::ExportOrder order = whole.Order();
+    EXPECT_EQ(order.channel, 2);
+    EXPECT_FALSE(order.from || order.to);
+    EXPECT_EQ(order.out, "/tmp/x.mp4");
+    defaults.markIn = 1000;
+    defaults.markOut = 2000;
+    defaults.evidence = true;
+    player::qt::ExportDialog marked(defaults);
+    player::qt::ApplyPlayerSkin(&marked, player::PlayerStrings());
+    order = marked.Order();
+    EXPECT_EQ(order.from, 1000);
+    EXPECT_EQ(order.to, 2000);
+    EXPECT_TRUE(order.evidence);
+    const QString shots = qEnvironmentVariable("DVR_SCREENSHOT_DIR");
+    if (!shots.isEmpty()) {
+        marked.show();
+        QCoreApplication::processEvents();
+        marked.grab().save(shots + QStringLiteral("/export.png"));
+    }
 }
 
 TEST_F(PlayerCommandsTest, FolderRowsFillBothListsWithTheRecordingsStart) {
