@@ -383,6 +383,8 @@ ExportResult ExportEvidence(ClipPlan& plan, const std::string& dir, const std::s
         manifest.facts = {
             {"recorder", recorder},
             {"channel", std::to_string(plan.request().channel + 1)},
+            {"from", plan.request().from ? media::FormatWallTime(*plan.request().from) : "-"},
+            {"to", plan.request().to ? media::FormatWallTime(*plan.request().to) : "-"},
             {"first", media::FormatWallTime(result.firstWall)},
             {"last", media::FormatWallTime(result.lastWall)},
             {"pictures", std::to_string(result.pictures)},

@@ -1,5 +1,7 @@
 #include "export/manifest.h"
 
+#include "export/evidence_facts.h"
+
 #include <openssl/evp.h>
 #include <unistd.h>
 
@@ -212,6 +214,8 @@ VerifyReport VerifyFolder(const std::string& folder) {
     }
     std::sort(extra.begin(), extra.end());
     report.extra = std::move(extra);
+    if (report.changed.empty() && report.missing.empty())
+        report.facts = RecheckFacts(folder, manifest);
     return report;
 }
 

@@ -4,8 +4,8 @@
 //
 //   # <free comment lines>
 //   format: 1
-//   <key>: <value>            recorder, channel, first, last, pictures, audio-blocks, audio,
-//                             program, exported (any other key is kept and ignored)
+//   <key>: <value>            recorder, channel, from, to, first, last, pictures, audio-blocks,
+//                             audio, program, exported (any other key is kept and ignored)
 //   file: <64 hex> <size> <name>   one per file, the name last (it may hold spaces)
 //   manifest-sha256: <64 hex>      digest of every byte before this line
 #pragma once
@@ -44,11 +44,16 @@ struct VerifyReport {
     std::vector<std::string> changed;
     std::vector<std::string> missing;
     std::vector<std::string> extra;
-    bool ok() const { return error.empty() && changed.empty() && missing.empty() && extra.empty(); }
+    // Stated facts the copied recording does not give (checked when every file is intact).
+    std::vector<std::string> facts;
+    bool ok() const {
+        return error.empty() && changed.empty() && missing.empty() && extra.empty() &&
+               facts.empty();
+    }
 };
 
-// Recomputes the digest and size of every file the manifest names and looks for files it does
-// not name.
+// Recomputes the digest and size of every file the manifest names, looks for files it does not
+// name, and recomputes the clip's facts from the copied recording files.
 VerifyReport VerifyFolder(const std::string& folder);
 
 }  // namespace exporter

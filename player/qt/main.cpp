@@ -83,6 +83,7 @@ int main(int argc, char** argv) {
     const bool offscreen = QGuiApplication::platformName() == QLatin1String("offscreen");
     player::qt::PlayerWindow window(settings, strings, programDir,
                                     screenshot || offscreen ? 1 : -1);
+    window.SetLanguagePack(&pack, pack.Current());
     if (screenshot) {
         QObject::connect(&window, &player::qt::PlayerWindow::screenshotTaken, &app, [&](bool ok) {
             std::printf("%s\n", cl.screenshot.c_str());

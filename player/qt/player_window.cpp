@@ -1,6 +1,7 @@
 #include "player/qt/player_window.h"
 
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -9,17 +10,28 @@
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
+#include <QProgressDialog>
 #include <QShortcut>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 
+#include "media/wall_time.h"
 #include "output/qt/channel_cell.h"
 #include "platform/string_table.h"
 #include "player/player_strings.h"
+#include "player/qt/dialog_skin.h"
+#include "player/qt/export_dialog.h"
+#include "player/qt/player_menu.h"
+#include "player/search/still_commands.h"
+#include "player/search/still_search_dialog.h"
+#include "player/search/video_search.h"
+#include "player/search/video_search_dialog.h"
+#include "ui/language_pack.h"
 #include "ui/skin_button.h"
 #include "ui/skin_frame.h"
 #include "ui/skin_slider.h"
@@ -54,7 +66,16 @@ constexpr ui::SkinButtonSpec kButtons[] = {
     {712, 488, 792, 515, kCmdFileOpen, 1420, 1421, 1422},
     {818, 488, 898, 515, kCmdMinimize, 1270, 1271, 1272},
     {918, 488, 998, 515, kCmdExit, 1310, 1311, 1312},
+    {712, 528, 755, 564, kCmdVideoSearch, 1230, 1231, 1232},
+    {770, 528, 813, 564, kCmdStillSearch, 1220, 1221, 1222},
+    {830, 529, 870, 563, kCmdCapture, 1120, 1121, 1122},
+    {888, 529, 928, 563, kCmdPrint, 1110, 1111, 1112},
+    {946, 529, 986, 563, kCmdWatermark, 1100, 1101, 1102},
 };
+constexpr int kWatermarkButton = 24;
+constexpr char kSearchingText[] = "Recorded File Searching...";
+constexpr char kSearchStopText[] = "Search Stop";
+constexpr QRect kCompactListRect{710, 594, 292, 106};
 constexpr int kSoundButton = 16;
 constexpr int kGroupLayouts[] = {16, 17, 18, 19, 20, 21, 22};
 
@@ -67,6 +88,27 @@ QLabel* MakeField(QWidget* parent, const QRect& rect, int pointSize, Qt::Alignme
     label->setFont(font);
     label->setStyleSheet(QStringLiteral("color: #d8dee9; background: transparent;"));
     return label;
+}
+
+QTreeWidget* MakeFileList(QWidget* parent, const QRect& rect, int columns) {
+    auto* list = new QTreeWidget(parent);
+    list->setGeometry(rect);
+    list->setRootIsDecorated(false);
+    list->setFocusPolicy(Qt::NoFocus);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setColumnCount(columns);
+    QFont font = list->font();
+    font.setPointSize(8);  // the times fit their 100-pixel column
+    list->setFont(font);
+    const int widths[] = {80, 100, 20, 50, 500};
+    for (int i = 0; i < columns; ++i)
+        list->setColumnWidth(i, widths[i]);
+    list->setStyleSheet(
+        QStringLiteral("QTreeWidget { background: #101317; color: #d8dee9; border: none; }"
+                       "QHeaderView::section { background: #1e232b; color: #9aa3b0; border: none; "
+                       "padding: 2px; }"
+                       "QTreeWidget::item:selected { background: #2f6fb3; }"));
+    return list;
 }
 
 bool HasSuffix(const QString& path, const char* suffix) {
@@ -83,7 +125,8 @@ PlayerWindow::PlayerWindow(platform::RegistryStore& settings, platform::StringTa
       displayType_(displayType),
       display_(settings, nullptr),
       bridge_(display_),
-      engine_(bridge_, clock_, &ticks_, &audio_) {
+      engine_(bridge_, clock_, &ticks_, &audio_),
+      pictures_(this, display_, engine_.lock(), settings, strings, programDir) {
     setWindowTitle(QStringLiteral("Orvane_M4"));
     setAcceptDrops(true);
     skin_ = new ui::SkinFrame(this, kButtons, strings_);
@@ -108,21 +151,40 @@ PlayerWindow::PlayerWindow(platform::RegistryStore& settings, platform::StringTa
     slider_->setFocusPolicy(Qt::NoFocus);
     connect(slider_, &ui::SkinSlider::scrolled, this, &PlayerWindow::OnSlider);
 
-    files_ = new QTreeWidget(this);
-    files_->setGeometry(710, 112, 292, 306);
-    files_->setRootIsDecorated(false);
-    files_->setFocusPolicy(Qt::NoFocus);
-    files_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    files_->setHeaderLabels({Text(2004), Text(2001), Text(2006), Text(2005), Text(2002)});
-    const int widths[] = {80, 100, 20, 50, 500};
-    for (int i = 0; i < 5; ++i)
-        files_->setColumnWidth(i, widths[i]);
-    files_->setStyleSheet(
-        QStringLiteral("QTreeWidget { background: #101317; color: #d8dee9; border: none; }"
-                       "QHeaderView::section { background: #1e232b; color: #9aa3b0; border: none; "
-                       "padding: 2px; }"
-                       "QTreeWidget::item:selected { background: #2f6fb3; }"));
-    connect(files_, &QTreeWidget::itemDoubleClicked, this, &PlayerWindow::OnFileActivated);
+    // The full list and the compact one hold the same rows; the compact one shows the first
+    // four columns.
+    files_ = MakeFileList(this, QRect(710, 112, 292, 306), 5);
+    compact_ = MakeFileList(this, kCompactListRect, 4);
+    for (QTreeWidget* list : {files_, compact_}) {
+        connect(list, &QTreeWidget::itemDoubleClicked, this, &PlayerWindow::OnFileActivated);
+        connect(list, &QTreeWidget::itemSelectionChanged, this,
+                [this, list] { SyncSelection(list); });
+    }
+    RetranslateTexts();
+    walker_ = new FolderWalker(this, QString::fromLatin1(kSearchingText),
+                               QString::fromLatin1(kSearchStopText));
+    connect(walker_, &FolderWalker::finished, this, &PlayerWindow::ShowWalkedRows);
+    ApplyPlayerSkin(walker_->progress(), strings_);
+
+    // The watermark check picture, stretched over cell 0 while the toggle is pressed.
+    checkView_ = new QLabel(this);
+    checkView_->setScaledContents(true);
+    checkView_->hide();
+
+    exporter_ = new ExportRunner(this);
+    exportProgress_ = new QProgressDialog(QStringLiteral("Exporting..."), QStringLiteral("Cancel"),
+                                          0, 1000, this);
+    exportProgress_->setWindowModality(Qt::WindowModal);
+    exportProgress_->setAutoClose(false);
+    exportProgress_->setAutoReset(false);
+    exportProgress_->setMinimumDuration(0);
+    exportProgress_->reset();
+    exportProgress_->hide();
+    ApplyPlayerSkin(exportProgress_, strings_);
+    connect(exportProgress_, &QProgressDialog::canceled, exporter_, &ExportRunner::Cancel);
+    connect(exporter_, &ExportRunner::progressed, exportProgress_, &QProgressDialog::setValue,
+            Qt::QueuedConnection);
+    connect(exporter_, &ExportRunner::finished, this, &PlayerWindow::ExportDone);
 
     path_ = MakeField(this, QRect(714, 448, 286, 22), 9, Qt::AlignVCenter | Qt::AlignLeft);
     status_ = MakeField(this, QRect(480, 606, 196, 34), 13, Qt::AlignCenter);
@@ -184,6 +246,15 @@ void PlayerWindow::InstallShortcuts() {
         {QKeySequence(Qt::Key_M), kCmdSound},
         {QKeySequence(QKeySequence::Open), kCmdFileOpen},
         {QKeySequence(Qt::CTRL | Qt::Key_Q), kCmdExit},
+        {QKeySequence(Qt::CTRL | Qt::Key_F), kCmdVideoSearch},
+        {QKeySequence(Qt::CTRL | Qt::Key_G), kCmdStillSearch},
+        {QKeySequence(Qt::CTRL | Qt::Key_S), kCmdCapture},
+        {QKeySequence(Qt::CTRL | Qt::Key_P), kCmdPrint},
+        {QKeySequence(Qt::Key_W), kCmdWatermark},
+        {QKeySequence(Qt::Key_I), kCmdMarkIn},
+        {QKeySequence(Qt::Key_O), kCmdMarkOut},
+        {QKeySequence(Qt::CTRL | Qt::Key_E), kCmdExportClip},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), kCmdExportEvidence},
     };
     for (const Key& k : keys) {
         auto* shortcut = new QShortcut(k.key, this);
@@ -253,6 +324,38 @@ void PlayerWindow::OnCommand(int command) {
         case kCmdMinimize:
             showMinimized();
             break;
+        case kCmdVideoSearch:
+            videoSearch()->show();
+            videoSearch()->raise();
+            break;
+        case kCmdStillSearch:
+            stillSearch()->show();
+            stillSearch()->raise();
+            break;
+        case kCmdCapture:
+        case kCmdCaptureMenu:
+            ShowHeldPictures();  // paused: the picture on show is the one the decoder holds
+            pictures_.Capture(CurrentPicture());
+            break;
+        case kCmdPrint:
+        case kCmdPrintMenu:
+            ShowHeldPictures();
+            pictures_.Print(CurrentPicture());
+            break;
+        case kCmdWatermark:
+            ToggleWatermark();
+            break;
+        case kCmdMarkIn:
+        case kCmdMarkOut:
+            SetMark(command == kCmdMarkIn);
+            break;
+        case kCmdExportClip:
+        case kCmdExportEvidence:
+            AskExport(command == kCmdExportEvidence);
+            break;
+        case kCmdAbout:
+            ShowAboutBox(this, strings_);
+            break;
         case kCmdExit:
             close();
             break;
@@ -320,7 +423,19 @@ void PlayerWindow::OnSlider(int code, int position) {
 
 void PlayerWindow::OnMessage(int textId) {
     if (!screenshotPath_.isEmpty()) return;
-    QMessageBox::information(this, QStringLiteral("Orvane_M4"), Text(textId));
+    Tell(Text(textId));
+}
+
+void PlayerWindow::Tell(const QString& text) {
+    if (message_)
+        message_(text);
+    else
+        QMessageBox::information(this, QStringLiteral("Orvane_M4"), text);
+}
+
+void PlayerWindow::SetMessageSink(std::function<void(const QString&)> sink) {
+    message_ = sink;
+    pictures_.SetMessageSink(std::move(sink));
 }
 
 void PlayerWindow::OnRecordingChanged(const QString& path) {
@@ -342,12 +457,15 @@ QString PlayerWindow::OpenFile(const QString& path, bool quiet, int64_t atWallTi
     }
     if (!failure.isEmpty()) {
         status_->setText(QStringLiteral("Stop"));
-        if (!quiet) QMessageBox::information(this, QStringLiteral("Orvane_M4"), failure);
+        if (!quiet) Tell(failure);
         return failure;
     }
+    pictures_.ResetWatermark();
+    checkView_->hide();
+    skin_->SetButtonBitmaps(kWatermarkButton, 1100, 1101, 1102);
     const QFileInfo info(path);
     path_->setText(QDir::toNativeSeparators(info.absoluteFilePath()));
-    if (files_->topLevelItemCount() == 0) FillFileList(info.absolutePath());
+    if (files_->topLevelItemCount() == 0 && !walker_->walking()) FillFileList(info.absolutePath());
     return QString();
 }
 
@@ -357,40 +475,64 @@ void PlayerWindow::ShowFileDialog() {
         "JPG Files (*.jpg);;All Files (*)");
     const QString path = QFileDialog::getOpenFileName(this, Text(142), QDir::currentPath(), filter);
     if (path.isEmpty()) return;
+    selectAfterWalk_ = QFileInfo(path).absoluteFilePath();
     FillFileList(QFileInfo(path).absolutePath());
     OpenFile(path);
-    for (int i = 0; i < files_->topLevelItemCount(); ++i)
-        if (files_->topLevelItem(i)->data(4, Qt::UserRole).toString() == path)
-            files_->setCurrentItem(files_->topLevelItem(i));
 }
 
+void PlayerWindow::ShowFolder(const QString& folder) {
+    FillFileList(folder);
+}
+
+// The folder is walked on a worker; the rows arrive in ShowWalkedRows.
 void PlayerWindow::FillFileList(const QString& folder) {
-    files_->clear();
-    const QFileInfoList entries = QDir(folder).entryInfoList(
-        {QStringLiteral("*.umv"), QStringLiteral("*.ums"), QStringLiteral("*.jpg")}, QDir::Files,
-        QDir::Name);
-    // A recording pair is listed by its index file (the pair plays with the folder's list).
-    QFileInfoList listed;
-    for (const QFileInfo& info : entries) {
-        const QFileInfo index(info.absolutePath() + QLatin1Char('/') + info.completeBaseName() +
-                              QStringLiteral(".idx"));
-        listed.push_back(HasSuffix(info.fileName(), "umv") && index.exists() ? index : info);
+    walker_->Start(folder);
+}
+
+void PlayerWindow::ShowWalkedRows() {
+    for (QTreeWidget* list : {files_, compact_}) {
+        list->clear();
+        QList<QTreeWidgetItem*> items;
+        for (const FileRow& row : walker_->rows()) {
+            auto* item = new QTreeWidgetItem;
+            item->setText(0, QString::fromStdString(row.recorder));
+            item->setText(1, QString::fromStdString(row.time));
+            item->setText(2, QString::fromStdString(row.channel));
+            item->setText(3, QString::fromStdString(row.keyword));
+            if (list == files_) item->setText(4, QString::fromStdString(row.fileName));
+            item->setData(0, Qt::UserRole, QString::fromStdString(row.path));
+            items.push_back(item);
+        }
+        list->addTopLevelItems(items);
     }
-    for (const QFileInfo& info : listed) {
-        auto* item = new QTreeWidgetItem(files_);
-        // Recording rows: the folder's name as the recorder name, the file's time.
-        item->setText(0, info.dir().dirName().section(QLatin1Char('_'), 0, 0));
-        item->setText(1, info.lastModified().toString(QStringLiteral("yyyy-MM-dd hh:mm")));
-        item->setText(4, info.fileName());
-        item->setData(4, Qt::UserRole, info.absoluteFilePath());
-    }
+    if (selectAfterWalk_.isEmpty()) return;
+    for (int i = 0; i < files_->topLevelItemCount(); ++i)
+        if (QFileInfo(files_->topLevelItem(i)->data(0, Qt::UserRole).toString()) ==
+            QFileInfo(selectAfterWalk_))
+            files_->setCurrentItem(files_->topLevelItem(i));
+    selectAfterWalk_.clear();
+}
+
+void PlayerWindow::SyncSelection(QTreeWidget* from) {
+    QTreeWidget* other = from == files_ ? compact_ : files_;
+    QTreeWidgetItem* item = from->currentItem();
+    if (item == nullptr) return;
+    QTreeWidgetItem* twin = other->topLevelItem(from->indexOfTopLevelItem(item));
+    if (twin != nullptr && other->currentItem() != twin) other->setCurrentItem(twin);
+}
+
+void PlayerWindow::RemoveRow(const QString& path) {
+    for (QTreeWidget* list : {files_, compact_})
+        for (int i = list->topLevelItemCount(); i-- > 0;)
+            if (list->topLevelItem(i)->data(0, Qt::UserRole).toString() == path)
+                delete list->takeTopLevelItem(i);
 }
 
 void PlayerWindow::OnFileActivated(QTreeWidgetItem* item) {
-    const QString path = item->data(4, Qt::UserRole).toString();
+    const QString path = item->data(0, Qt::UserRole).toString();
     if (!QFileInfo::exists(path)) {
-        QMessageBox::information(this, QStringLiteral("Orvane_M4"), Text(2010));
-        delete item;
+        Tell(Text(2010));
+        RemoveRow(path);
         return;
     }
     OpenFile(path);
@@ -420,7 +562,18 @@ void PlayerWindow::paintEvent(QPaintEvent*) {
 
 void PlayerWindow::closeEvent(QCloseEvent* event) {
     engine_.Stop();
+    walker_->Stop();
+    exporter_->Cancel();
     event->accept();
+}
+
+void PlayerWindow::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    MenuHandlers handlers;
+    handlers.command = [this](int command) { OnCommand(command); };
+    handlers.language = [this](ui::Language language) { ChooseLanguage(language); };
+    FillPlayerMenu(menu, strings_, InstalledLanguages(programDir_), language_, handlers);
+    menu.exec(event->globalPos());
 }
 
 // ---- screenshot -------------------------------------------------------------------------
@@ -455,6 +608,180 @@ void PlayerWindow::CheckScreenshot() {
         image.setDevicePixelRatio(1.0);
         emit screenshotTaken(image.save(screenshotPath_));
     });
+}
+
+// ---- searches, capture, print, watermark --------------------------------------------------
+
+VideoSearchDialog* PlayerWindow::videoSearch() {
+    if (videoSearch_ == nullptr) {
+        videoSearch_ = new VideoSearchDialog(settings_, programDir_, strings_, this);
+        ApplyPlayerSkin(videoSearch_, strings_);
+        if (message_) videoSearch_->SetMessageSink(message_);
+        connect(videoSearch_, &VideoSearchDialog::playRequested, this,
+                &PlayerWindow::OpenVideoChoice);
+    }
+    return videoSearch_;
+}
+
+StillSearchDialog* PlayerWindow::stillSearch() {
+    if (stillSearch_ == nullptr) {
+        stillSearch_ = new StillSearchDialog(settings_, programDir_, strings_, this);
+        ApplyPlayerSkin(stillSearch_, strings_);
+        if (message_) stillSearch_->SetMessageSink(message_);
+        connect(stillSearch_, &StillSearchDialog::stillChosen, this,
+                [this](const QString& path) { OpenFile(path); });
+    }
+    return stillSearch_;
+}
+
+// "Play" of the video search: the pair that covers the chosen moment, played from that moment.
+void PlayerWindow::OpenVideoChoice() {
+    const VideoSearchChoice& choice = videoSearch_->choice();
+    const std::vector<PairStart> pairs = ListPairs(choice.folder);
+    const int covering = PairCovering(pairs, choice.moment);
+    if (covering < 0) {
+        Tell(Text(2013));
+        return;
+    }
+    const QString path = QString::fromStdString(pairs[covering].indexPath);
+    if (!OpenFile(path, false, choice.moment).isEmpty()) return;
+    videoSearch_->hide();
+    selectAfterWalk_ = QFileInfo(path).absoluteFilePath();
+    FillFileList(QFileInfo(path).absolutePath());
+    engine_.Play();
+}
+
+PictureContext PlayerWindow::CurrentPicture() const {
+    PictureContext context;
+    context.openedPath = engine_.fileName();
+    context.playing = engine_.state() == EngineState::kPlaying;
+    context.layout = engine_.layout();
+    context.timeText = time_->text();
+    if (const QTreeWidgetItem* row = files_->currentItem()) {
+        context.recorder = row->text(0);
+        context.sourceName = row->text(4);
+    } else if (!context.openedPath.empty()) {
+        const QFileInfo info(QString::fromStdString(context.openedPath));
+        const FileRow row =
+            MakeFileRow(info.absolutePath().toStdString() + "/", info.fileName().toStdString());
+        context.recorder = QString::fromStdString(row.recorder);
+        context.sourceName = info.fileName();
+    }
+    return context;
+}
+
+void PlayerWindow::ToggleWatermark() {
+    QImage check;
+    switch (pictures_.ToggleWatermark(engine_.fileName(), &check)) {
+        case PictureCommands::WatermarkView::kShowCheck:
+            checkView_->setPixmap(QPixmap::fromImage(check));
+            checkView_->setGeometry(cells_[0]->geometry());
+            checkView_->show();
+            checkView_->raise();
+            skin_->SetButtonBitmaps(kWatermarkButton, 1101, 1101, 1101);
+            break;
+        case PictureCommands::WatermarkView::kShowStill:
+            checkView_->hide();
+            skin_->SetButtonBitmaps(kWatermarkButton, 1100, 1101, 1102);
+            break;
+        case PictureCommands::WatermarkView::kUnchanged:
+            break;
+    }
+}
+
+// ---- export -------------------------------------------------------------------------------
+
+// I and O mark the picture on show (its time field) as the start or the end of an export.
+void PlayerWindow::SetMark(bool in) {
+    media::CivilTime t;
+    if (engine_.fileName().empty() || !media::ParseCivil(time_->text().toStdString(), &t)) return;
+    const int64_t wall =
+        media::WallTimeOf(t.year - 1900, t.month - 1, t.day, t.hour, t.minute, t.second);
+    (in ? markIn_ : markOut_) = wall;
+    // Marks the wrong way round swap, so the range stays a range.
+    if (markIn_ && markOut_ && *markIn_ > *markOut_) std::swap(markIn_, markOut_);
+    status_->setText((in ? QStringLiteral("Start ") : QStringLiteral("End ")) + WallText(wall));
+}
+
+void PlayerWindow::AskExport(bool evidence) {
+    const std::string recording = engine_.fileName();
+    if (recording.empty() || IsStillPath(recording)) {
+        Tell(Text(2011));
+        return;
+    }
+    ExportDefaults defaults;
+    defaults.evidence = evidence;
+    defaults.recording = recording;
+    const int layout = engine_.layout();
+    defaults.channel = LayoutChannelCount(layout) == 1 ? layout : LayoutFirstChannel(layout);
+    defaults.markIn = markIn_;
+    defaults.markOut = markOut_;
+    media::CivilTime t;
+    if (media::ParseCivil(time_->text().toStdString(), &t))
+        defaults.firstWall =
+            media::WallTimeOf(t.year - 1900, t.month - 1, t.day, t.hour, t.minute, t.second);
+    const QFileInfo info(QString::fromStdString(recording));
+    defaults.out = QDir::home().filePath(
+        info.completeBaseName() + QStringLiteral("_ch%1").arg(defaults.channel + 1) +
+        (evidence ? QStringLiteral("_evidence") : QStringLiteral(".mp4")));
+    ExportDialog dialog(defaults, this);
+    ApplyPlayerSkin(&dialog, strings_);
+    if (dialog.exec() != QDialog::Accepted) return;
+    StartExport(dialog.Order());
+}
+
+bool PlayerWindow::StartExport(const ExportOrder& order) {
+    ExportOrder named = order;
+    if (named.program.empty()) named.program = AboutText().toStdString();
+    if (!exporter_->Start(named)) return false;
+    exportProgress_->setLabelText(QString::fromStdString(named.out));
+    exportProgress_->setValue(0);
+    exportProgress_->show();
+    return true;
+}
+
+void PlayerWindow::ExportDone() {
+    exportProgress_->reset();
+    exportProgress_->hide();
+    const exporter::ExportResult& result = exporter_->result();
+    QString text;
+    if (result.ok)
+        text = QStringLiteral("Exported %1 pictures to %2")
+                   .arg(result.pictures)
+                   .arg(QString::fromStdString(result.written.empty() ? std::string()
+                                                                      : result.written.front()));
+    else if (!result.cancelled)
+        text = QString::fromStdString(result.error);
+    emit exportFinished(result.ok, text);
+    if (!text.isEmpty()) Tell(text);
+}
+
+// ---- language -------------------------------------------------------------------------------
+
+void PlayerWindow::SetLanguagePack(ui::LanguagePack* pack, ui::Language current) {
+    languagePack_ = pack;
+    language_ = current;
+}
+
+void PlayerWindow::ChooseLanguage(ui::Language language) {
+    if (languagePack_ == nullptr) return;
+    const ui::LanguagePack::Result result = languagePack_->Load(programDir_, "Orvane_M4", language);
+    if (!result.ok) {
+        Tell(QString::fromStdString(result.error));
+        return;
+    }
+    language_ = language;
+    settings_.WriteString(platform::Hive::kLocalMachine, platform::kEnvironmentsKey, "Language",
+                          ui::InfoOf(language).settingsWord);
+    RetranslateTexts();
+    update();
+}
+
+void PlayerWindow::RetranslateTexts() {
+    const QStringList headers{Text(2004), Text(2001), Text(2006), Text(2005), Text(2002)};
+    files_->setHeaderLabels(headers);
+    compact_->setHeaderLabels(headers.mid(0, 4));
+    skin_->RefreshTooltips(skin_->ButtonCount());
 }
 
 }  // namespace player::qt

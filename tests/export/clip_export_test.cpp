@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "export/clip_export.h"
+#include "export/manifest.h"
 #include "media/frame_header.h"
 #include "media/recording_pair_writer.h"
 #include "media/wall_time.h"
@@ -395,6 +396,66 @@ TEST_F(ClipExport, VerifyNamesEveryChangedMissingAndExtraFile) {
     r = Umvtool("verify " + Quote(ev));
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("the manifest itself was changed"), std::string::npos) << r.out;
+}
+
+// verify cuts the clip again from the copied pairs: a manifest whose facts were rewritten and
+// sealed again is caught by its facts; a range export verifies, and so does a manifest written
+// before the range was recorded (by its files and seal).
+TEST_F(ClipExport, VerifyRecomputesTheFactsFromTheCopiedPairs) {
+    const std::string ev = *dir_ / "ev";
+    auto r = Umvtool("export " + Quote(pair_) + " --channel 1 --from '2026-03-14 09:59:54' " +
+                     "--evidence " + Quote(ev));
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(Umvtool("verify " + Quote(ev)).status, 0);
+    const std::string path = ev + "/" + exporter::kManifestName;
+    const std::vector<uint8_t> sealed = testsupport::ReadFile(path);
+    exporter::Manifest manifest;
+    std::string error;
+    ASSERT_TRUE(exporter::ParseManifest(
+        std::string_view(reinterpret_cast<const char*>(sealed.data()), sealed.size()), &manifest,
+        &error))
+        << error;
+    auto reseal = [&](const exporter::Manifest& m) {
+        const std::string text = exporter::FormatManifest(m);
+        testsupport::WriteFile(path, std::vector<uint8_t>(text.begin(), text.end()));
+    };
+    auto set = [](exporter::Manifest m, const std::string& key, const std::string& value) {
+        for (auto& fact : m.facts)
+            if (fact.first == key) fact.second = value;
+        return m;
+    };
+    const auto stated = [&](const std::string& key) {
+        for (const auto& fact : manifest.facts)
+            if (fact.first == key) return fact.second;
+        return std::string();
+    };
+    ASSERT_EQ(stated("from"), "2026-03-14 09:59:54");
+    ASSERT_EQ(stated("to"), "-");
+
+    reseal(set(manifest, "pictures", "61"));
+    r = Umvtool("verify " + Quote(ev));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(Lines(r.out).at(0),
+              "mismatch: pictures: the manifest says 61, the copied recording "
+              "gives " +
+                  stated("pictures"))
+        << r.out;
+    reseal(set(set(manifest, "first", "2026-03-14 09:59:50"), "audio-blocks", "0"));
+    const exporter::VerifyReport report = exporter::VerifyFolder(ev);
+    EXPECT_EQ(report.verified, 6u);
+    ASSERT_EQ(report.facts.size(), 2u);
+    EXPECT_EQ(report.facts[0].rfind("first: ", 0), 0u);
+    EXPECT_EQ(report.facts[1].rfind("audio-blocks: ", 0), 0u);
+
+    // Written before the range was recorded: the files and the seal still verify it.
+    exporter::Manifest legacy = manifest;
+    std::erase_if(legacy.facts, [](const auto& f) { return f.first == "from" || f.first == "to"; });
+    reseal(legacy);
+    r = Umvtool("verify " + Quote(ev));
+    EXPECT_EQ(r.status, 0) << r.out;
+    // The copied pair itself is the evidence: a whole-recording range over it gives other facts.
+    reseal(set(manifest, "from", "-"));
+    EXPECT_EQ(Umvtool("verify " + Quote(ev)).status, 1);
 }
 
 // The controller the player drives: progress rises to the end, and a cancel at any point

@@ -7,52 +7,13 @@ set -euo pipefail
 exe=$1
 sample=$2
 work=$(mktemp -d)
-xvfb_pid=""
-player_pid=""
-cleanup() {
-  [ -n "$player_pid" ] && kill "$player_pid" 2>/dev/null || true
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-Xvfb -displayfd 3 -screen 0 1280x800x24 -fbdir "$work" -nolisten tcp 3>"$work/display" &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
-export HALVEX_CONFIG="$work/Environments.ini" HALVEX_DATA="$work/data" XDG_RUNTIME_DIR="$work"
-unset QT_QPA_PLATFORM
+. "$(dirname "$0")/e2e_common.sh"
+start_xvfb
 
 "$exe" "$sample" >"$work/out.txt" 2>&1 &
 player_pid=$!
 wid=$(xdotool search --sync --onlyvisible --name '^Orvane_M4$' | head -n 1)
 eval "$(xdotool getwindowgeometry --shell "$wid")"   # X, Y of the window
-
-screen() { md5sum <"$work/Xvfb_screen0" | cut -c1-32; }
-# Waits (at most 20 s) until the screen stops changing for half a second.
-settled() {
-  local last now
-  last=$(screen)
-  for _ in $(seq 40); do
-    sleep 0.5
-    now=$(screen)
-    [ "$now" = "$last" ] && return 0
-    last=$now
-  done
-  return 1
-}
-# Waits (at most 20 s) until the screen changes by itself, twice (pictures are playing).
-playing() {
-  local a b
-  a=$(screen)
-  for _ in $(seq 40); do
-    sleep 0.25
-    b=$(screen)
-    [ "$a" != "$b" ] && { sleep 0.25; [ "$(screen)" != "$b" ] && return 0; }
-  done
-  return 1
-}
-fail() { echo "FAIL: $*"; cat "$work/out.txt"; exit 1; }
 
 playing || fail "the recording does not play after start"
 # The native window is made anew once the cells take their GPU views: look it up again.

@@ -16,7 +16,7 @@ int RunVerify(std::span<char* const> words) {
     if (!report.error.empty()) return Fail("umvtool: " + report.error);
     for (const auto& [word, names] :
          {std::pair{"changed", &report.changed}, std::pair{"missing", &report.missing},
-          std::pair{"extra", &report.extra}}) {
+          std::pair{"extra", &report.extra}, std::pair{"mismatch", &report.facts}}) {
         for (const std::string& name : *names)
             std::printf("%s: %s\n", word, Printable(name).c_str());
     }

@@ -325,7 +325,10 @@ void AddOrvane() {
     AddCommon(name);
     Add(500, 1024, 720, [name](QPainter& p, QSizeF s) {
         WindowBase(p, s, name);
-        VideoWall(p, QRectF(10, 40, 680, 520), 4, 4);
+        // The cells of every layout lie within 24..667 x 41..524: the wall frames exactly that,
+        // with no grid of its own (the layouts differ in where their cells meet).
+        DrawPanel(p, QRectF(10, 30, 680, 530));
+        VideoWall(p, QRectF(24, 41, 643, 483), 1, 1);
         DrawPanel(p, QRectF(10, 566, 680, 146));
         DrawInset(p, QRectF(20, 574, 660, 22));
         DrawPanel(p, QRectF(698, 20, 316, 692));
@@ -334,6 +337,8 @@ void AddOrvane() {
         DrawInset(p, QRectF(708, 110, 296, 310));
         Label(p, QRectF(712, 428, 200, 16), QStringLiteral("PATH"));
         DrawInset(p, QRectF(708, 446, 296, 26));
+        Label(p, QRectF(712, 574, 200, 16), QStringLiteral("LIST"));
+        DrawInset(p, QRectF(708, 592, 296, 110));
     });
     Add(503, 300, 60, [name](QPainter& p, QSizeF s) { Logo(p, s, name, true); });
     struct Command {
