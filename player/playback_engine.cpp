@@ -204,8 +204,11 @@ bool PlaybackEngine::RunTick() {
     }
     if (firstPass_) {
         firstPass_ = false;
-        if (audio_ && recording_.index().audioCount() > 0 && sound_)
+        if (audio_ && recording_.index().audioCount() > 0 && sound_) {
             audioOpen_ = audio_->Open(recording_);
+            // A recording continued at another speed keeps its sound paused until x1.
+            if (audioOpen_ && speed_ != 1.0f) audio_->Pause();
+        }
     }
     if (pauseWhenCellsShown_ && cellsWaiting() == 0) {
         pauseWhenCellsShown_ = false;
@@ -263,6 +266,7 @@ void PlaybackEngine::Pace(int64_t now) {
         resync_ = false;
         hold_ = false;
         skip_ = false;
+        heldForSound_ = false;
         const int64_t step = speed_ < 0 ? -1 : 1;
         while (position_ >= 0 && position_ < count && frames[position_].kind != kIntra)
             position_ += step;
@@ -271,62 +275,72 @@ void PlaybackEngine::Pace(int64_t now) {
             return;
         }
         ShowFrame(position_, false);
-        // The pacing restarts from this frame even when its cell is hidden.
-        showTime_ = now;
+        // The schedule starts from this frame even when its cell is hidden.
+        Anchor(frames[position_].stamp);
         lastStamp_ = frames[position_].stamp;
         return;
     }
     const media::FrameEntry& e = frames[position_];
-    const double speed = speed_;
-    const int64_t t = static_cast<int64_t>(static_cast<double>(now - showTime_) * speed) *
-                      EngineTiming::kTicksPerMs;
-    const int64_t d = static_cast<int64_t>(e.stamp) - lastStamp_;
+    const int64_t stamp = e.stamp;
 
     bool late = false;
     if (audioOpen_ && audio_ && sound_ && speed_ == 1.0f &&
         layout_ == recording_.index().audioChannel()) {
-        bool lastBlock = false;
-        const int64_t a = audio_->PlayingStamp(&lastBlock);
+        // The sound leads: a picture waits for the block that plays with it.
+        const int64_t a = audio_->PlayingStamp();
         if (a >= 0 && a >= lastAudioSync_) {
-            if (a < static_cast<int64_t>(e.stamp)) {
+            if (a < stamp) {
                 lastAudioSync_ = a;
                 hold_ = true;
-                if (lastBlock) stopRequest_ = true;
+                heldForSound_ = true;
                 return;
             }
-            late = a - static_cast<int64_t>(e.stamp) > EngineTiming::kAudioLead;
+            late = a - stamp > EngineTiming::kAudioLead;
+            // The sound let the picture go: from here the schedule follows the sound.
+            if (!late && heldForSound_) Anchor(stamp);
         }
+        heldForSound_ = false;
     }
+    const double speed = speed_;
     const bool forward = speed > 0;
+    // T: media time played since the schedule's origin (whole ms); D: the picture's stamp
+    // distance from it. `behind` is how far the picture is past its due time.
+    const int64_t t = static_cast<int64_t>(static_cast<double>(now - originTime_) * speed) *
+                      EngineTiming::kTicksPerMs;
+    const int64_t d = stamp - originStamp_;
+    const int64_t behind = forward ? t - d : d - t;
     if (!late) {
-        const bool onTime = forward ? (d <= t && t <= d + EngineTiming::kOnTimeWindow) : t == d;
-        if (onTime) {
+        if (behind >= 0 && behind <= EngineTiming::kOnTimeWindow + EngineTiming::kLateTolerance) {
             if (e.kind <= kPredicted) ShowFrame(position_, false);
             hold_ = false;
             skip_ = false;
             return;
         }
-        late = forward ? t > d : t < d;
+        late = behind > 0;
     }
     if (late) {
+        // A real stall: the pictures shown late start the schedule again where they are shown.
         lateKind_ = e.kind;
         if (e.kind == kPredicted) {
             skip_ = true;
             hold_ = false;
         } else if (e.kind == kAnchor) {
-            ShowFrame(position_, false);
+            if (ShowFrame(position_, false)) Anchor(stamp);
             skip_ = true;
             hold_ = false;
         } else if (e.kind == kIntra) {
-            ShowFrame(position_, false);
+            if (ShowFrame(position_, false)) Anchor(stamp);
             skip_ = false;
             hold_ = false;
         }
         return;
     }
-    // Early: wait, unless the gap is longer than the recording could mean at this speed.
-    if (std::llabs(d) > static_cast<int64_t>(std::fabs(speed) * EngineTiming::kGapLimit)) {
+    // Early: wait, unless the gap after the picture shown last is longer than the recording
+    // could mean at this speed.
+    const int64_t gap = stamp - lastStamp_;
+    if (std::llabs(gap) > static_cast<int64_t>(std::fabs(speed) * EngineTiming::kGapLimit)) {
         ShowFrame(position_, false);
+        Anchor(stamp);
         hold_ = false;
     } else {
         hold_ = true;
@@ -387,7 +401,6 @@ bool PlaybackEngine::ShowFrame(int64_t pos, bool stepping) {
         sensor_[c] = header.sensor();
         out_.SetMarks(c, motion_[c], sensor_[c]);
     }
-    showTime_ = now_;
     lastStamp_ = e.stamp;
     shownSinceOpen_[c] = true;
     if (audioOpen_ && audio_) audio_->FollowPicture(e.offset);
@@ -466,7 +479,10 @@ void PlaybackEngine::Play() {
             gate_.notify_all();
             return;
         case EngineState::kPlaying:
-            if (speed_ != 1.0f) SetSpeedLocked(1.0f);
+            if (speed_ == 1.0f) return;
+            SetSpeedLocked(1.0f);
+            // The sound paused for the other speed plays again from the picture on screen.
+            if (audioOpen_ && audio_ && sound_) audio_->Restart();
             return;
         case EngineState::kStopped:
             if (!recording_.isOpen()) return;
@@ -616,13 +632,25 @@ void PlaybackEngine::SeekReleased() {
 void PlaybackEngine::SetSound(bool on) {
     std::lock_guard lock(mutex_);
     sound_ = on;
-    if (!audio_ || !recording_.isOpen()) return;
-    if (on && !audioOpen_ && recording_.index().audioCount() > 0 && Playing())
-        audioOpen_ = audio_->Open(recording_);
-    else if (!on && audioOpen_)
-        audio_->Pause();
-    else if (on && audioOpen_)
+    lastAudioSync_ = -1;
+    if (!recording_.isOpen() || (mode_ != OpenMode::kPair && mode_ != OpenMode::kDataFile)) return;
+    if (!on) {
+        if (audioOpen_) audio_->Pause();
+        return;
+    }
+    if (audioOpen_) {
         audio_->Restart();
+        return;
+    }
+    if (!audio_ || recording_.index().audioCount() == 0) {
+        out_.Message(kTextAudioFailed);
+        return;
+    }
+    // While paused or before the first tick the sound opens with the play loop.
+    if (Playing() && !firstPass_) {
+        audioOpen_ = audio_->Open(recording_);
+        if (!audioOpen_) out_.Message(kTextAudioFailed);
+    }
 }
 
 // ---- panorama ---------------------------------------------------------------------------

@@ -62,8 +62,9 @@ class EngineAudio {
     virtual void Close() = 0;
     // The picture on screen (its entry's offset): the sound follows it.
     virtual void FollowPicture(uint64_t offset) = 0;
-    // The stamp of the block playing now, or -1; `last` tells it is the recording's last block.
-    virtual int64_t PlayingStamp(bool* last) = 0;
+    // The stamp of the block playing now; -1 when no block plays (paused, closed, or every
+    // block played), so that the pictures never wait for a sound that does not come.
+    virtual int64_t PlayingStamp() = 0;
 };
 
 enum class OpenMode { kNone = 0, kDataFile = 1, kPair = 2, kStill = 3, kSingleFrame = 4 };
@@ -73,6 +74,9 @@ enum class EngineState { kStopped, kPlaying, kPaused, kPanorama };
 struct EngineTiming {
     static constexpr int64_t kTicksPerMs = 45;
     static constexpr int64_t kOnTimeWindow = 45;
+    // How far behind its due time a picture may come and still count as on time: the wake-up
+    // latency of the tick on a loaded machine. Beyond it the play thread has really stalled.
+    static constexpr int64_t kLateTolerance = 4 * kTicksPerMs;
     static constexpr int64_t kGapLimit = 405000;  // 9 s of stamps, times the speed
     static constexpr int64_t kAudioLead = 90000;  // 2 s
     static constexpr int kTickWaitMs = 100;
@@ -108,6 +112,8 @@ class PlaybackEngine {
     // The slider is dragged to `position`; Release() when the thumb is let go.
     void Seek(int64_t position);
     void SeekReleased();
+    // The sound button. Turning it on when the recording has no sound or the device cannot
+    // play shows "Audio playback failed." (2022).
     void SetSound(bool on);
     // Seeks to the first picture at or after the wall time (seconds, local time read as UTC).
     bool GoToTime(int64_t wallTime);
@@ -151,6 +157,10 @@ class PlaybackEngine {
     void ClearIntraFlags() { hasIntra_.fill(false); }
     void SetSpeedLocked(float speed);
     void ResetPacing();
+    void Anchor(int64_t stamp) {
+        originStamp_ = stamp;
+        originTime_ = now_;
+    }
     bool Playing() const { return state_ == EngineState::kPlaying; }
     int64_t FindTime(int64_t target) const;
     void FillPanorama(int64_t from, int direction);
@@ -180,8 +190,13 @@ class PlaybackEngine {
     bool resync_ = false;
     bool firstPass_ = true;
     bool continuing_ = false;  // the folder play list opens the next recording
-    int64_t lastStamp_ = 0;
-    int64_t showTime_ = 0;
+    // The schedule: the picture of stamp originStamp_ was due at originTime_ (ms); every
+    // later picture is due by its stamp distance. It is set again only by a resync, a gap, a
+    // real stall or the sound, so the tick's jitter never adds up into a slower play.
+    int64_t originStamp_ = 0;
+    int64_t originTime_ = 0;
+    int64_t lastStamp_ = 0;  // the picture shown last
+    bool heldForSound_ = false;
     int64_t now_ = 0;
     std::array<bool, kChannelCount> hasIntra_{};
     std::array<bool, kChannelCount> motion_{};

@@ -11,6 +11,7 @@ enum PlayerText : int {
     kTextImproperFileType = 2014,
     kTextYouCannotExtractWatermark = 2018,
     kTextFileCantOpened = 2021,
+    kTextAudioFailed = 2022,
     kTextModelNotSupported = 2029,
     kTextNoMoreVideo = 2030,
 };
