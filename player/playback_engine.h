@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "media/jpeg_library.h"
 #include "media/recording_file.h"
 #include "player/play_timing.h"
 #include "player/player_layout.h"
@@ -50,6 +51,8 @@ class EngineOutput {
     virtual void Message(int textId) = 0;
     // A different recording of the folder is now open (folder play list).
     virtual void RecordingChanged(const std::string& /*path*/) {}
+    // An opened still image, 24-bit RGB top row first, for cell 0.
+    virtual void ShowStill(const media::RgbPicture& /*picture*/) {}
 };
 
 // The recording's sound as the engine needs it for the audio master rule.
@@ -92,8 +95,10 @@ class PlaybackEngine {
     PlaybackEngine(const PlaybackEngine&) = delete;
     PlaybackEngine& operator=(const PlaybackEngine&) = delete;
 
-    // Opens a ".idx" (pair) or ".umv" (data file alone) and starts playing at x1. Returns the
-    // text id of the failure ("File can't opened!", "Improper file type."), or 0.
+    // Opens by the name's ending: ".idx" (pair) or ".umv" (data file alone) start playing at
+    // x1; ".ums" shows its single picture in cell 0 and ".jpg" (anything else) shows the still
+    // image there, both stopped. Returns the text id of the failure ("File can't opened!",
+    // "Improper file type.", "The file size is too big!"), or 0.
     int Open(const std::string& path);
     // Opens paused: the play thread shows the first picture of every visible channel from the
     // first frame at or after the wall time (`wallTime` < 0: from the start), then pauses.
@@ -142,6 +147,10 @@ class PlaybackEngine {
 
   private:
     int OpenLocked(const std::string& path, int64_t position, bool atEnd);
+    int OpenSingleFrame(const std::string& path);
+    int OpenStill(const std::string& path);
+    // Stops whatever plays and closes the recording before a single picture is shown.
+    void CloseForPicture(const std::string& path, OpenMode mode);
     void StartThread();
     void EndThread(std::unique_lock<std::mutex>& lock);
     void ThreadMain();
@@ -190,14 +199,15 @@ class PlaybackEngine {
     bool resync_ = false;
     bool firstPass_ = true;
     bool continuing_ = false;  // the folder play list opens the next recording
-    // The schedule: the picture of stamp originStamp_ was due at originTime_ (ms); every
+    // The schedule: the picture of stamp originStamp_ was due at originTime_ (us); every
     // later picture is due by its stamp distance. It is set again only by a resync, a gap, a
     // real stall or the sound, so the tick's jitter never adds up into a slower play.
     int64_t originStamp_ = 0;
     int64_t originTime_ = 0;
     int64_t lastStamp_ = 0;  // the picture shown last
     bool heldForSound_ = false;
-    int64_t now_ = 0;
+    bool onTime_ = false;  // the picture paced last was on time: the next may go in this tick
+    int64_t now_ = 0;      // microseconds of the clock
     std::array<bool, kChannelCount> hasIntra_{};
     std::array<bool, kChannelCount> motion_{};
     std::array<bool, kChannelCount> sensor_{};
@@ -220,6 +230,7 @@ class PlaybackEngine {
     int folderIndex_ = -1;
 
     std::unique_ptr<uint8_t[]> payload_;
+    media::RgbPicture still_;
 };
 
 }  // namespace player

@@ -14,6 +14,8 @@ enum PlayerText : int {
     kTextAudioFailed = 2022,
     kTextModelNotSupported = 2029,
     kTextNoMoreVideo = 2030,
+    // Texts the program writes as they are, kept in the table under numbers of their own.
+    kTextFileSizeTooBig = 9001,
 };
 
 // The process-wide table of the player's texts.

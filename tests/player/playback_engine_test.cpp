@@ -167,6 +167,22 @@ TEST_F(SimulatedEngine, LoadedTicksKeepTheScheduleWithoutDroppingPictures) {
     EXPECT_NEAR(static_cast<double>(last.at - first.at), (last.stamp - first.stamp) / 45.0, 5.0);
 }
 
+// Four channels' pictures of the same moment go out together, not one a tick apart.
+TEST_F(SimulatedEngine, PicturesOfTheSameMomentGoOutInOneTick) {
+    std::vector<RecordSpec> r;
+    for (const RecordSpec& moment : Pictures("IIIIII", 40))
+        for (int c = 0; c < 4; ++c) {
+            RecordSpec s = moment;
+            s.channel = c;
+            r.push_back(s);
+        }
+    ASSERT_EQ(engine.Open(WritePair(dir.path(), "four", r)), 0);
+    Run(200);
+    ASSERT_GE(out.shown.size(), 12u);
+    for (size_t i = 4; i < 12; ++i)
+        EXPECT_EQ(out.shown[i].at, out.shown[i - i % 4].at) << "picture " << i;
+}
+
 // A real stall still drops the late Predicted pictures, and the pictures after it keep their
 // spacing from where the play caught up instead of racing to make up the lost time.
 TEST_F(SimulatedEngine, AfterAStallThePlayGoesOnFromWhereItCaughtUp) {
