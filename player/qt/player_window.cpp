@@ -347,7 +347,9 @@ QString PlayerWindow::OpenFile(const QString& path, bool quiet, int64_t atWallTi
     still->setVisible(engine_.mode() == OpenMode::kStill);
     if (still->isVisible()) {
         still->setPixmap(QPixmap::fromImage(bridge_.still()));
-        still->setGeometry(cells_[0]->rect());
+        // Cell 0 takes the single-channel place once the layout change arrives.
+        const CellPlace place = CellsOf(0).cells[0];
+        still->setGeometry(0, 0, place.width, place.height);
         still->raise();
     }
     if (!failure.isEmpty()) {

@@ -49,6 +49,7 @@ class RecordingOutput final : public player::EngineOutput {
     void Position(int64_t p, int64_t) override { position = p; }
     void Message(int id) override { messages.push_back(id); }
     void RecordingChanged(const std::string& path) override { recordings.push_back(path); }
+    void ShowStill(const media::RgbPicture& picture) override { stills.push_back(picture); }
 
     std::vector<int> KindsShown() {
         std::lock_guard lock(mutex);
@@ -65,6 +66,7 @@ class RecordingOutput final : public player::EngineOutput {
     std::vector<int> layouts;
     std::vector<int> messages;
     std::vector<std::string> recordings;
+    std::vector<media::RgbPicture> stills;
     std::string time;
     int64_t position = -1;
     bool panorama = false;

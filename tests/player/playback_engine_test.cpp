@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <fstream>
+#include <iterator>
 #include <random>
 
+#include "player/player_strings.h"
 #include "tests/player/engine_test_support.h"
 
 using namespace playertest;
@@ -529,6 +532,79 @@ TEST_F(SimulatedEngine, OpenFailures) {
     testsupport::WriteFile(dir / "junk.umv", std::vector<uint8_t>(100, 0x11));
     EXPECT_NE(engine.Open(dir / "junk.idx"), 0);
     EXPECT_EQ(engine.state(), EngineState::kStopped);
+}
+
+std::vector<uint8_t> ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+const std::string kSampleUms = DVR_SOURCE_DIR "/samples/stills/Lobby_20260314_095952_ch1.ums";
+const std::string kSampleStill = DVR_SOURCE_DIR "/samples/stills/Lobby,260314_095955,1,.jpg";
+
+TEST_F(SimulatedEngine, SingleFrameFileShowsItsPictureInCellZero) {
+    ASSERT_EQ(engine.Open(WritePair(dir.path(), "r", Pictures("IIIIIIII", 40))), 0);
+    Run(50);
+    out.shown.clear();
+    ASSERT_EQ(engine.Open(kSampleUms), 0);
+    EXPECT_EQ(engine.mode(), player::OpenMode::kSingleFrame);
+    EXPECT_FALSE(engine.playThreadRunning());
+    EXPECT_EQ(engine.state(), EngineState::kStopped);
+    EXPECT_EQ(engine.layout(), 0) << "cell 0 alone";
+    ASSERT_EQ(out.shown.size(), 2u) << "the picture is decoded twice so that it shows at once";
+    EXPECT_EQ(out.shown[0].cell, 0);
+    EXPECT_EQ(out.shown[0].kind, 0);
+    EXPECT_EQ(out.statuses.back(), "Ums File");
+    EXPECT_EQ(out.time, "2026-03-14 09:59:52");
+    engine.Play();  // a single frame does not play
+    Run(10);
+    EXPECT_EQ(out.shown.size(), 2u);
+    EXPECT_EQ(engine.state(), EngineState::kStopped);
+}
+
+TEST_F(SimulatedEngine, SingleFrameSizeLimit) {
+    // The payload must be smaller than the frame buffer: 262,144 bytes is one too many.
+    const std::vector<uint8_t> sample = ReadBytes(kSampleUms);
+    ASSERT_GT(sample.size(), 24u);
+    std::vector<uint8_t> big(sample.begin(), sample.begin() + 24);
+    big.resize(24 + 262144, 0);
+    testsupport::WriteFile(dir / "big.ums", big);
+    EXPECT_EQ(engine.Open(dir / "big.ums"), player::kTextFileSizeTooBig);
+    EXPECT_EQ(player::PlayerStrings().Text(player::kTextFileSizeTooBig),
+              "The file size is too big!");
+    EXPECT_TRUE(out.shown.empty());
+    big.pop_back();
+    testsupport::WriteFile(dir / "fits.ums", big);
+    EXPECT_EQ(engine.Open(dir / "fits.ums"), 0);
+    EXPECT_EQ(engine.Open(dir / "missing.ums"), player::kTextFileCantOpened);
+}
+
+TEST_F(SimulatedEngine, StillImageShowsWithItsTrailerTime) {
+    ASSERT_EQ(engine.Open(kSampleStill), 0);
+    EXPECT_EQ(engine.mode(), player::OpenMode::kStill);
+    EXPECT_EQ(engine.layout(), 0);
+    EXPECT_FALSE(engine.playThreadRunning());
+    ASSERT_EQ(out.stills.size(), 1u);
+    EXPECT_GT(out.stills[0].width, 0);
+    EXPECT_EQ(out.stills[0].rgb.size(),
+              static_cast<size_t>(out.stills[0].width) * out.stills[0].height * 3);
+    EXPECT_EQ(out.time, "2026-03-14 09:59:55");
+
+    // Junk in front of the picture: the picture shows, the trailer time does not.
+    std::vector<uint8_t> junk = {1, 2, 3, 4};
+    const std::vector<uint8_t> still = ReadBytes(kSampleStill);
+    junk.insert(junk.end(), still.begin(), still.end());
+    testsupport::WriteFile(dir / "junk.jpg", junk);
+    out.time.clear();
+    ASSERT_EQ(engine.Open(dir / "junk.jpg"), 0);
+    ASSERT_EQ(out.stills.size(), 2u);
+    EXPECT_EQ(out.stills[1].width, out.stills[0].width);
+    EXPECT_EQ(out.time, "");
+
+    testsupport::WriteFile(dir / "text.jpg", std::vector<uint8_t>{'n', 'o', 't'});
+    EXPECT_EQ(engine.Open(dir / "text.jpg"), player::kTextImproperFileType);
+    EXPECT_EQ(engine.Open(dir / "none.jpg"), player::kTextFileCantOpened);
+    EXPECT_EQ(engine.mode(), player::OpenMode::kStill) << "a failed open keeps the still on show";
 }
 
 TEST_F(SimulatedEngine, DataFileAlonePlaysToTheEnd) {
