@@ -400,7 +400,12 @@ void PlaybackEngine::Pace(int64_t now) {
     const int64_t d = stamp - originStamp_;
     const int64_t behind = forward ? t - d : d - t;
     if (!late) {
-        if (behind >= 0 && behind <= EngineTiming::kOnTimeWindow + EngineTiming::kLateTolerance) {
+        // Late means the play has fallen behind: the next moment of the recording is due
+        // already. A picture that can still go out before that is shown, so decoding the
+        // pictures of a busy moment one after the other never drops the last of them.
+        const int64_t slack = std::max(EngineTiming::kOnTimeWindow + EngineTiming::kLateTolerance,
+                                       forward ? NextMomentAfter(position_) : 0);
+        if (behind >= 0 && behind <= slack) {
             if (e.kind <= kPredicted) ShowFrame(position_, false);
             hold_ = false;
             skip_ = false;
@@ -436,6 +441,16 @@ void PlaybackEngine::Pace(int64_t now) {
     } else {
         hold_ = true;
     }
+}
+
+int64_t PlaybackEngine::NextMomentAfter(int64_t pos) const {
+    const auto frames = recording_.index().frames();
+    const int64_t stamp = frames[pos].stamp;
+    // Pictures of one moment lie together; a busy moment has one a channel.
+    const int64_t end = std::min<int64_t>(Count(), pos + 2 * kChannelCount);
+    for (int64_t p = pos + 1; p < end; ++p)
+        if (static_cast<int64_t>(frames[p].stamp) > stamp) return frames[p].stamp - stamp;
+    return 0;
 }
 
 void PlaybackEngine::Move() {
@@ -495,6 +510,7 @@ bool PlaybackEngine::ShowFrame(int64_t pos, bool stepping) {
     lastStamp_ = e.stamp;
     shownSinceOpen_[c] = true;
     if (audioOpen_ && audio_) audio_->FollowPicture(e.offset);
+    ++picturesShown_;
     out_.ShowPicture(c, e.kind, e.stamp, payload_.get(), size);
     return true;
 }
@@ -831,6 +847,10 @@ int64_t PlaybackEngine::frameCount() const {
 bool PlaybackEngine::playThreadRunning() const {
     std::lock_guard lock(mutex_);
     return threadRunning_;
+}
+uint64_t PlaybackEngine::picturesShown() const {
+    std::lock_guard lock(mutex_);
+    return picturesShown_;
 }
 std::string PlaybackEngine::fileName() const {
     std::lock_guard lock(mutex_);

@@ -138,6 +138,8 @@ class PlaybackEngine {
     // Visible channels with video that have not shown a picture since the last open or layout
     // change (0: every visible cell has its first picture).
     int cellsWaiting() const;
+    // Pictures handed to the output by the play loop since the engine was made.
+    uint64_t picturesShown() const;
     // Engine-wide lock for callers that read several values at once; while it is held nothing
     // decodes. The *Locked() queries (and cellsWaiting()) are for holders of the lock.
     std::mutex& lock() const { return mutex_; }
@@ -157,6 +159,9 @@ class PlaybackEngine {
     bool EndOfList();
     void Pace(int64_t now);
     void Move();
+    // Stamp ticks from the picture at `pos` to the next later moment of the recording (0: none
+    // close by).
+    int64_t NextMomentAfter(int64_t pos) const;
     bool ShowFrame(int64_t pos, bool stepping);
     bool KindDecodedAtSpeed(int kind) const;
     void UpdateTime(const media::FrameEntry& e);
@@ -206,8 +211,10 @@ class PlaybackEngine {
     int64_t originTime_ = 0;
     int64_t lastStamp_ = 0;  // the picture shown last
     bool heldForSound_ = false;
-    bool onTime_ = false;  // the picture paced last was on time: the next may go in this tick
-    int64_t now_ = 0;      // microseconds of the clock
+    bool onTime_ = false;
+    uint64_t picturesShown_ =
+        0;             // the picture paced last was on time: the next may go in this tick
+    int64_t now_ = 0;  // microseconds of the clock
     std::array<bool, kChannelCount> hasIntra_{};
     std::array<bool, kChannelCount> motion_{};
     std::array<bool, kChannelCount> sensor_{};

@@ -186,6 +186,22 @@ TEST_F(SimulatedEngine, PicturesOfTheSameMomentGoOutInOneTick) {
         EXPECT_EQ(out.shown[i].at, out.shown[i - i % 4].at) << "picture " << i;
 }
 
+// Sixteen channels' pictures of one moment take 3 ms each to decode: the last of them goes out
+// 45 ms after the moment was due, still before the next moment (67 ms on). None is dropped.
+TEST_F(SimulatedEngine, DecodingABusyMomentDropsNoneOfItsPictures) {
+    std::vector<RecordSpec> r;
+    for (const RecordSpec& moment : Pictures("IBBPBBPBBPBBPBB", 67))
+        for (int c = 0; c < 16; ++c) {
+            RecordSpec s = moment;
+            s.channel = c;
+            r.push_back(s);
+        }
+    ASSERT_EQ(engine.Open(WritePair(dir.path(), "busy", r)), 0);
+    out.decoding = [&] { clock.now += 3; };
+    RunToEnd();
+    EXPECT_GE(out.shown.size(), r.size() - 16) << "only the last moment may be cut by the end";
+}
+
 // A real stall still drops the late Predicted pictures, and the pictures after it keep their
 // spacing from where the play caught up instead of racing to make up the lost time.
 TEST_F(SimulatedEngine, AfterAStallThePlayGoesOnFromWhereItCaughtUp) {
