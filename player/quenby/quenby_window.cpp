@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
 #include <QTimer>
@@ -69,6 +70,8 @@ QuenbyWindow::QuenbyWindow(platform::RegistryStore& settings, const std::string&
             Qt::QueuedConnection);
     connect(&bridge_, &player::qt::EngineBridge::timeChanged, time_, &QLabel::setText,
             Qt::QueuedConnection);
+    connect(&bridge_, &player::qt::EngineBridge::messageRaised, this, &QuenbyWindow::OnMessage,
+            Qt::QueuedConnection);
     connect(&bridge_, &player::qt::EngineBridge::positionChanged, this, &QuenbyWindow::OnPosition,
             Qt::QueuedConnection);
     OnLayoutChanged(player::kLayoutAll);
@@ -102,8 +105,8 @@ void QuenbyWindow::BuildControls() {
         int left, command, normal;
     };
     // Play, Pause and Stop, then the four- and sixteen-cell layouts, in the player's artwork.
-    const Button buttons[] = {
-        {24, 103, 1030}, {70, 104, 1040}, {116, 105, 1050}, {232, 113, 1130}, {281, 119, 1190}};
+    const Button buttons[] = {{24, 103, 1030},  {70, 104, 1040},  {116, 105, 1050},
+                              {232, 113, 1130}, {281, 119, 1190}, {330, 121, 1210}};
     for (const Button& b : buttons) {
         auto* button = new ui::SkinButton(b.command, this);
         const int width = b.command < 110 ? 40 : 43;
@@ -111,6 +114,7 @@ void QuenbyWindow::BuildControls() {
         button->SetTooltipText(Text(b.command));
         connect(button, &QAbstractButton::clicked, this,
                 [this, command = b.command] { OnCommand(command); });
+        if (b.command == 121) soundButton_ = button;
     }
     auto* single = new QPushButton(QStringLiteral("1"), this);
     single->setGeometry(183, 576, 43, 36);
@@ -121,8 +125,8 @@ void QuenbyWindow::BuildControls() {
                        "QPushButton:hover { background: #2f3742; }"));
     connect(single, &QPushButton::clicked, this, [this] { ChooseCells(1); });
 
-    status_ = MakeField(this, QRect(340, 576, 150, 36), 12);
-    time_ = MakeField(this, QRect(490, 576, 200, 36), 11);
+    status_ = MakeField(this, QRect(380, 576, 120, 36), 12);
+    time_ = MakeField(this, QRect(500, 576, 190, 36), 11);
     status_->setText(QStringLiteral("Stop"));
 }
 
@@ -143,10 +147,24 @@ void QuenbyWindow::OnCommand(int command) {
         case 113:
             ChooseCells(4);
             break;
+        case 121:
+            ToggleSound();
+            break;
         default:
             ChooseCells(16);
             break;
     }
+}
+
+void QuenbyWindow::ToggleSound() {
+    sound_ = !sound_;
+    engine_.SetSound(sound_);
+    soundButton_->ReplaceBitmaps(sound_ ? 1213 : 1210, 1211, sound_ ? 1214 : 1212);
+}
+
+void QuenbyWindow::OnMessage(int textId) {
+    if (screenshotPath_.isEmpty())
+        QMessageBox::information(this, QStringLiteral("Quenby_M4"), Text(textId));
 }
 
 int QuenbyWindow::rowCount() const {

@@ -25,8 +25,9 @@ namespace platform {
 class RegistryStore;
 }
 namespace ui {
+class SkinButton;
 class SkinSlider;
-}
+}  // namespace ui
 
 namespace quenby {
 
@@ -50,8 +51,11 @@ class QuenbyWindow final : public QWidget {
 
   private:
     void BuildControls();
-    // A button: Play (103), Pause (104), Stop (105), four cells (113), sixteen cells (119).
+    // A button: Play (103), Pause (104), Stop (105), four cells (113), sixteen cells (119),
+    // sound (121).
     void OnCommand(int command);
+    void ToggleSound();
+    void OnMessage(int textId);
     void OnLayoutChanged(int layoutId);
     void ReopenViews();
     void OnPosition(qint64 position, qint64 maximum);
@@ -74,6 +78,8 @@ class QuenbyWindow final : public QWidget {
     ui::SkinSlider* slider_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* time_ = nullptr;
+    ui::SkinButton* soundButton_ = nullptr;
+    bool sound_ = false;
     bool sliderDragging_ = false;
     int singleChannel_ = 0;
     QString screenshotPath_;
