@@ -15,6 +15,7 @@
 #include "output/audio_out.h"
 #include "player/player_strings.h"
 #include "player/qt/player_audio.h"
+#include "tests/output/system_leaks.h"
 #include "tests/player/engine_test_support.h"
 
 namespace {
@@ -37,7 +38,7 @@ class PlayerSound : public ::testing::Test {
         std::ifstream in(file_, std::ios::binary);
         std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
         std::vector<int16_t> samples(bytes.size() / 2);
-        std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+        if (!samples.empty()) std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
         std::erase(samples, int16_t{0});
         return samples;
     }
