@@ -1,10 +1,26 @@
 #include "player/play_timing.h"
 
+#include <pthread.h>
+#include <sched.h>
+
 namespace player {
+
+bool RaiseToTimeCriticalPriority() {
+    // A low real-time priority is enough to be woken ahead of every ordinary thread, without
+    // starving the system's own real-time work.
+    sched_param param{};
+    param.sched_priority = sched_get_priority_min(SCHED_FIFO) + 1;
+    return pthread_setschedparam(pthread_self(), SCHED_FIFO, &param) == 0;
+}
 
 int64_t SteadyClock::NowMs() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+int64_t SteadyClock::NowUs() {
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 PeriodicTicker::~PeriodicTicker() {
@@ -32,6 +48,7 @@ void PeriodicTicker::Stop() {
 }
 
 void PeriodicTicker::Run() {
+    RaiseToTimeCriticalPriority();
     auto deadline = std::chrono::steady_clock::now();
     std::unique_lock lock(mutex_);
     while (running_) {

@@ -14,6 +14,8 @@ class MonotonicClock {
   public:
     virtual ~MonotonicClock() = default;
     virtual int64_t NowMs() = 0;
+    // The same clock in microseconds, for pacing finer than the tick.
+    virtual int64_t NowUs() { return NowMs() * 1000; }
 };
 
 // Wakes the play thread once per period. Wait() returns true when a tick came (ticks that were
@@ -29,9 +31,15 @@ class TickSource {
     virtual void Wake() = 0;
 };
 
+// Raises the calling thread to a real-time priority where the system allows it (the play
+// thread and its tick run at the highest priority); otherwise it stays as it is. True when
+// raised.
+bool RaiseToTimeCriticalPriority();
+
 class SteadyClock final : public MonotonicClock {
   public:
     int64_t NowMs() override;
+    int64_t NowUs() override;
 };
 
 // A 1 ms periodic tick on its own thread, on absolute monotonic deadlines so that the period

@@ -6,7 +6,9 @@
 #include <filesystem>
 
 #include "media/frame_header.h"
+#include "media/still_image.h"
 #include "media/wall_time.h"
+#include "platform/mapped_file.h"
 #include "player/player_strings.h"
 
 namespace player {
@@ -16,6 +18,7 @@ constexpr std::string_view kTextLoading = "Loading.....";
 constexpr std::string_view kTextPause = "Pause";
 constexpr std::string_view kTextStop = "Stop";
 constexpr std::string_view kTextPanorama = "Panorama";
+constexpr std::string_view kTextUmsFile = "Ums File";
 constexpr int kPanoramaCells = 16;
 constexpr int kIntra = static_cast<int>(media::FrameKind::Intra);
 constexpr int kAnchor = static_cast<int>(media::FrameKind::Anchor);
@@ -53,6 +56,8 @@ PlaybackEngine::~PlaybackEngine() {
 int PlaybackEngine::Open(const std::string& path) {
     std::unique_lock lock(mutex_);
     EndThread(lock);
+    if (EndsWithNoCase(path, ".ums")) return OpenSingleFrame(path);
+    if (!EndsWithNoCase(path, ".umv") && !EndsWithNoCase(path, ".idx")) return OpenStill(path);
     const int failure = OpenLocked(path, 0, false);
     if (failure == 0) {
         if (EndsWithNoCase(path, ".idx"))
@@ -68,6 +73,8 @@ int PlaybackEngine::Open(const std::string& path) {
 int PlaybackEngine::OpenAt(const std::string& path, int64_t wallTime) {
     std::unique_lock lock(mutex_);
     EndThread(lock);
+    if (EndsWithNoCase(path, ".ums")) return OpenSingleFrame(path);
+    if (!EndsWithNoCase(path, ".umv") && !EndsWithNoCase(path, ".idx")) return OpenStill(path);
     const int failure = OpenLocked(path, 0, false);
     if (failure != 0) return failure;
     if (EndsWithNoCase(path, ".idx")) ScanFolder(path);
@@ -111,6 +118,79 @@ int PlaybackEngine::OpenLocked(const std::string& path, int64_t position, bool a
     if (continuing_) speed_ = keepSpeed;
     EmitPosition();
     out_.Status(SpeedLabel(speed_));
+    return 0;
+}
+
+void PlaybackEngine::CloseForPicture(const std::string& path, OpenMode mode) {
+    if (audioOpen_ && audio_) audio_->Close();
+    audioOpen_ = false;
+    if (state_ == EngineState::kPanorama) out_.SetPanorama(false);
+    state_ = EngineState::kStopped;
+    pauseWhenCellsShown_ = false;
+    recording_.Close();
+    folderList_.clear();
+    folderIndex_ = -1;
+    position_ = 0;
+    speed_ = 1.0f;
+    EmitPosition();
+    fileName_ = path;
+    mode_ = mode;
+    timeText_.clear();
+    shownSinceOpen_.fill(false);
+    // The picture stands alone in the large cell of channel 1.
+    layout_ = 0;
+    out_.LayoutChanged(layout_);
+}
+
+int PlaybackEngine::OpenSingleFrame(const std::string& path) {
+    out_.Status(kTextLoading);
+    media::FrameHeader header;
+    size_t size = 0;
+    const media::StillError error = media::ReadUms(path, &header, payload_.get(), &size);
+    if (error == media::StillError::kCantOpen) return kTextFileCantOpened;
+    if (error == media::StillError::kTooBig) return kTextFileSizeTooBig;
+    if (error != media::StillError::kNone || size == 0) return kTextImproperFileType;
+    CloseForPicture(path, OpenMode::kSingleFrame);
+    sizeCode_ = header.sizeCode();
+    out_.SetSizeCode(sizeCode_);
+    out_.ResetCells();
+    // The decoder hands out a picture when the next one arrives: the same picture twice shows
+    // it at once.
+    for (int i = 0; i < 2; ++i)
+        out_.ShowPicture(0, header.kind, header.stamp, payload_.get(), size);
+    shownSinceOpen_[0] = true;
+    media::CivilTime t;
+    t.year = header.year + 1900;
+    t.month = header.month + 1;
+    t.day = header.day;
+    t.hour = header.hour;
+    t.minute = header.minute;
+    t.second = header.second;
+    timeText_ = media::FormatCivil(t);
+    out_.TimeText(timeText_);
+    out_.Status(kTextUmsFile);
+    return 0;
+}
+
+int PlaybackEngine::OpenStill(const std::string& path) {
+    out_.Status(kTextLoading);
+    platform::MappedFile file;
+    const platform::MapError mapped = file.Open(path);
+    if (mapped == platform::MapError::kEmpty) return kTextImproperFileType;
+    if (mapped != platform::MapError::kNone) return kTextFileCantOpened;
+    const std::span<const uint8_t> bytes(file.data(), file.size());
+    const media::JpegLocation where = media::LocateJpeg(bytes);
+    std::string error;
+    if (!where.found || !media::DecodeJpeg(where.jpeg(bytes), &still_, &error))
+        return kTextImproperFileType;
+    CloseForPicture(path, OpenMode::kStill);
+    out_.ShowStill(still_);
+    shownSinceOpen_[0] = true;
+    if (where.hasTrailer && where.trailer.timePresent) {
+        timeText_ = media::FormatCivil(where.trailer.time);
+        out_.TimeText(timeText_);
+    }
+    out_.Status(kTextStop);
     return 0;
 }
 
@@ -172,6 +252,7 @@ void PlaybackEngine::EndThread(std::unique_lock<std::mutex>& lock) {
 }
 
 void PlaybackEngine::ThreadMain() {
+    RaiseToTimeCriticalPriority();
     for (;;) {
         {
             std::unique_lock lock(mutex_);
@@ -195,22 +276,34 @@ void PlaybackEngine::ThreadMain() {
 
 bool PlaybackEngine::RunTick() {
     if (state_ != EngineState::kPlaying) return false;
-    if (EndOfList()) return false;
-    Pace(clock_.NowMs());
-    if (state_ != EngineState::kPlaying) return state_ != EngineState::kStopped;
-    if (!hold_) {
-        Move();
-        EmitPosition();
-    }
-    if (firstPass_) {
-        firstPass_ = false;
-        if (audio_ && recording_.index().audioCount() > 0 && sound_)
-            audioOpen_ = audio_->Open(recording_);
-    }
-    if (pauseWhenCellsShown_ && cellsWaiting() == 0) {
-        pauseWhenCellsShown_ = false;
-        state_ = EngineState::kPaused;
-        out_.Status(kTextPause);
+    // Pictures of several channels often share a moment: every one that is on time goes out
+    // in the same tick instead of one a tick.
+    for (int i = 0; i < kChannelCount; ++i) {
+        if (EndOfList()) return false;
+        onTime_ = false;
+        Pace(clock_.NowUs());
+        if (state_ != EngineState::kPlaying) return state_ != EngineState::kStopped;
+        if (!hold_) {
+            Move();
+            EmitPosition();
+        }
+        if (firstPass_) {
+            firstPass_ = false;
+            if (audio_ && recording_.index().audioCount() > 0 && sound_) {
+                audioOpen_ = audio_->Open(recording_);
+                // A recording continued at another speed keeps its sound paused until x1.
+                if (audioOpen_ && speed_ != 1.0f) audio_->Pause();
+            }
+        }
+        if (pauseWhenCellsShown_) {
+            if (cellsWaiting() == 0) {
+                pauseWhenCellsShown_ = false;
+                state_ = EngineState::kPaused;
+                out_.Status(kTextPause);
+            }
+            break;
+        }
+        if (!onTime_ || hold_) break;
     }
     return true;
 }
@@ -263,6 +356,7 @@ void PlaybackEngine::Pace(int64_t now) {
         resync_ = false;
         hold_ = false;
         skip_ = false;
+        heldForSound_ = false;
         const int64_t step = speed_ < 0 ? -1 : 1;
         while (position_ >= 0 && position_ < count && frames[position_].kind != kIntra)
             position_ += step;
@@ -271,66 +365,92 @@ void PlaybackEngine::Pace(int64_t now) {
             return;
         }
         ShowFrame(position_, false);
-        // The pacing restarts from this frame even when its cell is hidden.
-        showTime_ = now;
+        // The schedule starts from this frame even when its cell is hidden.
+        Anchor(frames[position_].stamp);
         lastStamp_ = frames[position_].stamp;
         return;
     }
     const media::FrameEntry& e = frames[position_];
-    const double speed = speed_;
-    const int64_t t = static_cast<int64_t>(static_cast<double>(now - showTime_) * speed) *
-                      EngineTiming::kTicksPerMs;
-    const int64_t d = static_cast<int64_t>(e.stamp) - lastStamp_;
+    const int64_t stamp = e.stamp;
 
     bool late = false;
     if (audioOpen_ && audio_ && sound_ && speed_ == 1.0f &&
         layout_ == recording_.index().audioChannel()) {
-        bool lastBlock = false;
-        const int64_t a = audio_->PlayingStamp(&lastBlock);
+        // The sound leads: a picture waits for the block that plays with it.
+        const int64_t a = audio_->PlayingStamp();
         if (a >= 0 && a >= lastAudioSync_) {
-            if (a < static_cast<int64_t>(e.stamp)) {
+            if (a < stamp) {
                 lastAudioSync_ = a;
                 hold_ = true;
-                if (lastBlock) stopRequest_ = true;
+                heldForSound_ = true;
                 return;
             }
-            late = a - static_cast<int64_t>(e.stamp) > EngineTiming::kAudioLead;
+            late = a - stamp > EngineTiming::kAudioLead;
+            // The sound let the picture go: from here the schedule follows the sound.
+            if (!late && heldForSound_) Anchor(stamp);
         }
+        heldForSound_ = false;
     }
+    const double speed = speed_;
     const bool forward = speed > 0;
+    // T: media time played since the schedule's origin, in stamp ticks; D: the picture's
+    // stamp distance from it. `behind` is how far the picture is past its due time.
+    const int64_t t = static_cast<int64_t>(static_cast<double>(now - originTime_) * speed *
+                                           EngineTiming::kTicksPerMs / 1000.0);
+    const int64_t d = stamp - originStamp_;
+    const int64_t behind = forward ? t - d : d - t;
     if (!late) {
-        const bool onTime = forward ? (d <= t && t <= d + EngineTiming::kOnTimeWindow) : t == d;
-        if (onTime) {
+        // Late means the play has fallen behind: the next moment of the recording is due
+        // already. A picture that can still go out before that is shown, so decoding the
+        // pictures of a busy moment one after the other never drops the last of them.
+        const int64_t slack = std::max(EngineTiming::kOnTimeWindow + EngineTiming::kLateTolerance,
+                                       forward ? NextMomentAfter(position_) : 0);
+        if (behind >= 0 && behind <= slack) {
             if (e.kind <= kPredicted) ShowFrame(position_, false);
             hold_ = false;
             skip_ = false;
+            onTime_ = true;
             return;
         }
-        late = forward ? t > d : t < d;
+        late = behind > 0;
     }
     if (late) {
+        // A real stall: the pictures shown late start the schedule again where they are shown.
         lateKind_ = e.kind;
         if (e.kind == kPredicted) {
             skip_ = true;
             hold_ = false;
         } else if (e.kind == kAnchor) {
-            ShowFrame(position_, false);
+            if (ShowFrame(position_, false)) Anchor(stamp);
             skip_ = true;
             hold_ = false;
         } else if (e.kind == kIntra) {
-            ShowFrame(position_, false);
+            if (ShowFrame(position_, false)) Anchor(stamp);
             skip_ = false;
             hold_ = false;
         }
         return;
     }
-    // Early: wait, unless the gap is longer than the recording could mean at this speed.
-    if (std::llabs(d) > static_cast<int64_t>(std::fabs(speed) * EngineTiming::kGapLimit)) {
+    // Early: wait, unless the gap after the picture shown last is longer than the recording
+    // could mean at this speed.
+    const int64_t gap = stamp - lastStamp_;
+    if (std::llabs(gap) > static_cast<int64_t>(std::fabs(speed) * EngineTiming::kGapLimit)) {
         ShowFrame(position_, false);
+        Anchor(stamp);
         hold_ = false;
     } else {
         hold_ = true;
     }
+}
+
+int64_t PlaybackEngine::NextMomentAfter(int64_t pos) const {
+    const auto frames = recording_.index().frames();
+    const int64_t stamp = frames[pos].stamp;
+    // Pictures of one moment lie together; a busy moment has one a channel.
+    const int64_t end = std::min<int64_t>(Count(), pos + 2 * kChannelCount);
+    for (int64_t p = pos + 1; p < end; ++p)
+        if (static_cast<int64_t>(frames[p].stamp) > stamp) return frames[p].stamp - stamp;
+    return 0;
 }
 
 void PlaybackEngine::Move() {
@@ -387,10 +507,10 @@ bool PlaybackEngine::ShowFrame(int64_t pos, bool stepping) {
         sensor_[c] = header.sensor();
         out_.SetMarks(c, motion_[c], sensor_[c]);
     }
-    showTime_ = now_;
     lastStamp_ = e.stamp;
     shownSinceOpen_[c] = true;
     if (audioOpen_ && audio_) audio_->FollowPicture(e.offset);
+    ++picturesShown_;
     out_.ShowPicture(c, e.kind, e.stamp, payload_.get(), size);
     return true;
 }
@@ -466,7 +586,10 @@ void PlaybackEngine::Play() {
             gate_.notify_all();
             return;
         case EngineState::kPlaying:
-            if (speed_ != 1.0f) SetSpeedLocked(1.0f);
+            if (speed_ == 1.0f) return;
+            SetSpeedLocked(1.0f);
+            // The sound paused for the other speed plays again from the picture on screen.
+            if (audioOpen_ && audio_ && sound_) audio_->Restart();
             return;
         case EngineState::kStopped:
             if (!recording_.isOpen()) return;
@@ -540,7 +663,7 @@ void PlaybackEngine::Fast() {
 void PlaybackEngine::PreviousFrame() {
     std::lock_guard lock(mutex_);
     if (state_ != EngineState::kPaused) return;
-    now_ = clock_.NowMs();
+    now_ = clock_.NowUs();
     if (position_ <= 0) {
         if (!OpenAdjacent(-1)) {
             StopAtEnd();
@@ -566,7 +689,7 @@ void PlaybackEngine::PreviousFrame() {
 void PlaybackEngine::NextFrame() {
     std::lock_guard lock(mutex_);
     if (state_ != EngineState::kPaused) return;
-    now_ = clock_.NowMs();
+    now_ = clock_.NowUs();
     if (position_ >= Count() - 1) {
         if (!OpenAdjacent(+1)) {
             StopAtEnd();
@@ -616,13 +739,25 @@ void PlaybackEngine::SeekReleased() {
 void PlaybackEngine::SetSound(bool on) {
     std::lock_guard lock(mutex_);
     sound_ = on;
-    if (!audio_ || !recording_.isOpen()) return;
-    if (on && !audioOpen_ && recording_.index().audioCount() > 0 && Playing())
-        audioOpen_ = audio_->Open(recording_);
-    else if (!on && audioOpen_)
-        audio_->Pause();
-    else if (on && audioOpen_)
+    lastAudioSync_ = -1;
+    if (!recording_.isOpen() || (mode_ != OpenMode::kPair && mode_ != OpenMode::kDataFile)) return;
+    if (!on) {
+        if (audioOpen_) audio_->Pause();
+        return;
+    }
+    if (audioOpen_) {
         audio_->Restart();
+        return;
+    }
+    if (!audio_ || recording_.index().audioCount() == 0) {
+        out_.Message(kTextAudioFailed);
+        return;
+    }
+    // While paused or before the first tick the sound opens with the play loop.
+    if (Playing() && !firstPass_) {
+        audioOpen_ = audio_->Open(recording_);
+        if (!audioOpen_) out_.Message(kTextAudioFailed);
+    }
 }
 
 // ---- panorama ---------------------------------------------------------------------------
@@ -630,7 +765,7 @@ void PlaybackEngine::SetSound(bool on) {
 void PlaybackEngine::TogglePanorama() {
     std::lock_guard lock(mutex_);
     if (state_ == EngineState::kStopped || !recording_.isOpen()) return;
-    now_ = clock_.NowMs();
+    now_ = clock_.NowUs();
     if (state_ != EngineState::kPanorama) {
         panoramaReturnLayout_ = layout_;
         state_ = EngineState::kPanorama;
@@ -712,6 +847,10 @@ int64_t PlaybackEngine::frameCount() const {
 bool PlaybackEngine::playThreadRunning() const {
     std::lock_guard lock(mutex_);
     return threadRunning_;
+}
+uint64_t PlaybackEngine::picturesShown() const {
+    std::lock_guard lock(mutex_);
+    return picturesShown_;
 }
 std::string PlaybackEngine::fileName() const {
     std::lock_guard lock(mutex_);

@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "media/jpeg_library.h"
 #include "media/recording_file.h"
 #include "player/play_timing.h"
 #include "player/player_layout.h"
@@ -50,6 +51,8 @@ class EngineOutput {
     virtual void Message(int textId) = 0;
     // A different recording of the folder is now open (folder play list).
     virtual void RecordingChanged(const std::string& /*path*/) {}
+    // An opened still image, 24-bit RGB top row first, for cell 0.
+    virtual void ShowStill(const media::RgbPicture& /*picture*/) {}
 };
 
 // The recording's sound as the engine needs it for the audio master rule.
@@ -62,8 +65,9 @@ class EngineAudio {
     virtual void Close() = 0;
     // The picture on screen (its entry's offset): the sound follows it.
     virtual void FollowPicture(uint64_t offset) = 0;
-    // The stamp of the block playing now, or -1; `last` tells it is the recording's last block.
-    virtual int64_t PlayingStamp(bool* last) = 0;
+    // The stamp of the block playing now; -1 when no block plays (paused, closed, or every
+    // block played), so that the pictures never wait for a sound that does not come.
+    virtual int64_t PlayingStamp() = 0;
 };
 
 enum class OpenMode { kNone = 0, kDataFile = 1, kPair = 2, kStill = 3, kSingleFrame = 4 };
@@ -73,6 +77,9 @@ enum class EngineState { kStopped, kPlaying, kPaused, kPanorama };
 struct EngineTiming {
     static constexpr int64_t kTicksPerMs = 45;
     static constexpr int64_t kOnTimeWindow = 45;
+    // How far behind its due time a picture may come and still count as on time: the wake-up
+    // latency of the tick on a loaded machine. Beyond it the play thread has really stalled.
+    static constexpr int64_t kLateTolerance = 4 * kTicksPerMs;
     static constexpr int64_t kGapLimit = 405000;  // 9 s of stamps, times the speed
     static constexpr int64_t kAudioLead = 90000;  // 2 s
     static constexpr int kTickWaitMs = 100;
@@ -88,8 +95,10 @@ class PlaybackEngine {
     PlaybackEngine(const PlaybackEngine&) = delete;
     PlaybackEngine& operator=(const PlaybackEngine&) = delete;
 
-    // Opens a ".idx" (pair) or ".umv" (data file alone) and starts playing at x1. Returns the
-    // text id of the failure ("File can't opened!", "Improper file type."), or 0.
+    // Opens by the name's ending: ".idx" (pair) or ".umv" (data file alone) start playing at
+    // x1; ".ums" shows its single picture in cell 0 and ".jpg" (anything else) shows the still
+    // image there, both stopped. Returns the text id of the failure ("File can't opened!",
+    // "Improper file type.", "The file size is too big!"), or 0.
     int Open(const std::string& path);
     // Opens paused: the play thread shows the first picture of every visible channel from the
     // first frame at or after the wall time (`wallTime` < 0: from the start), then pauses.
@@ -108,6 +117,8 @@ class PlaybackEngine {
     // The slider is dragged to `position`; Release() when the thumb is let go.
     void Seek(int64_t position);
     void SeekReleased();
+    // The sound button. Turning it on when the recording has no sound or the device cannot
+    // play shows "Audio playback failed." (2022).
     void SetSound(bool on);
     // Seeks to the first picture at or after the wall time (seconds, local time read as UTC).
     bool GoToTime(int64_t wallTime);
@@ -127,6 +138,8 @@ class PlaybackEngine {
     // Visible channels with video that have not shown a picture since the last open or layout
     // change (0: every visible cell has its first picture).
     int cellsWaiting() const;
+    // Pictures handed to the output by the play loop since the engine was made.
+    uint64_t picturesShown() const;
     // Engine-wide lock for callers that read several values at once; while it is held nothing
     // decodes. The *Locked() queries (and cellsWaiting()) are for holders of the lock.
     std::mutex& lock() const { return mutex_; }
@@ -136,12 +149,19 @@ class PlaybackEngine {
 
   private:
     int OpenLocked(const std::string& path, int64_t position, bool atEnd);
+    int OpenSingleFrame(const std::string& path);
+    int OpenStill(const std::string& path);
+    // Stops whatever plays and closes the recording before a single picture is shown.
+    void CloseForPicture(const std::string& path, OpenMode mode);
     void StartThread();
     void EndThread(std::unique_lock<std::mutex>& lock);
     void ThreadMain();
     bool EndOfList();
     void Pace(int64_t now);
     void Move();
+    // Stamp ticks from the picture at `pos` to the next later moment of the recording (0: none
+    // close by).
+    int64_t NextMomentAfter(int64_t pos) const;
     bool ShowFrame(int64_t pos, bool stepping);
     bool KindDecodedAtSpeed(int kind) const;
     void UpdateTime(const media::FrameEntry& e);
@@ -151,6 +171,10 @@ class PlaybackEngine {
     void ClearIntraFlags() { hasIntra_.fill(false); }
     void SetSpeedLocked(float speed);
     void ResetPacing();
+    void Anchor(int64_t stamp) {
+        originStamp_ = stamp;
+        originTime_ = now_;
+    }
     bool Playing() const { return state_ == EngineState::kPlaying; }
     int64_t FindTime(int64_t target) const;
     void FillPanorama(int64_t from, int direction);
@@ -180,9 +204,17 @@ class PlaybackEngine {
     bool resync_ = false;
     bool firstPass_ = true;
     bool continuing_ = false;  // the folder play list opens the next recording
-    int64_t lastStamp_ = 0;
-    int64_t showTime_ = 0;
-    int64_t now_ = 0;
+    // The schedule: the picture of stamp originStamp_ was due at originTime_ (us); every
+    // later picture is due by its stamp distance. It is set again only by a resync, a gap, a
+    // real stall or the sound, so the tick's jitter never adds up into a slower play.
+    int64_t originStamp_ = 0;
+    int64_t originTime_ = 0;
+    int64_t lastStamp_ = 0;  // the picture shown last
+    bool heldForSound_ = false;
+    bool onTime_ = false;
+    uint64_t picturesShown_ =
+        0;             // the picture paced last was on time: the next may go in this tick
+    int64_t now_ = 0;  // microseconds of the clock
     std::array<bool, kChannelCount> hasIntra_{};
     std::array<bool, kChannelCount> motion_{};
     std::array<bool, kChannelCount> sensor_{};
@@ -205,6 +237,7 @@ class PlaybackEngine {
     int folderIndex_ = -1;
 
     std::unique_ptr<uint8_t[]> payload_;
+    media::RgbPicture still_;
 };
 
 }  // namespace player

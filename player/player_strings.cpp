@@ -72,6 +72,7 @@ constexpr platform::StringEntry kEnglish[] = {
     {2028, "Capture Failed!! HDD Full!!"},
     {2029, "This model can not be supported."},
     {2030, "No More Video!!"},
+    {9001, "The file size is too big!"},
 };
 
 }  // namespace

@@ -11,8 +11,11 @@ enum PlayerText : int {
     kTextImproperFileType = 2014,
     kTextYouCannotExtractWatermark = 2018,
     kTextFileCantOpened = 2021,
+    kTextAudioFailed = 2022,
     kTextModelNotSupported = 2029,
     kTextNoMoreVideo = 2030,
+    // Texts the program writes as they are, kept in the table under numbers of their own.
+    kTextFileSizeTooBig = 9001,
 };
 
 // The process-wide table of the player's texts.

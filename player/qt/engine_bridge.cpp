@@ -55,4 +55,10 @@ void EngineBridge::RecordingChanged(const std::string& path) {
     emit recordingChanged(QString::fromStdString(path));
 }
 
+void EngineBridge::ShowStill(const media::RgbPicture& picture) {
+    still_ = QImage(picture.rgb.data(), picture.width, picture.height, picture.width * 3,
+                    QImage::Format_RGB888)
+                 .copy();
+}
+
 }  // namespace player::qt

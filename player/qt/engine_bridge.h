@@ -3,6 +3,7 @@
 // signals, which reach the window's thread queued.
 #pragma once
 
+#include <QImage>
 #include <QObject>
 #include <QString>
 
@@ -28,6 +29,10 @@ class EngineBridge final : public QObject, public EngineOutput {
     void Position(int64_t position, int64_t maximum) override;
     void Message(int textId) override;
     void RecordingChanged(const std::string& path) override;
+    void ShowStill(const media::RgbPicture& picture) override;
+
+    // The still image opened last (the engine's mode tells whether it is on show).
+    const QImage& still() const { return still_; }
 
   signals:
     // The picture size changed: the cells' views must be opened again.
@@ -42,6 +47,7 @@ class EngineBridge final : public QObject, public EngineOutput {
   private:
     output::ChannelDisplay& display_;
     int sizeCode_ = 255;
+    QImage still_;
 };
 
 }  // namespace player::qt

@@ -446,14 +446,26 @@ void PlayerWindow::OnRecordingChanged(const QString& path) {
 
 QString PlayerWindow::OpenFile(const QString& path, bool quiet, int64_t atWallTime) {
     QString failure;
-    if (!HasSuffix(path, "umv") && !HasSuffix(path, "idx")) {
-        failure = Text(kTextImproperFileType);
-    } else {
-        // A time to go to or a screenshot to take: open paused once every cell has a picture.
-        const bool paused = atWallTime >= 0 || !screenshotPath_.isEmpty();
-        const std::string file = path.toStdString();
-        const int text = paused ? engine_.OpenAt(file, atWallTime) : engine_.Open(file);
-        if (text != 0) failure = Text(text);
+    // A time to go to or a screenshot to take: open paused once every cell has a picture.
+    // Single frames (".ums") and still images (anything else) show in cell 0 and stay stopped.
+    const bool paused = atWallTime >= 0 || !screenshotPath_.isEmpty();
+    const std::string file = path.toStdString();
+    const int text = paused ? engine_.OpenAt(file, atWallTime) : engine_.Open(file);
+    if (text != 0) failure = Text(text);
+    // The still picture lies over cell 0 while a still image is open.
+    auto* still = cells_[0]->findChild<QLabel*>(QStringLiteral("still"));
+    if (!still) {
+        still = new QLabel(cells_[0]);
+        still->setObjectName(QStringLiteral("still"));
+        still->setScaledContents(true);
+    }
+    still->setVisible(engine_.mode() == OpenMode::kStill);
+    if (still->isVisible()) {
+        still->setPixmap(QPixmap::fromImage(bridge_.still()));
+        // Cell 0 takes the single-channel place once the layout change arrives.
+        const CellPlace place = CellsOf(0).cells[0];
+        still->setGeometry(0, 0, place.width, place.height);
+        still->raise();
     }
     if (!failure.isEmpty()) {
         status_->setText(QStringLiteral("Stop"));
@@ -547,7 +559,9 @@ void PlayerWindow::dropEvent(QDropEvent* event) {
     if (urls.isEmpty()) return;
     // Only the first dropped file counts.
     const QString path = urls.front().toLocalFile();
-    if (HasSuffix(path, "umv") || HasSuffix(path, "idx")) OpenFile(path);
+    if (HasSuffix(path, "umv") || HasSuffix(path, "idx") || HasSuffix(path, "ums") ||
+        HasSuffix(path, "jpg"))
+        OpenFile(path);
     event->acceptProposedAction();
 }
 

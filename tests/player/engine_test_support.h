@@ -3,6 +3,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -31,9 +32,12 @@ class RecordingOutput final : public player::EngineOutput {
   public:
     explicit RecordingOutput(player::MonotonicClock& clock) : clock_(clock) {}
     void ShowPicture(int cell, int kind, uint32_t stamp, const uint8_t*, size_t) override {
-        std::lock_guard lock(mutex);
-        shown.push_back({cell, kind, stamp, clock_.NowMs()});
-        changed.notify_all();
+        {
+            std::lock_guard lock(mutex);
+            shown.push_back({cell, kind, stamp, clock_.NowMs()});
+            changed.notify_all();
+        }
+        if (decoding) decoding();
     }
     void SetSizeCode(int) override {}
     void SetMarks(int, bool, bool) override {}
@@ -49,6 +53,7 @@ class RecordingOutput final : public player::EngineOutput {
     void Position(int64_t p, int64_t) override { position = p; }
     void Message(int id) override { messages.push_back(id); }
     void RecordingChanged(const std::string& path) override { recordings.push_back(path); }
+    void ShowStill(const media::RgbPicture& picture) override { stills.push_back(picture); }
 
     std::vector<int> KindsShown() {
         std::lock_guard lock(mutex);
@@ -65,9 +70,12 @@ class RecordingOutput final : public player::EngineOutput {
     std::vector<int> layouts;
     std::vector<int> messages;
     std::vector<std::string> recordings;
+    std::vector<media::RgbPicture> stills;
     std::string time;
     int64_t position = -1;
     bool panorama = false;
+    // Runs after each picture, as the decoding of it would take time.
+    std::function<void()> decoding;
 
   private:
     player::MonotonicClock& clock_;

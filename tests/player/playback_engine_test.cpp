@@ -4,7 +4,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <fstream>
+#include <iterator>
+#include <random>
 
+#include "player/player_strings.h"
 #include "tests/player/engine_test_support.h"
 
 using namespace playertest;
@@ -123,6 +127,220 @@ TEST_F(SimulatedEngine, LatePredictedPicturesAreSkippedToTheNextAnchor) {
     ASSERT_GE(out.shown.size(), 2u);
     EXPECT_EQ(out.shown[1].kind, 1);
     EXPECT_EQ(out.shown[1].stamp, 3u * 40 * 45);
+}
+
+// Ten minutes at 30 pictures a second (stamps 1,500 ticks apart, not whole milliseconds) on a
+// loaded machine: each tick reaches the play thread 0-3 ms late (seeded), and ticks that come
+// while the thread is still late collapse into one. The play keeps the recording's schedule
+// (no drift), and no picture is dropped as late, since none came later than the tick's jitter.
+TEST_F(SimulatedEngine, LoadedTicksKeepTheScheduleWithoutDroppingPictures) {
+    const std::string gop = "IPBBPBBPBBPBBPB";
+    std::vector<RecordSpec> r;
+    const int pictures = 10 * 60 * 30;
+    for (int i = 0; i < pictures; ++i) {
+        RecordSpec s;
+        s.kind = gop[static_cast<size_t>(i) % gop.size()] == 'I'   ? 0
+                 : gop[static_cast<size_t>(i) % gop.size()] == 'P' ? 1
+                                                                   : 2;
+        s.stamp = static_cast<uint32_t>(i) * 1500u;
+        s.minute = i / 1800;
+        s.second = (i / 30) % 60;
+        r.push_back(s);
+    }
+    ASSERT_EQ(engine.Open(WritePair(dir.path(), "loaded", r)), 0);
+    std::mt19937 random(20261208);
+    std::uniform_int_distribution<int> lateness(0, 3);
+    const int64_t start = clock.now;
+    for (int64_t tick = 1; engine.state() != EngineState::kStopped; ++tick) {
+        const int64_t wake = start + tick + lateness(random);
+        if (wake <= clock.now) continue;  // the thread was still late: this tick collapses
+        clock.now = wake;
+        engine.RunTick();
+    }
+    ASSERT_EQ(static_cast<int>(out.shown.size()), pictures - 1) << "pictures dropped as late";
+    const Shown first = out.shown.front();
+    double worst = 0;
+    for (const Shown& s : out.shown) {
+        const double due = static_cast<double>(first.at) + (s.stamp - first.stamp) / 45.0;
+        ASSERT_GE(static_cast<double>(s.at), due - 1.0) << "picture shown early";
+        worst = std::max(worst, static_cast<double>(s.at) - due);
+    }
+    EXPECT_LE(worst, 5.0) << "the schedule drifted";
+    const Shown last = out.shown.back();
+    EXPECT_NEAR(static_cast<double>(last.at - first.at), (last.stamp - first.stamp) / 45.0, 5.0);
+}
+
+// Four channels' pictures of the same moment go out together, not one a tick apart.
+TEST_F(SimulatedEngine, PicturesOfTheSameMomentGoOutInOneTick) {
+    std::vector<RecordSpec> r;
+    for (const RecordSpec& moment : Pictures("IIIIII", 40))
+        for (int c = 0; c < 4; ++c) {
+            RecordSpec s = moment;
+            s.channel = c;
+            r.push_back(s);
+        }
+    ASSERT_EQ(engine.Open(WritePair(dir.path(), "four", r)), 0);
+    Run(200);
+    ASSERT_GE(out.shown.size(), 12u);
+    for (size_t i = 4; i < 12; ++i)
+        EXPECT_EQ(out.shown[i].at, out.shown[i - i % 4].at) << "picture " << i;
+}
+
+// Sixteen channels' pictures of one moment take 3 ms each to decode: the last of them goes out
+// 45 ms after the moment was due, still before the next moment (67 ms on). None is dropped.
+TEST_F(SimulatedEngine, DecodingABusyMomentDropsNoneOfItsPictures) {
+    std::vector<RecordSpec> r;
+    for (const RecordSpec& moment : Pictures("IBBPBBPBBPBBPBB", 67))
+        for (int c = 0; c < 16; ++c) {
+            RecordSpec s = moment;
+            s.channel = c;
+            r.push_back(s);
+        }
+    ASSERT_EQ(engine.Open(WritePair(dir.path(), "busy", r)), 0);
+    out.decoding = [&] { clock.now += 3; };
+    RunToEnd();
+    EXPECT_GE(out.shown.size(), r.size() - 16) << "only the last moment may be cut by the end";
+}
+
+// A real stall still drops the late Predicted pictures, and the pictures after it keep their
+// spacing from where the play caught up instead of racing to make up the lost time.
+TEST_F(SimulatedEngine, AfterAStallThePlayGoesOnFromWhereItCaughtUp) {
+    ASSERT_EQ(engine.Open(WritePair(dir.path(), "stall", Pictures("IPBBPBBPBBPBBPBBPBB", 40))), 0);
+    Run(45);
+    ASSERT_EQ(out.shown.size(), 2u);
+    clock.now += 200;  // five pictures' worth of stall
+    Run(400);
+    const std::vector<int> kinds = out.KindsShown();
+    EXPECT_LT(kinds.size(), 17u) << "late B pictures are dropped";
+    for (size_t i = 3; i < out.shown.size(); ++i) {
+        const Shown& a = out.shown[i - 1];
+        const Shown& b = out.shown[i];
+        EXPECT_NEAR(static_cast<double>(b.at - a.at), (b.stamp - a.stamp) / 45.0, 1.0)
+            << "picture " << i;
+    }
+}
+
+// The sound device as the engine sees it: the test says which block plays.
+class ScriptedAudio final : public player::EngineAudio {
+  public:
+    bool Open(media::RecordingFile&) override {
+        ++opens;
+        playing = openSucceeds;
+        return openSucceeds;
+    }
+    void Pause() override { playing = false; }
+    void Restart() override { playing = true; }
+    void Close() override { playing = false; }
+    void FollowPicture(uint64_t) override {}
+    int64_t PlayingStamp() override { return playing ? stamp : -1; }
+
+    bool openSucceeds = true;
+    bool playing = false;
+    int opens = 0;
+    int64_t stamp = -1;
+};
+
+// One channel's pictures every 40 ms with an audio record every 256 ms beside them.
+std::vector<RecordSpec> PicturesWithSound(const std::string& kinds) {
+    std::vector<RecordSpec> r = Pictures(kinds, 40);
+    std::vector<RecordSpec> out;
+    uint32_t nextAudio = 0;
+    for (const RecordSpec& picture : r) {
+        while (nextAudio <= picture.stamp) {
+            RecordSpec audio = picture;
+            audio.kind = 3;
+            audio.stamp = nextAudio;
+            out.push_back(audio);
+            nextAudio += 256 * 45;
+        }
+        out.push_back(picture);
+    }
+    return out;
+}
+
+class SimulatedSound : public SimulatedEngine {
+  protected:
+    SimulatedSound() : soundEngine(out, clock, nullptr, &audio) {}
+    void RunSound(int ms) {
+        for (int i = 0; i < ms && soundEngine.state() != EngineState::kStopped; ++i) {
+            clock.now += 1;
+            soundEngine.RunTick();
+        }
+    }
+    ScriptedAudio audio;
+    PlaybackEngine soundEngine;
+};
+
+TEST_F(SimulatedSound, TheSoundLeadsThePicturesOfItsChannelAtNormalSpeed) {
+    soundEngine.SetSound(true);
+    ASSERT_EQ(
+        soundEngine.Open(WritePair(dir.path(), "s", PicturesWithSound(std::string(150, 'I')))), 0);
+    RunSound(1);
+    ASSERT_EQ(audio.opens, 1);
+    ASSERT_EQ(out.shown.size(), 1u);
+    audio.stamp = 0;
+    RunSound(200);
+    EXPECT_EQ(out.shown.size(), 1u) << "the next picture waits for the sound";
+    audio.stamp = 5 * 40 * 45;  // the sound reaches the fifth picture's stamp
+    RunSound(1);
+    ASSERT_EQ(out.shown.size(), 2u);
+    EXPECT_EQ(out.shown[1].stamp, 40u * 45) << "the picture the sound let go comes at once";
+    RunSound(170);
+    EXPECT_EQ(out.shown.back().stamp, 5u * 40 * 45) << "the pictures held back come in step";
+    audio.stamp = 2 * 45000 + 60 * 40 * 45;  // more than 2 s ahead of the picture on show
+    const size_t early = out.shown.size();
+    RunSound(1);
+    EXPECT_EQ(out.shown.size(), early + 1) << "a picture 2 s behind the sound is shown at once";
+    audio.playing = false;  // the sound paused: the pictures keep their own time
+    const size_t before = out.shown.size();
+    RunSound(400);
+    EXPECT_GE(out.shown.size(), before + 9);
+}
+
+TEST_F(SimulatedSound, TheSoundOnlyLeadsItsOwnChannelAtNormalSpeed) {
+    std::vector<RecordSpec> r = PicturesWithSound(std::string(60, 'I'));
+    for (RecordSpec& s : r)
+        if (s.kind != 3 && (s.stamp / 1800) % 2) s.channel = 1;  // two channels: layout 1..4
+    soundEngine.SetSound(true);
+    ASSERT_EQ(soundEngine.Open(WritePair(dir.path(), "two", r)), 0);
+    RunSound(1);
+    audio.stamp = 0;
+    RunSound(400);
+    EXPECT_GE(out.shown.size(), 9u) << "the four-channel layout plays by its own time";
+}
+
+TEST_F(SimulatedSound, AudioPlaybackFailedWhenThereIsNoSoundToPlay) {
+    ASSERT_EQ(soundEngine.Open(WritePair(dir.path(), "mute", Pictures("IIIIIIII", 40))), 0);
+    RunSound(2);
+    soundEngine.SetSound(true);
+    ASSERT_EQ(out.messages, std::vector<int>{2022}) << "a recording without sound";
+    EXPECT_EQ(audio.opens, 0);
+
+    audio.openSucceeds = false;
+    out.messages.clear();
+    soundEngine.SetSound(false);
+    ASSERT_EQ(soundEngine.Open(WritePair(dir.path(), "dev", PicturesWithSound("IIIIIIIIII"))), 0);
+    soundEngine.SetSound(true);
+    RunSound(2);
+    EXPECT_TRUE(out.messages.empty()) << "a device failing at open leaves the sound off quietly";
+    soundEngine.SetSound(false);
+    soundEngine.SetSound(true);
+    EXPECT_EQ(out.messages, std::vector<int>{2022}) << "asking for the sound then says so";
+}
+
+TEST_F(SimulatedSound, TheSoundGoesOnIntoTheNextRecordingsOfTheFolder) {
+    std::string first;
+    for (int i = 0; i < 3; ++i) {
+        const std::string path = WritePair(dir.path(), "2026031409595" + std::to_string(i),
+                                           PicturesWithSound("IPBBPBBPBB"));
+        if (i == 0) first = path;
+    }
+    soundEngine.SetSound(true);
+    ASSERT_EQ(soundEngine.Open(first), 0);
+    RunSound(5000);
+    EXPECT_EQ(out.recordings.size(), 2u);
+    EXPECT_EQ(audio.opens, 3) << "each recording's sound opens as it starts";
+    EXPECT_EQ(soundEngine.state(), EngineState::kStopped);
 }
 
 TEST_F(SimulatedEngine, SkippingStopsAtTheEndOfTheList) {
@@ -330,6 +548,79 @@ TEST_F(SimulatedEngine, OpenFailures) {
     testsupport::WriteFile(dir / "junk.umv", std::vector<uint8_t>(100, 0x11));
     EXPECT_NE(engine.Open(dir / "junk.idx"), 0);
     EXPECT_EQ(engine.state(), EngineState::kStopped);
+}
+
+std::vector<uint8_t> ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+const std::string kSampleUms = DVR_SOURCE_DIR "/samples/stills/Lobby_20260314_095952_ch1.ums";
+const std::string kSampleStill = DVR_SOURCE_DIR "/samples/stills/Lobby,260314_095955,1,.jpg";
+
+TEST_F(SimulatedEngine, SingleFrameFileShowsItsPictureInCellZero) {
+    ASSERT_EQ(engine.Open(WritePair(dir.path(), "r", Pictures("IIIIIIII", 40))), 0);
+    Run(50);
+    out.shown.clear();
+    ASSERT_EQ(engine.Open(kSampleUms), 0);
+    EXPECT_EQ(engine.mode(), player::OpenMode::kSingleFrame);
+    EXPECT_FALSE(engine.playThreadRunning());
+    EXPECT_EQ(engine.state(), EngineState::kStopped);
+    EXPECT_EQ(engine.layout(), 0) << "cell 0 alone";
+    ASSERT_EQ(out.shown.size(), 2u) << "the picture is decoded twice so that it shows at once";
+    EXPECT_EQ(out.shown[0].cell, 0);
+    EXPECT_EQ(out.shown[0].kind, 0);
+    EXPECT_EQ(out.statuses.back(), "Ums File");
+    EXPECT_EQ(out.time, "2026-03-14 09:59:52");
+    engine.Play();  // a single frame does not play
+    Run(10);
+    EXPECT_EQ(out.shown.size(), 2u);
+    EXPECT_EQ(engine.state(), EngineState::kStopped);
+}
+
+TEST_F(SimulatedEngine, SingleFrameSizeLimit) {
+    // The payload must be smaller than the frame buffer: 262,144 bytes is one too many.
+    const std::vector<uint8_t> sample = ReadBytes(kSampleUms);
+    ASSERT_GT(sample.size(), 24u);
+    std::vector<uint8_t> big(sample.begin(), sample.begin() + 24);
+    big.resize(24 + 262144, 0);
+    testsupport::WriteFile(dir / "big.ums", big);
+    EXPECT_EQ(engine.Open(dir / "big.ums"), player::kTextFileSizeTooBig);
+    EXPECT_EQ(player::PlayerStrings().Text(player::kTextFileSizeTooBig),
+              "The file size is too big!");
+    EXPECT_TRUE(out.shown.empty());
+    big.pop_back();
+    testsupport::WriteFile(dir / "fits.ums", big);
+    EXPECT_EQ(engine.Open(dir / "fits.ums"), 0);
+    EXPECT_EQ(engine.Open(dir / "missing.ums"), player::kTextFileCantOpened);
+}
+
+TEST_F(SimulatedEngine, StillImageShowsWithItsTrailerTime) {
+    ASSERT_EQ(engine.Open(kSampleStill), 0);
+    EXPECT_EQ(engine.mode(), player::OpenMode::kStill);
+    EXPECT_EQ(engine.layout(), 0);
+    EXPECT_FALSE(engine.playThreadRunning());
+    ASSERT_EQ(out.stills.size(), 1u);
+    EXPECT_GT(out.stills[0].width, 0);
+    EXPECT_EQ(out.stills[0].rgb.size(),
+              static_cast<size_t>(out.stills[0].width) * out.stills[0].height * 3);
+    EXPECT_EQ(out.time, "2026-03-14 09:59:55");
+
+    // Junk in front of the picture: the picture shows, the trailer time does not.
+    std::vector<uint8_t> junk = {1, 2, 3, 4};
+    const std::vector<uint8_t> still = ReadBytes(kSampleStill);
+    junk.insert(junk.end(), still.begin(), still.end());
+    testsupport::WriteFile(dir / "junk.jpg", junk);
+    out.time.clear();
+    ASSERT_EQ(engine.Open(dir / "junk.jpg"), 0);
+    ASSERT_EQ(out.stills.size(), 2u);
+    EXPECT_EQ(out.stills[1].width, out.stills[0].width);
+    EXPECT_EQ(out.time, "");
+
+    testsupport::WriteFile(dir / "text.jpg", std::vector<uint8_t>{'n', 'o', 't'});
+    EXPECT_EQ(engine.Open(dir / "text.jpg"), player::kTextImproperFileType);
+    EXPECT_EQ(engine.Open(dir / "none.jpg"), player::kTextFileCantOpened);
+    EXPECT_EQ(engine.mode(), player::OpenMode::kStill) << "a failed open keeps the still on show";
 }
 
 TEST_F(SimulatedEngine, DataFileAlonePlaysToTheEnd) {

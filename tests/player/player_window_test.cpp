@@ -116,3 +116,33 @@ TEST_F(PlayerWindowTest, UnopenableFileLeavesTheWindowStopped) {
 }
 
 }  // namespace
+
+namespace {
+
+constexpr char kSampleStill[] = DVR_SOURCE_DIR "/samples/stills/Lobby,260314_095955,1,.jpg";
+constexpr char kSampleUms[] = DVR_SOURCE_DIR "/samples/stills/Lobby_20260314_095952_ch1.ums";
+
+// A still image and a single frame open in the large cell; a recording opened afterwards plays
+// with the still gone.
+TEST_F(PlayerWindowTest, SingleFramesAndStillsShowInTheLargeCell) {
+    ASSERT_TRUE(window.OpenFile(QString::fromLatin1(kSampleStill), true).isEmpty());
+    EXPECT_EQ(window.engine().mode(), player::OpenMode::kStill);
+    ASSERT_TRUE(WaitFor([&] { return window.cell(0)->geometry() == QRect(25, 41, 640, 480); }));
+    const QImage cell = window.cell(0)->grab().toImage();
+    // The still's own picture over the whole cell: the camera's sky, not the black of a cell
+    // that has decoded nothing.
+    for (const QPoint at : {QPoint(320, 60), QPoint(600, 100)})
+        EXPECT_GT(qBlue(cell.pixel(at)), 60) << at.x();
+
+    ASSERT_TRUE(window.OpenFile(QString::fromLatin1(kSampleUms), true).isEmpty());
+    EXPECT_EQ(window.engine().mode(), player::OpenMode::kSingleFrame);
+
+    ASSERT_TRUE(window.OpenFile(QString::fromLatin1(kSample), true).isEmpty());
+    QCoreApplication::processEvents();
+    auto* still = window.cell(0)->findChild<QWidget*>(QStringLiteral("still"));
+    ASSERT_NE(still, nullptr);
+    EXPECT_FALSE(still->isVisible());
+    window.engine().Stop();
+}
+
+}  // namespace
