@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "client/app/settings/client_language.h"
+#include "client/app/settings/client_settings.h"
 #include "client/app/window/core/client_startup.h"
 #include "client/app/window/telva_window.h"
 #include "client/net/client_strings.h"
@@ -57,11 +59,10 @@ int main(int argc, char** argv) {
     const std::string programDir = platform::ProgramDirectory();
     platform::StringTable& strings = client::ClientStrings();
     ui::LanguagePack pack(strings);
-    std::string word;
-    settings.ReadString(platform::Hive::kLocalMachine, platform::kEnvironmentsKey, "Language",
-                        &word);
-    const ui::Language language = client_app::ChooseLanguage(
-        word, client_app::LanguageIdOfLocale(QLocale::system().name().toStdString()));
+    const std::string dataDir = client::ClientDataDirectory();
+    const client::ClientSettings clientSettings(settings, programDir, dataDir);
+    const ui::Language language = client::ChooseClientLanguage(
+        clientSettings, client_app::LanguageIdOfLocale(QLocale::system().name().toStdString()));
     const bool loaded = pack.Load(programDir, "Telva_M4", language).ok;
 
     // One interactive copy at a time; a screenshot run is a script's and needs no lock.
@@ -76,7 +77,7 @@ int main(int argc, char** argv) {
     // connection limit to raise here.
     client_app::WindowOptions options;
     options.programDir = programDir;
-    options.dataDir = client_app::UserDataDirectory();
+    options.dataDir = dataDir;
     options.languageId = client_app::LanguageIdAfterLoad(language, loaded);
     // Offscreen there is no GPU surface to grab: pictures go the RGB way.
     if (screenshot || Offscreen()) options.displayType = 1;

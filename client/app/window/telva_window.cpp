@@ -43,9 +43,6 @@
 namespace client_app {
 namespace {
 
-using platform::Hive;
-using platform::kEnvironmentsKey;
-
 enum Command : int {
     kCmdSound = 707,
     kCmdCameraFirst = 708,
@@ -118,14 +115,11 @@ TelvaWindow::TelvaWindow(platform::RegistryStore& settings, platform::StringTabl
       settings_(settings),
       strings_(strings),
       options_(std::move(options)),
+      clientSettings_(settings, options_.programDir, options_.dataDir),
       display_(settings, nullptr),
       book_(options_.programDir + "Factory_Connection.ini", options_.dataDir + "IPList.db") {
-    displayType_ =
-        options_.displayType >= 0
-            ? options_.displayType
-            : std::atoi(
-                  settings_.ReadOrInit(Hive::kLocalMachine, kEnvironmentsKey, "DisplayType", "0")
-                      .c_str()) == 1;
+    displayType_ = options_.displayType >= 0 ? options_.displayType
+                                             : (clientSettings_.DisplayType() == 1 ? 1 : 0);
     bridge_ = std::make_unique<ConnectionBridge>(display_, displayType_);
     auto makeDevice = [this]() -> std::unique_ptr<output::AudioDevice> {
         if (options_.makeAudioDevice) return options_.makeAudioDevice();
@@ -200,8 +194,7 @@ TelvaWindow::TelvaWindow(platform::RegistryStore& settings, platform::StringTabl
     }
     ReopenViews();
     SetViewMode(kModeAll);
-    eventSound_.SetEnabled(
-        settings_.ReadOrInit(Hive::kLocalMachine, kEnvironmentsKey, "EventSound", "0") == "1");
+    eventSound_.SetEnabled(clientSettings_.EventSound());
 
     RefreshDiskTexts();
     RefreshClock();
@@ -257,9 +250,8 @@ void TelvaWindow::CreateControls() {
     for (int c = 0; c < 16; ++c) {
         cells_[c] = new output::qt::ChannelCell(display_, c, this);
         cells_[c]->hide();
-        connect(cells_[c], &output::qt::ChannelCell::fellBackToRgb, this, [this] {
-            settings_.WriteString(Hive::kLocalMachine, kEnvironmentsKey, "DisplayType", "1");
-        });
+        connect(cells_[c], &output::qt::ChannelCell::fellBackToRgb, this,
+                [this] { clientSettings_.SetDisplayType(1); });
     }
     const char* white = "color: white; background: transparent;";
     status_ = MakeText(this, QRect(85, 33, 440, 25),
@@ -437,7 +429,7 @@ void TelvaWindow::OpenSetup() {
 void TelvaWindow::OpenRecordingSettings() {
     // The recording settings dialog comes from client/app/settings/; until it is wired in, the
     // recording starts with the choices it stored last.
-    StartLocalRecording(ChoiceFromSettings(settings_, channelCount_, WallNow()));
+    StartLocalRecording(ChoiceFromSettings(clientSettings_, channelCount_, WallNow()));
 }
 void TelvaWindow::OpenUpgrade() {
     // The firmware upgrade dialog comes from client/app/upgrade/.
@@ -877,8 +869,7 @@ void TelvaWindow::Capture() {
         std::lock_guard lock(bridge_->decodeLock());
         if (!ui::CaptureLayout(display_, viewMode_, &picture)) return;
     }
-    const std::string folder = settings_.ReadOrInit(Hive::kLocalMachine, kEnvironmentsKey,
-                                                    "CapturePath", options_.dataDir + "Frame/");
+    const std::string folder = clientSettings_.CapturePath();
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     media::CivilTime at{};
@@ -894,8 +885,7 @@ void TelvaWindow::Capture() {
     setup.defaultPath =
         Q(media::StillName(folder, fields_.dvrName, at, ui::StillChannelOfLayout(viewMode_), ""));
     setup.timeText = status_->text();
-    setup.markPath = Q(settings_.ReadOrInit(Hive::kLocalMachine, kEnvironmentsKey, "WaterMark",
-                                            options_.programDir + "Mark4015.raw"));
+    setup.markPath = Q(clientSettings_.WaterMark());
     setup.recorderPage = true;
     setup.recorderName = Q(fields_.dvrName);
     setup.recorderAddress = Q(fields_.address);
@@ -922,19 +912,17 @@ void TelvaWindow::RecordButton() {
     OpenRecordingSettings();
 }
 
-void TelvaWindow::StartLocalRecording(const RecordingChoice& choice) {
+void TelvaWindow::StartLocalRecording(const client::RecordingChoice& choice) {
     const uint16_t mask = ChannelMaskOf(choice);
     if (mask == 0 || !connected()) return;
     client::RecorderSettings rs;
-    rs.recordRoot = settings_.ReadOrInit(Hive::kLocalMachine, kEnvironmentsKey, "RecordPath",
-                                         options_.dataDir + "Record/");
-    rs.backupRoot = settings_.ReadOrInit(Hive::kLocalMachine, kEnvironmentsKey, "BackupPath",
-                                         options_.dataDir + "Backup/");
+    rs.recordRoot = clientSettings_.RecordPath();
+    rs.backupRoot = clientSettings_.BackupPath();
     connection_->recorder().Configure(rs);
     recording_.Start(choice);
     skin_->SetButtonBitmaps(kButtonRecord, 380, 379, 380);
     connection_->StartRecording(mask);
-    if (choice.endType == kEndAfterDuration) minuteTimer_->start();
+    if (choice.endType == client::RecordingEndType::kDuration) minuteTimer_->start();
 }
 
 void TelvaWindow::StopLocalRecording() {
@@ -957,7 +945,7 @@ void TelvaWindow::OnMinuteTick() {
 }
 
 void TelvaWindow::CheckRecordingEnd() {
-    if (recording_.recording() && recording_.endType() == kEndAtTime &&
+    if (recording_.recording() && recording_.endType() == client::RecordingEndType::kEndTime &&
         recording_.RecordingShouldStop(WallNow()))
         StopLocalRecording();
 }

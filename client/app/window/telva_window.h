@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "client/app/settings/client_settings.h"
 #include "client/app/window/core/address_book.h"
 #include "client/app/window/core/event_sound_rule.h"
 #include "client/app/window/core/local_recording_plan.h"
@@ -99,7 +100,7 @@ class TelvaWindow final : public QWidget {
     void SetViewMode(int mode);
     void ToggleFullScreen();
     // Starts a local recording with the dialog's choices.
-    void StartLocalRecording(const RecordingChoice& choice);
+    void StartLocalRecording(const client::RecordingChoice& choice);
     void StopLocalRecording();
     // Grabs the window (its skin area) as a picture.
     QImage Grab();
@@ -183,6 +184,7 @@ class TelvaWindow final : public QWidget {
     platform::RegistryStore& settings_;
     platform::StringTable& strings_;
     WindowOptions options_;
+    client::ClientSettings clientSettings_;
     int displayType_ = 1;
     output::ChannelDisplay display_;
     std::unique_ptr<ConnectionBridge> bridge_;

@@ -1,17 +1,9 @@
 #include "client/app/window/core/client_startup.h"
 
 #include <cstdlib>
-#include <cstring>
 
 namespace client_app {
 namespace {
-
-constexpr int PrimaryOf(int id) {
-    return id & 0x3FF;
-}
-constexpr int SublanguageOf(int id) {
-    return id >> 10;
-}
 
 struct Primary {
     const char* code;  // ISO 639-1
@@ -38,16 +30,6 @@ constexpr Territory kTerritories[] = {
     {0x09, "AU", 3},  {0x09, "CA", 4},  {0x09, "NZ", 5},  {0x09, "IE", 6},  {0x09, "ZA", 7},
 };
 
-std::string EnvOr(const char* name, const std::string& fallback) {
-    const char* v = std::getenv(name);
-    return v && *v ? std::string(v) : fallback;
-}
-
-std::string WithSlash(std::string dir) {
-    if (dir.empty() || dir.back() != '/') dir += '/';
-    return dir;
-}
-
 bool AllDigits(const std::string& s) {
     if (s.empty() || s.size() > 5) return false;
     for (char c : s)
@@ -56,30 +38,6 @@ bool AllDigits(const std::string& s) {
 }
 
 }  // namespace
-
-ui::Language LanguageForSystemId(int id) {
-    const int sub = SublanguageOf(id);
-    switch (PrimaryOf(id)) {
-        case 0x12:
-            return id == 1042 ? ui::Language::Korean : ui::Language::English;
-        case 0x11:
-            return id == 1041 ? ui::Language::Japanese : ui::Language::English;
-        case 0x0A:
-            return sub >= 1 && sub <= 20 ? ui::Language::Spanish : ui::Language::English;
-        case 0x07:
-            return sub >= 1 && sub <= 5 ? ui::Language::German : ui::Language::English;
-        case 0x0C:
-            return sub >= 1 && sub <= 5 ? ui::Language::French : ui::Language::English;
-        case 0x15:
-            return id == 1045 ? ui::Language::Polish : ui::Language::English;
-        case 0x19:
-            return id == 1049 ? ui::Language::Russian : ui::Language::English;
-        case 0x10:
-            return id == 1040 ? ui::Language::Italian : ui::Language::English;
-        default:
-            return ui::Language::English;
-    }
-}
 
 int LanguageIdOfLocale(const std::string& localeName) {
     // "de_CH.UTF-8@euro": language, then territory.
@@ -97,21 +55,9 @@ int LanguageIdOfLocale(const std::string& localeName) {
     return 1033;
 }
 
-ui::Language ChooseLanguage(const std::string& setting, int systemLanguageId) {
-    if (const auto named = ui::LanguageFromSettingsWord(setting)) return *named;
-    return LanguageForSystemId(systemLanguageId);
-}
-
 int LanguageIdAfterLoad(ui::Language language, bool loaded) {
     if (language == ui::Language::English) return 1033;
     return loaded ? ui::InfoOf(language).languageId : ui::kLanguageIdFallback;
-}
-
-std::string UserDataDirectory() {
-    const std::string explicitDir = EnvOr("HALVEX_DATA", "");
-    if (!explicitDir.empty()) return WithSlash(explicitDir);
-    const std::string home = EnvOr("HOME", "/tmp");
-    return WithSlash(EnvOr("XDG_DATA_HOME", home + "/.local/share")) + "Halvex/";
 }
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "client/app/settings/client_language.h"
 #include "client/app/window/core/alarm_sound.h"
 #include "client/app/window/core/client_startup.h"
 #include "client/app/window/core/event_sound_rule.h"
@@ -18,21 +19,6 @@ namespace {
 
 using ui::Language;
 
-TEST(ClientLanguage, SystemIdentifiersMapByTheClientsTable) {
-    EXPECT_EQ(LanguageForSystemId(2055), Language::German);  // Swiss German
-    EXPECT_EQ(LanguageForSystemId(3079), Language::German);
-    EXPECT_EQ(LanguageForSystemId(2064), Language::English);  // Swiss Italian
-    EXPECT_EQ(LanguageForSystemId(1040), Language::Italian);
-    EXPECT_EQ(LanguageForSystemId(20490), Language::Spanish);
-    EXPECT_EQ(LanguageForSystemId(21514), Language::English);  // beyond the Spanish list
-    EXPECT_EQ(LanguageForSystemId(5132), Language::French);
-    EXPECT_EQ(LanguageForSystemId(6156), Language::English);
-    EXPECT_EQ(LanguageForSystemId(1042), Language::Korean);
-    EXPECT_EQ(LanguageForSystemId(2066), Language::English);
-    EXPECT_EQ(LanguageForSystemId(1049), Language::Russian);
-    EXPECT_EQ(LanguageForSystemId(0), Language::English);
-}
-
 TEST(ClientLanguage, LocalesGiveTheirIdentifiers) {
     EXPECT_EQ(LanguageIdOfLocale("de_CH.UTF-8"), 2055);
     EXPECT_EQ(LanguageIdOfLocale("it_CH"), 2064);
@@ -44,10 +30,22 @@ TEST(ClientLanguage, LocalesGiveTheirIdentifiers) {
     EXPECT_EQ(LanguageIdOfLocale("nl_NL"), 1033);
 }
 
-TEST(ClientLanguage, TheSettingWinsIgnoringCaseAndAFailedPackGives255) {
-    EXPECT_EQ(ChooseLanguage("korean", 1031), Language::Korean);
-    EXPECT_EQ(ChooseLanguage("", 2055), Language::German);
-    EXPECT_EQ(ChooseLanguage("KLINGON", 2064), Language::English);
+// The start-up path: the locale's identifier through the client's table, unless "Language" names
+// a language (in any case).
+TEST(ClientLanguage, TheStartUpChoiceFromLocaleAndSetting) {
+    testsupport::TempDir dir;
+    platform::RegistryStore store(dir / "settings.ini");
+    const client::ClientSettings settings(store, dir.path(), dir.path());
+    auto startUp = [&](const char* locale) {
+        return client::ChooseClientLanguage(settings, LanguageIdOfLocale(locale));
+    };
+    EXPECT_EQ(startUp("de_CH.UTF-8"), Language::German);   // 2055
+    EXPECT_EQ(startUp("it_CH.UTF-8"), Language::English);  // 2064
+    EXPECT_EQ(startUp("it_IT.UTF-8"), Language::Italian);
+    EXPECT_EQ(startUp("es_AR"), Language::Spanish);
+    store.WriteString(platform::Hive::kLocalMachine, platform::kEnvironmentsKey, "Language",
+                      "korean");
+    EXPECT_EQ(startUp("de_CH.UTF-8"), Language::Korean);
     EXPECT_EQ(LanguageIdAfterLoad(Language::German, true), 1031);
     EXPECT_EQ(LanguageIdAfterLoad(Language::German, false), 255);
     EXPECT_EQ(LanguageIdAfterLoad(Language::English, false), 1033);
@@ -216,59 +214,51 @@ TEST(EventSound, MotionNeverSilencesASensorAlarmThatIsStillOn) {
     EXPECT_EQ(rule.Stop(), EventSoundRule::Action::Stop);  // connecting stops it
 }
 
-TEST(LocalRecordingPlan, StoredChoicesAndTheirGarbage) {
-    EXPECT_EQ(ParseEndType("2"), kEndAtTime);
-    for (const char* garbage : {"", "0", "3", "1x", " 1", "abc"})
-        EXPECT_EQ(ParseEndType(garbage), kEndContinuous) << garbage;
-    EXPECT_EQ(ParseDuration("  90"), 90);
-    EXPECT_EQ(ParseDuration(""), 1);
-    EXPECT_EQ(ParseDuration("zero"), 1);
-
+TEST(LocalRecordingPlan, TheStoredChoiceWithTheChannelsOfTheRecorder) {
     testsupport::TempDir dir;
     platform::RegistryStore store(dir / "settings.ini");
+    const client::ClientSettings settings(store, dir.path(), dir.path());
     auto write = [&](const char* name, const char* value) {
         store.WriteString(platform::Hive::kLocalMachine, platform::kEnvironmentsKey, name, value);
     };
-    RecordingChoice c = ChoiceFromSettings(store, 4, 1000);
-    EXPECT_EQ(c.endType, kEndContinuous);
+    client::RecordingChoice c = ChoiceFromSettings(settings, 4, 1000);
+    EXPECT_EQ(c.endType, client::RecordingEndType::kContinuous);
     EXPECT_EQ(ChannelMaskOf(c), 0x000F);
-    EXPECT_EQ(RecordingViewOf(c), 22);
+    EXPECT_EQ(c.RecordingView(), 22);
     write("RecordingEndType", "1");
     write("RecordingTime", "30");
     write("RecordKeyword", "door");
-    c = ChoiceFromSettings(store, 16, 1000);
-    EXPECT_EQ(c.endType, kEndAfterDuration);
+    c = ChoiceFromSettings(settings, 16, 1000);
+    EXPECT_EQ(c.endType, client::RecordingEndType::kDuration);
     EXPECT_EQ(c.durationMinutes, 30);
     EXPECT_EQ(c.keyword, "door");
-    EXPECT_EQ(c.endTime, 1000 + 600);
+    EXPECT_EQ(ChannelMaskOf(c), 0xFFFF);
+    EXPECT_GE(c.endMoment, 1000 + 540);  // ten minutes on, seconds dropped
     write("RecordingEndType", "garbage");
-    EXPECT_EQ(ChoiceFromSettings(store, 16, 0).endType, kEndContinuous);
-    // Nothing was written back by reading.
+    EXPECT_EQ(ChoiceFromSettings(settings, 16, 0).endType, client::RecordingEndType::kContinuous);
+    // Reading the choice writes nothing back.
     std::string value;
     EXPECT_FALSE(store.ReadString(platform::Hive::kLocalMachine, platform::kEnvironmentsKey,
                                   "RecordPath", &value));
-    RecordingChoice one;
-    one.channels[6] = true;
-    EXPECT_EQ(RecordingViewOf(one), 6);
 }
 
 TEST(LocalRecordingPlan, DurationStopsAtTheCountAndEndTimeAtTheMoment) {
     LocalRecordingState state;
-    RecordingChoice c;
+    client::RecordingChoice c;
     c.channels[0] = true;
-    c.endType = kEndAfterDuration;
+    c.endType = client::RecordingEndType::kDuration;
     c.durationMinutes = 1;
     state.Start(c);
     EXPECT_FALSE(state.RecordingShouldStop(0));
     state.MinuteTick();
     EXPECT_TRUE(state.RecordingShouldStop(0));  // a one-minute recording stops at the first tick
-    c.endType = kEndAtTime;
-    c.endTime = 5000;
+    c.endType = client::RecordingEndType::kEndTime;
+    c.endMoment = 5000;
     state.Start(c);
     EXPECT_EQ(state.minutes(), 0);
     EXPECT_FALSE(state.RecordingShouldStop(4999));
     EXPECT_TRUE(state.RecordingShouldStop(5000));
-    c.endType = kEndContinuous;
+    c.endType = client::RecordingEndType::kContinuous;
     state.Start(c);
     for (int i = 0; i < 1000; ++i)
         state.MinuteTick();

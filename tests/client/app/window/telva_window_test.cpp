@@ -270,7 +270,7 @@ TEST_F(WindowTest, AOneMinuteRecordingStopsAtTheFirstTickAndRestoresTheChannels)
     w->OnCommand(704);  // channels 1-8 visible
     w->OnCommand(726);
     ASSERT_TRUE(w->recording().recording());
-    EXPECT_EQ(w->recording().endType(), kEndAfterDuration);
+    EXPECT_EQ(w->recording().endType(), client::RecordingEndType::kDuration);
     ASSERT_TRUE(Until([&] { return w->connection().recorder().stats().videoWritten > 16; }));
     w->OnNotification(0x409, 0);  // the first minute tick
     EXPECT_FALSE(w->recording().recording());
