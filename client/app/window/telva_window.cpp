@@ -993,6 +993,8 @@ void TelvaWindow::paintEvent(QPaintEvent*) {
         return;
     }
     skin_->PaintBackground(painter);
+    // The panes' area: no grid of the artwork shows around the panes of any layout.
+    painter.fillRect(QRect(10, 59, 662, 484), QColor(0x0B, 0x0D, 0x10));
     skin_->DrawBitmap(painter, kFileLogo, kFileLogoAt, true,
                       Q(options_.programDir) + QStringLiteral("LogoFile.bmp"));
     skin_->DrawBitmap(painter, kClockBitmap, kClockBitmapAt, false);
