@@ -1,6 +1,7 @@
 // Telva_M4: one copy at a time, the interface language, then the main window; optionally connected
 // at once to the recorder named on the command line, and a screenshot after some seconds.
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QDir>
 #include <QInputDialog>
 #include <QLocale>
@@ -12,6 +13,7 @@
 
 #include "client/app/settings/client_language.h"
 #include "client/app/settings/client_settings.h"
+#include "client/app/window/connection_bridge.h"
 #include "client/app/window/core/client_startup.h"
 #include "client/app/window/telva_window.h"
 #include "client/net/client_strings.h"
@@ -104,6 +106,22 @@ int main(int argc, char** argv) {
         window.ConnectTo(
             {cl.dvrName, cl.host, std::to_string(cl.port), cl.user, password.toStdString()});
     }
+    // --stats: pictures decoded and handed to the panes per second, from the first stream on.
+    QElapsedTimer streaming;
+    uint64_t picturesAtStart = 0;
+    QObject::connect(&window, &client_app::TelvaWindow::streamChanged, &window, [&](int kind) {
+        if (kind == 0 || streaming.isValid()) return;
+        streaming.start();
+        picturesAtStart = window.bridge().picturesShown();
+    });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, [&] {
+        if (!cl.stats || !streaming.isValid()) return;
+        const double seconds = static_cast<double>(streaming.elapsed()) / 1000.0;
+        const uint64_t shown = window.bridge().picturesShown() - picturesAtStart;
+        std::fprintf(stderr, "pictures shown: %llu in %.2f s, %.1f per second\n",
+                     static_cast<unsigned long long>(shown), seconds,
+                     seconds > 0 ? static_cast<double>(shown) / seconds : 0.0);
+    });
     if (screenshot) {
         QTimer::singleShot(cl.seconds * 1000, &window, [&] {
             if (cl.connect() && !window.streamUp()) {

@@ -64,6 +64,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     CommandLine out;
     for (size_t i = 0; i < args.size() && out.error.empty(); ++i) {
         const std::string& a = args[i];
+        if (a == "--stats") {
+            out.stats = true;
+            continue;
+        }
         if (i + 1 >= args.size()) {
             out.error = a.rfind("--", 0) == 0 ? a + " needs a value" : "unexpected argument " + a;
             break;

@@ -25,6 +25,7 @@ struct CommandLine {
     std::string dvrName;         // --dvr-name NAME (default: the host)
     std::string screenshot;      // --screenshot OUT.png
     int seconds = 5;             // --seconds N
+    bool stats = false;          // --stats: pictures shown per second, printed at the end
     std::string error;           // set when the arguments are wrong
     bool connect() const { return !host.empty(); }
 };
