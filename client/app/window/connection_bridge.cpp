@@ -20,8 +20,15 @@ QString FromUtf8(std::string_view text) {
 
 }  // namespace
 
-ConnectionBridge::ConnectionBridge(output::ChannelDisplay& display, int displayType)
-    : display_(display), displayType_(displayType) {}
+ConnectionBridge::ConnectionBridge(output::ChannelDisplay& display, int displayType,
+                                   client::AudioSink& audio, std::function<int()> volume)
+    : display_(display), displayType_(displayType), audio_(audio), volume_(std::move(volume)) {}
+
+void ConnectionBridge::AudioStarted(int channel) {
+    audio_.AudioStarted(channel);
+    // Live audio is available: the window turns its sound button on at the current volume.
+    emit notified(0x408, volume_());
+}
 
 void ConnectionBridge::ShowPicture(int, client::CellPicture) {
     // The cells keep their last picture (or stay empty) until video arrives again.

@@ -7,6 +7,7 @@
 #include <QString>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 
 #include "client/net/sinks.h"
@@ -14,11 +15,16 @@
 
 namespace client_app {
 
-class ConnectionBridge final : public QObject, public client::FrameSink, public client::Notifier {
+class ConnectionBridge final : public QObject,
+                               public client::FrameSink,
+                               public client::AudioSink,
+                               public client::Notifier {
     Q_OBJECT
   public:
     // `displayType`: 0 GPU views, 1 RGB views (the setting's value as the window read it).
-    ConnectionBridge(output::ChannelDisplay& display, int displayType);
+    // Audio goes on to `audio` (the sound output); its start is told to the window as 1032.
+    ConnectionBridge(output::ChannelDisplay& display, int displayType, client::AudioSink& audio,
+                     std::function<int()> volume);
 
     // FrameSink (reader thread)
     void ShowPicture(int channel, client::CellPicture picture) override;
@@ -28,6 +34,14 @@ class ConnectionBridge final : public QObject, public client::FrameSink, public 
     void SetSizeCode(int sizeCode) override;
     void Picture(int channel, const media::FrameHeader& header,
                  std::span<const uint8_t> record) override;
+
+    // AudioSink (audio reader thread)
+    void AudioStarted(int channel) override;
+    bool PlayBlock(int channel, uint32_t stamp, std::span<const uint8_t> alaw) override {
+        return audio_.PlayBlock(channel, stamp, alaw);
+    }
+    void Pause() override { audio_.Pause(); }
+    void AudioStopped() override { audio_.AudioStopped(); }
 
     // Notifier (reader and worker threads)
     void Post(client::Notification message, int parameter) override;
@@ -55,6 +69,8 @@ class ConnectionBridge final : public QObject, public client::FrameSink, public 
   private:
     output::ChannelDisplay& display_;
     const int displayType_;
+    client::AudioSink& audio_;
+    const std::function<int()> volume_;
     std::mutex decodeLock_;
     int sizeCode_ = -1;  // under decodeLock_
     std::atomic<uint16_t> motion_{0};

@@ -1,8 +1,8 @@
 // Telva_M4: one copy at a time, the interface language, then the main window; optionally connected
 // at once to the recorder named on the command line, and a screenshot after some seconds.
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QInputDialog>
 #include <QLocale>
 #include <QLockFile>

@@ -120,7 +120,6 @@ TelvaWindow::TelvaWindow(platform::RegistryStore& settings, platform::StringTabl
       book_(options_.programDir + "Factory_Connection.ini", options_.dataDir + "IPList.db") {
     displayType_ = options_.displayType >= 0 ? options_.displayType
                                              : (clientSettings_.DisplayType() == 1 ? 1 : 0);
-    bridge_ = std::make_unique<ConnectionBridge>(display_, displayType_);
     auto makeDevice = [this]() -> std::unique_ptr<output::AudioDevice> {
         if (options_.makeAudioDevice) return options_.makeAudioDevice();
         return std::make_unique<output::SdlAudioDevice>();
@@ -130,6 +129,9 @@ TelvaWindow::TelvaWindow(platform::RegistryStore& settings, platform::StringTabl
     audioOut_ = std::make_unique<output::AudioOut>(*audioDevice_);
     audioSink_ = std::make_unique<client::AudioOutputSink>(*audioOut_);
     alarm_ = std::make_unique<AlarmSound>(*alarmDevice_);
+    bridge_ =
+        std::make_unique<ConnectionBridge>(display_, displayType_, *audioSink_,
+                                           [out = audioOut_.get()] { return out->volumeLevel(); });
     {
         QFile wave(ui::SkinSoundPath(kWaveAlarm));
         if (wave.open(QIODevice::ReadOnly)) {
@@ -140,7 +142,7 @@ TelvaWindow::TelvaWindow(platform::RegistryStore& settings, platform::StringTabl
         }
     }
     connection_ =
-        std::make_unique<client::DvrConnection>(*bridge_, *audioSink_, *bridge_, options_.timings);
+        std::make_unique<client::DvrConnection>(*bridge_, *bridge_, *bridge_, options_.timings);
     QPointer<TelvaWindow> self(this);
     camera_ = std::make_unique<client::CameraHold>(
         [this](int channel, const std::string& req, client::CameraHold::SendDone done) {
@@ -980,7 +982,8 @@ void TelvaWindow::ShowDiskSpace() {
 }
 
 void TelvaWindow::ShowInformationBox() {
-    QMessageBox::about(this, QStringLiteral("Telvanet"), QStringLiteral("Telva_M4 (Ver1.8)"));
+    QMessageBox::about(this, QStringLiteral("Telvanet%1").arg(QStringLiteral(" Telva_M4")),
+                       QStringLiteral("(Ver1.8)"));
 }
 
 // ---- painting and closing -----------------------------------------------------------------

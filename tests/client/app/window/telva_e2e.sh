@@ -3,7 +3,7 @@
 # real X input events: Enter opens the connection dialog, a click picks the saved recorder, the
 # password is typed and Connect clicked; live pictures must play; a double-click on the first pane
 # shows that channel alone, where the camera buttons appear (a held Zoom In reaches the recorder
-# for channel 1); Exit ends the program.
+# for channel 1); a second copy is refused; Exit ends the program.
 # Usage: telva_e2e.sh TELVA_M4 DVRSIM SAMPLE_FOLDER
 set -euo pipefail
 exe=$1
@@ -80,6 +80,11 @@ grep -q '^MODE=5&CID=[0-9]*&OP=7&CH=0&LEN=1&REQ=0S2$' "$work/controls.log" ||
 grep -q '^MODE=5&CID=[0-9]*&OP=7&CH=0&LEN=1&REQ=8$' "$work/controls.log" ||
   fail "the camera was not stopped on release"
 playing || fail "channel 1 alone does not play"
+
+# A second copy refuses to start, in the configured language (the German pack beside the client).
+printf 'Language=german\n' >>"$work/Environments.ini"
+second=$(QT_QPA_PLATFORM=offscreen "$exe" 2>&1 | grep -v 'window masks' || true)
+[ "$second" = "Telva_M4: Telva_M4 läuft bereits!!" ] || fail "second copy said: $second"
 
 xdotool mousemove $((X + 825)) $((Y + 644)) click 1      # Exit
 for _ in $(seq 100); do kill -0 "$client_pid" 2>/dev/null || break; sleep 0.1; done

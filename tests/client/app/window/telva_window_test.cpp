@@ -19,6 +19,7 @@
 #include "platform/registry_store.h"
 #include "tests/support/temp_dir.h"
 #include "tools/dvrsim/server.h"
+#include "ui/skin_slider.h"
 
 namespace client_app {
 namespace {
@@ -314,6 +315,23 @@ TEST_F(WindowTest, EightChannelFullScreenPutsTheLogoInTheCentreThird) {
     EXPECT_FALSE(w->fullScreenMode());
     EXPECT_TRUE(w->ButtonVisible(20));
     EXPECT_EQ(w->pane(8)->geometry(), QRect(29, 59, 213, 160));
+}
+
+TEST_F(WindowTest, LiveAudioTurnsTheSoundButtonOnAndTheButtonMutesIt) {
+    dvrsim::Server withAudio;  // the D1 sample carries audio on channel 1
+    StartSim(withAudio, 0, "d1_4ch");
+    auto w = MakeWindow();
+    w->OnCommand(707);
+    EXPECT_EQ(w->lastMessage(),
+              QStringLiteral("Audio playback failed.\nThe file is missing or check audio device."));
+    w->ConnectTo({"Lobby", "127.0.0.1", std::to_string(withAudio.port()), "admin", "4321"});
+    ASSERT_TRUE(Until([&] { return w->audioOn(); }));
+    EXPECT_TRUE(w->volumeSlider()->isEnabled());
+    w->OnCommand(707);
+    EXPECT_FALSE(w->audioOn());
+    EXPECT_FALSE(w->volumeSlider()->isEnabled());
+    w->OnCommand(707);
+    EXPECT_TRUE(w->audioOn());
 }
 
 }  // namespace
