@@ -164,7 +164,10 @@ void AddressBookDialog::OnDelete() {
 
 void AddressBookDialog::OnConnect() {
     if (!book_.Connect({EntryInFields(), password_->text().toStdString()})) {
-        QMessageBox::information(this, QStringLiteral("Telva_M4"), Text(kTextVerifyFields));
+        if (message_)
+            message_(Text(kTextVerifyFields));
+        else
+            QMessageBox::information(this, QStringLiteral("Telva_M4"), Text(kTextVerifyFields));
         return;
     }
     accept();

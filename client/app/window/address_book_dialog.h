@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 
 #include "client/app/window/core/address_book.h"
 
@@ -37,8 +38,9 @@ class AddressBookDialog final : public QDialog {
     QLineEdit* portEdit() const { return port_; }
     QLineEdit* passwordEdit() const { return password_; }
     QPushButton* button(int command) const;
-    // The delete question; tests answer it.
+    // The delete question and the message box; tests answer and read them.
     void SetConfirm(std::function<bool()> confirm) { confirm_ = std::move(confirm); }
+    void SetMessageSink(std::function<void(const QString&)> sink) { message_ = std::move(sink); }
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -67,6 +69,7 @@ class AddressBookDialog final : public QDialog {
     QRadioButton* userButton_ = nullptr;
     std::vector<QPushButton*> buttons_;
     std::function<bool()> confirm_;
+    std::function<void(const QString&)> message_;
 };
 
 }  // namespace client_app
