@@ -80,7 +80,8 @@ void ConnectionBridge::Picture(int channel, const media::FrameHeader&,
     if (display_.DecodeAndShow(channel, record.data() + media::kFrameHeaderSize,
                                record.size() - media::kFrameHeaderSize)) {
         shown_.fetch_add(1, std::memory_order_relaxed);
-        shownPerChannel_[channel].fetch_add(1, std::memory_order_relaxed);
+        if (shownPerChannel_[channel].fetch_add(1, std::memory_order_relaxed) == 0)
+            emit firstPicture(channel);
     }
 }
 

@@ -63,6 +63,8 @@ class ConnectionBridge final : public QObject,
     void messageShown(int stringId, const QString& text);
     void timeShown(const QString& text);
     void channelInfoChanged(int channelCount);
+    // The first picture of a channel was shown.
+    void firstPicture(int channel);
     // The picture size changed and the decoders opened again: the views must reopen.
     void viewsToReopen();
 

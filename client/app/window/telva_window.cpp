@@ -85,6 +85,7 @@ constexpr QPoint kModeBitmapAt{690, 169};
 constexpr int kFileLogo = 304;
 constexpr QPoint kFileLogoAt{679, 30};
 constexpr int kLogoPanel = 303;
+constexpr int kIdlePane = 302;
 constexpr int kWaveAlarm = 408;
 
 // Active state bitmaps of the layout buttons (the hover bitmap as the normal one).
@@ -179,6 +180,8 @@ TelvaWindow::TelvaWindow(platform::RegistryStore& settings, platform::StringTabl
         Qt::QueuedConnection);
     connect(bridge_.get(), &ConnectionBridge::viewsToReopen, this, &TelvaWindow::ReopenViews,
             Qt::QueuedConnection);
+    connect(bridge_.get(), &ConnectionBridge::firstPicture, this, &TelvaWindow::RefreshIdlePanes,
+            Qt::QueuedConnection);
 
     // Hidden until a login allows them: presets and camera, the recorder functions.
     skin_->HideButtons(kButtonPresetSet, 10);
@@ -252,6 +255,9 @@ void TelvaWindow::CreateControls() {
     for (int c = 0; c < 16; ++c) {
         cells_[c] = new output::qt::ChannelCell(display_, c, this);
         cells_[c]->hide();
+        idle_[c] = new QLabel(cells_[c]);
+        idle_[c]->setScaledContents(true);
+        idle_[c]->setAttribute(Qt::WA_TransparentForMouseEvents);
         connect(cells_[c], &output::qt::ChannelCell::fellBackToRgb, this,
                 [this] { clientSettings_.SetDisplayType(1); });
     }
@@ -479,7 +485,24 @@ void TelvaWindow::ApplyViewMode() {
     }
     for (int c = 0; c < 16; ++c)
         display_.Redraw(c);
+    RefreshIdlePanes();
     update();
+}
+
+void TelvaWindow::RefreshIdlePanes() {
+    // "MainDefault.bmp" beside the program, tested each time; else the built-in idle picture.
+    const QString file = Q(options_.programDir) + QStringLiteral("MainDefault.bmp");
+    QPixmap picture = QFileInfo::exists(file) ? QPixmap(file) : QPixmap();
+    if (picture.isNull()) picture = ui::SkinBitmap(kIdlePane, devicePixelRatioF());
+    for (int c = 0; c < 16; ++c) {
+        const bool idle = bridge_->picturesShown(c) == 0 && !cells_[c]->isHidden();
+        if (idle) {
+            idle_[c]->setGeometry(cells_[c]->rect());
+            idle_[c]->setPixmap(picture);
+            idle_[c]->raise();
+        }
+        idle_[c]->setVisible(idle);
+    }
 }
 
 void TelvaWindow::DoubleClickPane(int channel) {
@@ -793,6 +816,7 @@ void TelvaWindow::RunTimer(int id) {
     switch (id) {
         case 1:
             RefreshClock();
+            RefreshIdlePanes();
             if (++clockTicks_ % 300 == 0) RefreshDiskTexts();
             break;
         case 2:

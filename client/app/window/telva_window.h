@@ -172,6 +172,8 @@ class TelvaWindow final : public QWidget {
     void RefreshClock();
     void RefreshDiskTexts();
     void ReopenViews();
+    // Panes whose channel has shown no picture yet show the idle picture.
+    void RefreshIdlePanes();
     void SendPreset(bool set);
     void ShowMessage(int textId);
     void ShowText(const QString& text);
@@ -199,6 +201,7 @@ class TelvaWindow final : public QWidget {
 
     ui::SkinFrame* skin_ = nullptr;
     std::array<output::qt::ChannelCell*, 16> cells_{};
+    std::array<QLabel*, 16> idle_{};
     QLabel* logo_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* clock_ = nullptr;

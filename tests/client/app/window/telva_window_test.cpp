@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QTest>
 #include <fstream>
 
@@ -127,11 +128,16 @@ TEST_F(WindowTest, AdministratorsAndUsersGetTheirButtonSets) {
 
 TEST_F(WindowTest, APaneShowsTheDecodedPicture) {
     auto w = MakeWindow();
+    // Before its first picture a pane shows the idle picture.
+    ASSERT_EQ(w->pane(5)->findChildren<QLabel*>().size(), 1);
+    QLabel* idle = w->pane(5)->findChildren<QLabel*>().front();
+    EXPECT_TRUE(idle->isVisible());
     ASSERT_TRUE(ConnectAs(*w, "admin", "4321"));
     ASSERT_TRUE(Until([&] { return w->bridge().picturesShown(5) > 10; }));
     w->connection().stream().Stop(true);
     w->connection().stream().WaitStopped();
     QApplication::processEvents();
+    EXPECT_FALSE(idle->isVisible());
     const QImage pane = w->pane(5)->grab().toImage().convertToFormat(QImage::Format_RGB888);
     auto composed = [&](int channel) {
         output::BgrImage picture;
