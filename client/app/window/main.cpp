@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
     const std::string programDir = platform::ProgramDirectory();
     platform::StringTable& strings = client::ClientStrings();
     ui::LanguagePack pack(strings);
-    const std::string dataDir = client::ClientDataDirectory();
+    const std::string dataDir = platform::UserDataDirectory();
     const client::ClientSettings clientSettings(settings, programDir, dataDir);
     const ui::Language language = client::ChooseClientLanguage(
         clientSettings, client_app::LanguageIdOfLocale(QLocale::system().name().toStdString()));

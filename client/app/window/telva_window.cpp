@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "client/app/settings/recording_settings_dialog.h"
 #include "client/app/window/address_book_dialog.h"
 #include "client/app/window/connection_bridge.h"
 #include "client/app/window/core/alarm_sound.h"
@@ -23,6 +24,7 @@
 #include "client/app/window/core/window_texts.h"
 #include "client/app/window/disk_space_dialog.h"
 #include "client/net/audio_output_sink.h"
+#include "client/net/client_strings.h"
 #include "client/net/dvr_connection.h"
 #include "media/still_image.h"
 #include "media/wall_time.h"
@@ -435,9 +437,10 @@ void TelvaWindow::OpenSetup() {
     // The setup dialog comes from client/app/settings/.
 }
 void TelvaWindow::OpenRecordingSettings() {
-    // The recording settings dialog comes from client/app/settings/; until it is wired in, the
-    // recording starts with the choices it stored last.
-    StartLocalRecording(ChoiceFromSettings(clientSettings_, channelCount_, WallNow()));
+    client::RecordingSettingsDialog dialog(clientSettings_, client::ClientStrings(), channelCount_,
+                                           this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    StartLocalRecording(dialog.Choice());
 }
 void TelvaWindow::OpenUpgrade() {
     // The firmware upgrade dialog comes from client/app/upgrade/.

@@ -10,8 +10,10 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QTest>
+#include <QTimer>
 #include <fstream>
 
+#include "client/app/settings/recording_settings_dialog.h"
 #include "client/app/window/connection_bridge.h"
 #include "client/app/window/core/view_layout.h"
 #include "client/net/client_strings.h"
@@ -275,6 +277,14 @@ TEST_F(WindowTest, AOneMinuteRecordingStopsAtTheFirstTickAndRestoresTheChannels)
     EXPECT_EQ(w->lastMessage(), QStringLiteral("Check Connection!!"));
     ASSERT_TRUE(ConnectAs(*w, "admin", "4321"));
     w->OnCommand(704);  // channels 1-8 visible
+    // Record opens the recording settings dialog, which offers the stored choice: OK takes it.
+    QTimer::singleShot(0, [] {
+        auto* dialog =
+            qobject_cast<client::RecordingSettingsDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->DurationList()->currentText(), QStringLiteral("1"));
+        dialog->Confirm();
+    });
     w->OnCommand(726);
     ASSERT_TRUE(w->recording().recording());
     EXPECT_EQ(w->recording().endType(), client::RecordingEndType::kDuration);
