@@ -68,6 +68,22 @@ window_named() {
   done
   return 1
 }
+# The newest visible window named $1: its id in WID and its place in X and Y (waits for it, at most
+# 20 s). A window may be made anew between the lookup and the question for its place, so both are
+# asked again until they agree.
+window_place() {
+  local id geometry
+  for _ in $(seq 80); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | tail -n 1 || true)
+    if [ -n "$id" ] && geometry=$(xdotool getwindowgeometry --shell "$id" 2>/dev/null); then
+      eval "$geometry"
+      WID=$id
+      return 0
+    fi
+    sleep 0.25
+  done
+  return 1
+}
 # Clicks at (DX, DY) inside window WID: click_in WID DX DY [REPEAT].
 click_in() {
   local wx wy

@@ -12,13 +12,12 @@ start_xvfb
 
 "$exe" "$sample" >"$work/out.txt" 2>&1 &
 player_pid=$!
-wid=$(xdotool search --sync --onlyvisible --name '^Orvane_M4$' | head -n 1)
-eval "$(xdotool getwindowgeometry --shell "$wid")"   # X, Y of the window
+window_place Orvane_M4 || fail "no window"   # X, Y of the window
 
 playing || fail "the recording does not play after start"
 # The native window is made anew once the cells take their GPU views: look it up again.
-wid=$(xdotool search --onlyvisible --name '^Orvane_M4$' | tail -n 1)
-xdotool windowfocus "$wid"
+window_place Orvane_M4 || fail "the window went away"
+xdotool windowfocus "$WID"
 xdotool key space
 settled || fail "Space did not pause"
 # Stepping works only while paused (not after the end of the recording): one new picture.
