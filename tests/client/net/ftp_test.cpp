@@ -14,6 +14,7 @@
 #include "client/net/ftp_session.h"
 #include "client/net/ftp_transfer.h"
 #include "tests/client/net/ftp_server.h"
+#include "tests/client/net/recorded_progress.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -28,25 +29,7 @@ std::vector<uint8_t> Pattern(size_t n, uint8_t seed = 1) {
     return bytes;
 }
 
-// Remembers every position it is given; can act on the first one.
-class Progress : public client::ProgressView {
-  public:
-    std::function<void(int)> onFirst;
-    void SetProgressText(std::string_view) override {}
-    void SetProgressPosition(int percent) override {
-        std::lock_guard lock(mutex_);
-        positions_.push_back(percent);
-        if (positions_.size() == 1 && onFirst) onFirst(percent);
-    }
-    std::vector<int> positions() {
-        std::lock_guard lock(mutex_);
-        return positions_;
-    }
-
-  private:
-    std::mutex mutex_;
-    std::vector<int> positions_;
-};
+using Progress = nettest::RecordedProgress;
 
 class FtpTest : public ::testing::Test {
   protected:

@@ -12,6 +12,7 @@
 #include "client/net/recording_download.h"
 #include "client/net/requests.h"
 #include "tests/client/net/ftp_server.h"
+#include "tests/client/net/recorded_progress.h"
 #include "tests/client/net/sim_fixture.h"
 #include "tests/support/process.h"
 #include "tests/support/run_command.h"
@@ -28,24 +29,7 @@ std::vector<uint8_t> Pattern(size_t n, uint8_t seed) {
     return bytes;
 }
 
-class Progress : public client::ProgressView {
-  public:
-    std::function<void(int)> onEach;
-    void SetProgressText(std::string_view) override {}
-    void SetProgressPosition(int percent) override {
-        std::lock_guard lock(mutex_);
-        positions_.push_back(percent);
-        if (onEach) onEach(percent);
-    }
-    std::vector<int> positions() {
-        std::lock_guard lock(mutex_);
-        return positions_;
-    }
-
-  private:
-    std::mutex mutex_;
-    std::vector<int> positions_;
-};
+using Progress = nettest::RecordedProgress;
 
 class FtpSimTest : public nettest::SimTest {
   protected:
