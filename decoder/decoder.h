@@ -140,6 +140,7 @@ struct DecodeStats {
     uint64_t emulatedEdgeBlocks;  // predictions that read beyond the padded border
     uint64_t damagedVops;
     uint64_t concealedMbs;  // lost macroblocks of I/P-VOPs predicted from their neighbours. vectors
+    uint64_t spatiallyConcealedMbs;  // of those, the ones filled from the pixels around them
     uint64_t stuffing;
     uint64_t retimedBVops;  // B-VOPs whose time did not lie between their references
     uint64_t videoPackets;

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "decoder/concealment.h"
 #include "decoder/vlc_tables.h"
 
 namespace decoder {
@@ -117,7 +118,8 @@ class VopDecoder {
     void CleanIntraPredictors();
     void ConcealRange(int fromMb, int toMb);
     void PredictDirect(int dx, int dy, bool counted);
-    Motion GuessVector();
+    Motion GuessVector(int* borderStep);
+    void FillLostMacroblockFromBorders();
 
     // --- blocks ---
     bool DecodeIntraBlock(int n, bool coded, bool acPred, bool useDcVlc, uint8_t* dst,
@@ -171,6 +173,9 @@ class VopDecoder {
         *stride = g_.cStride;
         return (n == 4 ? cur_.cb : cur_.cr) + s_.mbY * 8 * g_.cStride + s_.mbX * 8;
     }
+    // Per pixel, how much more a temporal guess may step at the border than the picture does
+    // across it before the lost macroblock is filled from its borders instead.
+    static constexpr int kSpatialMargin = 6;
     int MbIndex() const { return (s_.mbY + 1) * kMbStride + s_.mbX + 1; }
     // Whether the macroblock at (mbX + dx, mbY + dy) lies in the picture and in the current
     // video packet.
@@ -216,6 +221,7 @@ class VopDecoder {
     int motionSumY_ = 0;
     int motionCount_ = 0;
     int packetStartX_ = 0;
+    uint8_t lost_[kMbRows * kMbStride] = {};  // macroblocks of this VOP that were concealed
 };
 
 // ------------------------------------------------------------------------------------------
@@ -1021,8 +1027,10 @@ void VopDecoder::PredictDirect(int dx, int dy, bool counted) {
 // in the previous picture, its left and upper neighbours' in this one (decoded or concealed
 // before it), their median, the right and lower neighbours' previous vectors, the last P-VOP's
 // mean motion and no motion; the one whose prediction continues the rows and columns already in
-// the picture above and to the left most smoothly wins.
-Motion VopDecoder::GuessVector() {
+// the picture above and to the left most smoothly wins. `borderStep` receives its mean step
+// across those pixels.
+Motion VopDecoder::GuessVector(int* borderStep) {
+    *borderStep = 0;
     const int i = B8Index(0);
     const int mb = MbIndex();
     Motion cand[8];
@@ -1072,6 +1080,7 @@ Motion VopDecoder::GuessVector() {
             best = k;
         }
     }
+    *borderStep = bestCost / (16 * ((s_.mbY > 0) + (s_.mbX > 0)));
     return cand[best];
 }
 
@@ -1093,9 +1102,17 @@ void VopDecoder::ConcealRange(int fromMb, int toMb) {
             continue;
         }
         const bool intra = s_.vop.codingType == kVopI;
-        const Motion mv = GuessVector();
+        int step;
+        const Motion mv = GuessVector(&step);
         static constexpr int kFrameFields[2] = {0, 1};
         PredictMacroblock(fwd_, kPredFrame, &mv, kFrameFields, s_.vop.roundingType, false);
+        // Content that no vector into the previous picture finds (it has just come into view, or
+        // the scene changed) steps at the border far more than the picture does across it.
+        const BorderSides border{s_.mbY > 0, false, s_.mbX > 0, false};
+        const uint8_t* here = cur_.y + s_.mbY * 16 * g_.yStride + s_.mbX * 16;
+        if (intra && step > 2 * BorderActivity(here, g_.yStride, 16, border) + kSpatialMargin)
+            FillLostMacroblockFromBorders();
+        lost_[MbIndex()] = 1;
         if (intra) {
             StoreMacroblockVector(0, 0);
         } else {
@@ -1106,6 +1123,25 @@ void VopDecoder::ConcealRange(int fromMb, int toMb) {
         s_.refFieldSelect[MbIndex()] = 0;
         ++s_.stats.concealedMbs;
     }
+}
+
+// Fills the lost macroblock from the pixels around it: from the neighbours that were decoded if
+// any (a cut-short picture leaves the row above it: the content carries on downwards), otherwise
+// from the one above, concealed before it, or failing that the one to the left.
+void VopDecoder::FillLostMacroblockFromBorders() {
+    const int mb = MbIndex();
+    BorderSides sides{s_.mbY > 0 && !lost_[mb - kMbStride], false, s_.mbX > 0 && !lost_[mb - 1],
+                      false};
+    if (!sides.above && !sides.left) {
+        sides.above = s_.mbY > 0;
+        sides.left = !sides.above && s_.mbX > 0;
+    }
+    uint8_t* y = cur_.y + s_.mbY * 16 * g_.yStride + s_.mbX * 16;
+    if (!FillFromBorders(y, g_.yStride, 16, sides)) return;
+    const ptrdiff_t c = s_.mbY * 8 * g_.cStride + s_.mbX * 8;
+    FillFromBorders(cur_.cb + c, g_.cStride, 8, sides);
+    FillFromBorders(cur_.cr + c, g_.cStride, 8, sides);
+    ++s_.stats.spatiallyConcealedMbs;
 }
 
 // Zero bits in front of the 1 of a resync marker.
