@@ -41,12 +41,14 @@ bool FillFromBorders(uint8_t* dst, ptrdiff_t stride, int size, BorderSides sides
 int BorderActivity(const uint8_t* dst, ptrdiff_t stride, int size, BorderSides sides) {
     int sum = 0;
     int count = 0;
+    const uint8_t* below = dst + size * stride;
     for (int k = 0; k < size; ++k) {
         if (sides.above) sum += std::abs(dst[k - stride] - dst[k - 2 * stride]);
         if (sides.left) sum += std::abs(dst[k * stride - 1] - dst[k * stride - 2]);
+        if (sides.below) sum += std::abs(below[k] - below[k + stride]);
+        if (sides.right) sum += std::abs(dst[k * stride + size] - dst[k * stride + size + 1]);
     }
-    if (sides.above) count += size;
-    if (sides.left) count += size;
+    count = size * (sides.above + sides.below + sides.left + sides.right);
     return count ? sum / count : 0;
 }
 

@@ -22,9 +22,9 @@ struct BorderSides {
 bool FillFromBorders(uint8_t* dst, ptrdiff_t stride, int size, BorderSides sides);
 
 // How much the picture changes per line across the borders of the block at `dst` that `sides`
-// names: the mean absolute difference of the two rows above it (or the two columns to its left).
-// A prediction of the block that steps by much more than this at its border does not continue
-// the picture. 0 when neither the upper nor the left side is named.
+// names: the mean absolute difference of the two rows (or columns) next to each of them. A
+// prediction of the block that steps by much more than this at its border does not continue the
+// picture. 0 when no side is named.
 int BorderActivity(const uint8_t* dst, ptrdiff_t stride, int size, BorderSides sides);
 
 }  // namespace decoder

@@ -116,9 +116,14 @@ class VopDecoder {
     bool DecodeInterTexture(int cbp, bool dctField);
     void FinishMacroblock(int refKind);
     void CleanIntraPredictors();
-    void ConcealRange(int fromMb, int toMb);
+    void MarkLost(int fromMb, int toMb) {
+        for (int i = fromMb; i < toMb; ++i)
+            lost_[(i / g_.mbWidth + 1) * kMbStride + i % g_.mbWidth + 1] = 1;
+    }
+    void ConcealLostMacroblocks();
     void PredictDirect(int dx, int dy, bool counted);
-    Motion GuessVector(int* borderStep);
+    Motion GuessVector(BorderSides sides, int* borderStep);
+    BorderSides ConcealmentSides() const;
     void FillLostMacroblockFromBorders();
 
     // --- blocks ---
@@ -188,6 +193,9 @@ class VopDecoder {
         return s_.mbY * g_.mbWidth + s_.mbX < packetStart_ + g_.mbWidth;
     }
     bool ReadVideoPacketHeader(int* mbNumber);
+    bool ReadVideoPacketFields(int* mbNumber);
+    int FindNextVideoPacket();
+    void StartVideoPacket(int mb);
     int ResyncPrefixLength() const;
     int B8Index(int n) const {
         return (2 * s_.mbY + (n >> 1) + 1) * kB8Stride + 2 * s_.mbX + (n & 1) + 1;
@@ -221,6 +229,7 @@ class VopDecoder {
     int motionSumY_ = 0;
     int motionCount_ = 0;
     int packetStartX_ = 0;
+    size_t packetBits_ = 0;  // where the macroblock data of the current video packet starts
     uint8_t lost_[kMbRows * kMbStride] = {};  // macroblocks of this VOP that were concealed
 };
 
@@ -1027,9 +1036,9 @@ void VopDecoder::PredictDirect(int dx, int dy, bool counted) {
 // in the previous picture, its left and upper neighbours' in this one (decoded or concealed
 // before it), their median, the right and lower neighbours' previous vectors, the last P-VOP's
 // mean motion and no motion; the one whose prediction continues the rows and columns already in
-// the picture above and to the left most smoothly wins. `borderStep` receives its mean step
-// across those pixels.
-Motion VopDecoder::GuessVector(int* borderStep) {
+// the picture around it on `sides` most smoothly wins. `borderStep` receives its mean step across
+// those pixels.
+Motion VopDecoder::GuessVector(BorderSides sides, int* borderStep) {
     *borderStep = 0;
     const int i = B8Index(0);
     const int mb = MbIndex();
@@ -1047,7 +1056,8 @@ Motion VopDecoder::GuessVector(int* borderStep) {
     if (s_.mbX > 0 && s_.refKind[mb - 1] != kRefIntra) cand[n++] = s_.mv[i - 1];
     if (s_.mbY > 0 && s_.refKind[mb - kMbStride] != kRefIntra) cand[n++] = s_.mv[i - kB8Stride];
     const int spatial = n;
-    // The right and lower neighbours are not decoded yet either: their previous vectors.
+    // The right and lower neighbours: their vectors in this picture if decoded, otherwise in the
+    // previous one.
     if (s_.mbX + 1 < g_.mbWidth && s_.refKind[mb + 1] != kRefIntra) cand[n++] = s_.mv[i + 2];
     if (s_.mbY + 1 < g_.mbHeight && s_.refKind[mb + kMbStride] != kRefIntra)
         cand[n++] = s_.mv[i + 2 * kB8Stride];
@@ -1057,7 +1067,8 @@ Motion VopDecoder::GuessVector(int* borderStep) {
         cand[n++] = {static_cast<int16_t>(Median(cand[0].x, cand[1].x, cand[2].x)),
                      static_cast<int16_t>(Median(cand[0].y, cand[1].y, cand[2].y))};
     cand[n++] = {0, 0};
-    if (s_.mbX == 0 && s_.mbY == 0) return cand[0];
+    const int borderPixels = 16 * (sides.above + sides.below + sides.left + sides.right);
+    if (borderPixels == 0) return cand[0];
 
     const ptrdiff_t ys = g_.yStride;
     const uint8_t* here = cur_.y + s_.mbY * 16 * ys + s_.mbX * 16;
@@ -1072,26 +1083,38 @@ Motion VopDecoder::GuessVector(int* borderStep) {
                       s_.vop.roundingType, false, 1, 0);
         int cost = 0;
         for (int j = 0; j < 16; ++j) {
-            if (s_.mbY > 0) cost += std::abs(trial[j] - here[j - ys]);
-            if (s_.mbX > 0) cost += std::abs(trial[j * 16] - here[j * ys - 1]);
+            if (sides.above) cost += std::abs(trial[j] - here[j - ys]);
+            if (sides.left) cost += std::abs(trial[j * 16] - here[j * ys - 1]);
+            if (sides.below) cost += std::abs(trial[15 * 16 + j] - here[16 * ys + j]);
+            if (sides.right) cost += std::abs(trial[j * 16 + 15] - here[j * ys + 16]);
         }
         if (cost < bestCost) {
             bestCost = cost;
             best = k;
         }
     }
-    *borderStep = bestCost / (16 * ((s_.mbY > 0) + (s_.mbX > 0)));
+    *borderStep = bestCost / borderPixels;
     return cand[best];
 }
 
-// Macroblocks that could not be decoded: in I- and P-VOPs predicted from the previous picture
-// with the vector their neighbours suggest, in B-VOPs from both references in direct mode. A lost
-// macroblock of an I-VOP stays intra for the B-VOPs that follow (which code every macroblock
-// whose co-located one is intra), one of a P-VOP counts as not coded.
-void VopDecoder::ConcealRange(int fromMb, int toMb) {
-    for (int i = fromMb; i < toMb; ++i) {
+// The sides of the lost macroblock whose pixels are known: above and to the left decoded or
+// concealed before it, below and to the right only when decoded.
+BorderSides VopDecoder::ConcealmentSides() const {
+    const int mb = MbIndex();
+    return {s_.mbY > 0, s_.mbY + 1 < g_.mbHeight && !lost_[mb + kMbStride], s_.mbX > 0,
+            s_.mbX + 1 < g_.mbWidth && !lost_[mb + 1]};
+}
+
+// Macroblocks that could not be decoded, once the rest of the VOP is: in I- and P-VOPs predicted
+// from the previous picture with the vector their neighbours suggest, in B-VOPs from both
+// references in direct mode. A lost macroblock of an I-VOP stays intra for the B-VOPs that follow
+// (which code every macroblock whose co-located one is intra), one of a P-VOP counts as not coded.
+void VopDecoder::ConcealLostMacroblocks() {
+    const int total = g_.mbWidth * g_.mbHeight;
+    for (int i = 0; i < total; ++i) {
         s_.mbX = i % g_.mbWidth;
         s_.mbY = i / g_.mbWidth;
+        if (!lost_[MbIndex()]) continue;
         if (s_.vop.codingType == kVopB) {
             // As if coded in direct mode without a delta; skipped ones copy, as when decoded.
             if (s_.refKind[MbIndex()] == kRefNotCoded) {
@@ -1102,17 +1125,16 @@ void VopDecoder::ConcealRange(int fromMb, int toMb) {
             continue;
         }
         const bool intra = s_.vop.codingType == kVopI;
+        const BorderSides sides = ConcealmentSides();
         int step;
-        const Motion mv = GuessVector(&step);
+        const Motion mv = GuessVector(sides, &step);
         static constexpr int kFrameFields[2] = {0, 1};
         PredictMacroblock(fwd_, kPredFrame, &mv, kFrameFields, s_.vop.roundingType, false);
         // Content that no vector into the previous picture finds (it has just come into view, or
         // the scene changed) steps at the border far more than the picture does across it.
-        const BorderSides border{s_.mbY > 0, false, s_.mbX > 0, false};
         const uint8_t* here = cur_.y + s_.mbY * 16 * g_.yStride + s_.mbX * 16;
-        if (intra && step > 2 * BorderActivity(here, g_.yStride, 16, border) + kSpatialMargin)
+        if (intra && step > 2 * BorderActivity(here, g_.yStride, 16, sides) + kSpatialMargin)
             FillLostMacroblockFromBorders();
-        lost_[MbIndex()] = 1;
         if (intra) {
             StoreMacroblockVector(0, 0);
         } else {
@@ -1130,9 +1152,10 @@ void VopDecoder::ConcealRange(int fromMb, int toMb) {
 // from the one above, concealed before it, or failing that the one to the left.
 void VopDecoder::FillLostMacroblockFromBorders() {
     const int mb = MbIndex();
-    BorderSides sides{s_.mbY > 0 && !lost_[mb - kMbStride], false, s_.mbX > 0 && !lost_[mb - 1],
-                      false};
-    if (!sides.above && !sides.left) {
+    BorderSides sides = ConcealmentSides();
+    sides.above = sides.above && !lost_[mb - kMbStride];
+    sides.left = sides.left && !lost_[mb - 1];
+    if (!sides.above && !sides.below && !sides.left && !sides.right) {
         sides.above = s_.mbY > 0;
         sides.left = !sides.above && s_.mbX > 0;
     }
@@ -1169,6 +1192,12 @@ bool VopDecoder::ReadVideoPacketHeader(int* mbNumber) {
         return false;
     }
     r_.skip_bits(static_cast<size_t>(prefix + 1));
+    return ReadVideoPacketFields(mbNumber);
+}
+
+// The video packet header behind its resync marker: first macroblock, quantiser and the header
+// extension.
+bool VopDecoder::ReadVideoPacketFields(int* mbNumber) {
     const int total = g_.mbWidth * g_.mbHeight;
     int bits = 1;
     while ((1 << bits) < total)
@@ -1186,11 +1215,43 @@ bool VopDecoder::ReadVideoPacketHeader(int* mbNumber) {
     return true;
 }
 
+// After damage inside a video packet: the next packet, found by its byte-aligned resync marker
+// anywhere behind the start of the damaged one (decoding out of step may have run past it).
+// Returns its first macroblock with the reader behind its header, or -1 when none follows.
+int VopDecoder::FindNextVideoPacket() {
+    const int total = g_.mbWidth * g_.mbHeight;
+    const int marker = ResyncPrefixLength() + 1;
+    for (size_t p = (packetBits_ + 7) & ~size_t{7};
+         p + static_cast<size_t>(marker) <= r_.sizeBits(); p += 8) {
+        if (r_.peek32At(p) >> (32 - marker) != 1) continue;
+        r_.setPosition(p + static_cast<size_t>(marker));
+        int next;
+        if (ReadVideoPacketFields(&next) && !r_.overrun() && next > packetStart_ && next < total)
+            return next;
+    }
+    return -1;
+}
+
+// Starts the video packet whose first macroblock is `mb`, the reader at its data.
+void VopDecoder::StartVideoPacket(int mb) {
+    ++s_.stats.videoPackets;
+    packetStart_ = mb;
+    packetStartX_ = mb % g_.mbWidth;
+    packetBits_ = r_.position();
+    // A video packet starts the frame (and first-field) vector predictors over; the second-field
+    // predictors carry on to the end of the macroblock row, as the encoders write them.
+    for (auto& direction : s_.bPredictor)
+        direction[0][0] = direction[0][1] = 0;
+    if (s_.vop.codingType == kVopB && s_.vol.interlaced && packetStartX_ != 0)
+        ++s_.stats.midRowBPackets;
+}
+
 void VopDecoder::Run() {
     const int total = g_.mbWidth * g_.mbHeight;
     const int type = s_.vop.codingType;
     int i = 0;
     int concealFrom = total;
+    packetBits_ = r_.position();
     while (i < total) {
         s_.mbX = i % g_.mbWidth;
         s_.mbY = i / g_.mbWidth;
@@ -1203,28 +1264,20 @@ void VopDecoder::Run() {
                 if (next > i && skippedB) {
                     r_.setPosition(before);  // the packet starts at a later macroblock
                 } else {
-                    ++s_.stats.videoPackets;
                     if (next < i || next >= total || r_.overrun()) {
+                        ++s_.stats.videoPackets;
                         concealFrom = i;
                         break;
                     }
                     if (next > i) {  // macroblocks lost between packets
                         s_.errorFlag = 1;
-                        ConcealRange(i, next);
+                        MarkLost(i, next);
                         i = next;
                         s_.mbX = i % g_.mbWidth;
                         s_.mbY = i / g_.mbWidth;
                         skippedB = type == kVopB && s_.refKind[MbIndex()] == kRefNotCoded;
                     }
-                    packetStart_ = i;
-                    packetStartX_ = s_.mbX;
-                    // A video packet starts the frame (and first-field) vector predictors over;
-                    // the second-field predictors carry on to the end of the macroblock row, as
-                    // the encoders write them.
-                    for (auto& direction : s_.bPredictor)
-                        direction[0][0] = direction[0][1] = 0;
-                    if (type == kVopB && s_.vol.interlaced && s_.mbX != 0)
-                        ++s_.stats.midRowBPackets;
+                    StartVideoPacket(i);
                 }
             } else if (!skippedB && (r_.peek_after_stuffing() == 0 || r_.atEnd())) {
                 concealFrom = i;  // the coded data ends early
@@ -1242,15 +1295,24 @@ void VopDecoder::Run() {
             ok = DecodePMacroblock();
         }
         if (!ok || r_.overrun()) {
-            concealFrom = i;  // the broken macroblock too: what it holds is half decoded
-            break;
+            // The broken macroblock is lost too (what it holds is half decoded); decoding carries
+            // on at the next video packet.
+            const int next = FindNextVideoPacket();
+            if (next < 0) {
+                concealFrom = i;
+                break;
+            }
+            s_.errorFlag = 1;
+            MarkLost(i, next);
+            i = next;
+            StartVideoPacket(i);
+            continue;
         }
         ++i;
     }
-    if (concealFrom < total) {
-        s_.errorFlag = 1;
-        ConcealRange(concealFrom, total);
-    }
+    if (concealFrom < total) s_.errorFlag = 1;
+    MarkLost(concealFrom, total);
+    if (s_.errorFlag) ConcealLostMacroblocks();
     if (type == kVopP && motionCount_ > 0)
         s_.meanMotion = {static_cast<int16_t>(RoundedDiv(motionSumX_, motionCount_)),
                          static_cast<int16_t>(RoundedDiv(motionSumY_, motionCount_))};

@@ -284,3 +284,36 @@ TEST(DamagedInputTest, LostIntraMacroblocksOfNewContentAreFilledFromTheirBorders
 }
 
 }  // namespace
+
+namespace {
+
+// A flipped bit inside a video packet loses that packet only: decoding picks up again at the
+// next resync marker, and what follows is decoded as in the undamaged stream.
+TEST(DamagedInputTest, DecodingResumesAtTheNextVideoPacket) {
+    const std::vector<uint8_t> clean = ReadFile(CorpusPath("ilaceps_352x288.m4v"));
+    std::vector<std::vector<uint8_t>> whole;
+    for (const umvtool::EsFrame& f : umvtool::SplitElementaryStream(clean))
+        whole.emplace_back(clean.begin() + static_cast<ptrdiff_t>(f.begin),
+                           clean.begin() + static_cast<ptrdiff_t>(f.end));
+    ASSERT_GT(whole.size(), 2u);
+    // The first frame (headers and the I-VOP, many video packets): one bit flipped a fifth in.
+    std::vector<std::vector<uint8_t>> damaged{whole[0]};
+    damaged[0][damaged[0].size() / 5] ^= 0x10;
+
+    PlanarDecoder good(352, 288);
+    ASSERT_EQ(good.Decode(whole[0]), kResultOk);
+    ASSERT_EQ(good.Flush(), kResultOk);
+    PlanarDecoder dec(352, 288);
+    ASSERT_EQ(dec.Decode(damaged[0]), kResultOk);
+    EXPECT_EQ(dec.requestResult(), 1);
+    ASSERT_EQ(dec.Flush(), kResultOk);
+    // The lower half of the picture lies in later packets: identical to the undamaged decode.
+    const size_t half = 352 * 144;
+    const std::vector<uint8_t>& a = dec.picture();
+    const std::vector<uint8_t>& b = good.picture();
+    EXPECT_TRUE(std::equal(a.begin() + half, a.begin() + 2 * half, b.begin() + half));
+    EXPECT_LT(MeanAbsDifference(a, b), 1.0);
+    EXPECT_LT(dec.stats().concealedMbs, 396u / 4);
+}
+
+}  // namespace
