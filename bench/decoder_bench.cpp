@@ -86,6 +86,37 @@ void DecodeDamaged(benchmark::State& state) {
 }
 BENCHMARK(DecodeDamaged);
 
+// Damage that needs more than vectors: the I-VOPs of the panning stream cut to 30 % (content that
+// has just come into view, filled from the pixels around it), or one bit flipped a fifth into
+// every I- and P-VOP of a stream with many video packets (decoding resumes at the next one).
+void DecodeDamagedIntra(benchmark::State& state, const char* name, bool flip) {
+    Stream s = Load(name);
+    if (s.frames.empty()) {
+        state.SkipWithError("corpus stream missing");
+        return;
+    }
+    std::vector<std::vector<uint8_t>> frames;
+    for (const umvtool::EsFrame& f : s.frames) {
+        std::vector<uint8_t> bytes(s.bytes.begin() + static_cast<ptrdiff_t>(f.begin),
+                                   s.bytes.begin() + static_cast<ptrdiff_t>(f.end));
+        if (flip && f.vopType < 2) bytes[bytes.size() / 5] ^= 0x10;
+        if (!flip && f.vopType == 0) bytes.resize(bytes.size() * 3 / 10);
+        frames.push_back(std::move(bytes));
+    }
+    decoder::VideoDecoder dec(352, 288, decoder::OutputFormat::kPlanar420);
+    std::vector<uint8_t> picture(decoder::OutputBytes(decoder::OutputFormat::kPlanar420, 352, 288));
+    const decoder::Destination dst{picture.data(), 0, picture.size()};
+    size_t pictures = 0;
+    for (auto _ : state) {
+        for (const auto& f : frames)
+            pictures += dec.Decode({f.data(), f.size()}, dst).hasPicture();
+    }
+    state.counters["pictures/s"] =
+        benchmark::Counter(static_cast<double>(pictures), benchmark::Counter::kIsRate);
+}
+BENCHMARK_CAPTURE(DecodeDamagedIntra, cut_intra, "pan_352x288", false);
+BENCHMARK_CAPTURE(DecodeDamagedIntra, flipped_bits, "ilaceps_352x288", true);
+
 // Sixteen D1 channels (the same stream on each), each with its own instance, decoded into YUY2 as
 // a 16-channel player shows them, the channels split between state.range(0) threads.
 void SixteenChannelsD1(benchmark::State& state) {
