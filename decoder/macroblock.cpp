@@ -124,6 +124,7 @@ class VopDecoder {
     void PredictDirect(int dx, int dy, bool counted);
     Motion GuessVector(BorderSides sides, int* borderStep);
     BorderSides ConcealmentSides() const;
+    int BorderCost(Motion mv, BorderSides sides);
     void FillLostMacroblockFromBorders();
 
     // --- blocks ---
@@ -1070,31 +1071,54 @@ Motion VopDecoder::GuessVector(BorderSides sides, int* borderStep) {
     const int borderPixels = 16 * (sides.above + sides.below + sides.left + sides.right);
     if (borderPixels == 0) return cand[0];
 
-    const ptrdiff_t ys = g_.yStride;
-    const uint8_t* here = cur_.y + s_.mbY * 16 * ys + s_.mbX * 16;
-    alignas(16) uint8_t trial[16 * 16];
     int best = 0;
     int bestCost = INT_MAX;
     for (int k = 0; k < n; ++k) {
-        const int mx = cand[k].x;
-        const int my = cand[k].y;
-        predict_block(trial, 16, fwd_.y, ys, g_.codedWidth, g_.codedHeight, kLumaBorder,
-                      s_.mbX * 16 + (mx >> 1), s_.mbY * 16 + (my >> 1), 16, 16, mx & 1, my & 1,
-                      s_.vop.roundingType, false, 1, 0);
-        int cost = 0;
-        for (int j = 0; j < 16; ++j) {
-            if (sides.above) cost += std::abs(trial[j] - here[j - ys]);
-            if (sides.left) cost += std::abs(trial[j * 16] - here[j * ys - 1]);
-            if (sides.below) cost += std::abs(trial[15 * 16 + j] - here[16 * ys + j]);
-            if (sides.right) cost += std::abs(trial[j * 16 + 15] - here[j * ys + 16]);
-        }
+        const int cost = BorderCost(cand[k], sides);
         if (cost < bestCost) {
             bestCost = cost;
             best = k;
         }
     }
+    Motion mv = cand[best];
+    // In a P-VOP the candidates come from other macroblocks and other pictures: half a sample
+    // around the best may fit better still. (An I-VOP keeps the candidate as it is: whether it
+    // fits at all decides between it and the fill from the borders.)
+    if (s_.vop.codingType == kVopP) {
+        const Motion centre = mv;
+        for (int dy = -1; dy <= 1; ++dy) {
+            for (int dx = -1; dx <= 1; ++dx) {
+                const Motion m{static_cast<int16_t>(centre.x + dx),
+                               static_cast<int16_t>(centre.y + dy)};
+                const int cost = dx || dy ? BorderCost(m, sides) : INT_MAX;
+                if (cost < bestCost) {
+                    bestCost = cost;
+                    mv = m;
+                }
+            }
+        }
+    }
     *borderStep = bestCost / borderPixels;
-    return cand[best];
+    return mv;
+}
+
+// How far the prediction of the current macroblock with `mv` steps from the picture around it on
+// `sides`: the sum of absolute differences along those borders.
+int VopDecoder::BorderCost(Motion mv, BorderSides sides) {
+    const ptrdiff_t ys = g_.yStride;
+    const uint8_t* here = cur_.y + s_.mbY * 16 * ys + s_.mbX * 16;
+    alignas(16) uint8_t trial[16 * 16];
+    predict_block(trial, 16, fwd_.y, ys, g_.codedWidth, g_.codedHeight, kLumaBorder,
+                  s_.mbX * 16 + (mv.x >> 1), s_.mbY * 16 + (mv.y >> 1), 16, 16, mv.x & 1, mv.y & 1,
+                  s_.vop.roundingType, false, 1, 0);
+    int cost = 0;
+    for (int j = 0; j < 16; ++j) {
+        if (sides.above) cost += std::abs(trial[j] - here[j - ys]);
+        if (sides.left) cost += std::abs(trial[j * 16] - here[j * ys - 1]);
+        if (sides.below) cost += std::abs(trial[15 * 16 + j] - here[16 * ys + j]);
+        if (sides.right) cost += std::abs(trial[j * 16 + 15] - here[j * ys + 16]);
+    }
+    return cost;
 }
 
 // The sides of the lost macroblock whose pixels are known: above and to the left decoded or
