@@ -5,9 +5,12 @@
 namespace decoder {
 
 bool FillFromBorders(uint8_t* dst, ptrdiff_t stride, int size, BorderSides sides) {
-    if (!sides.above && !sides.below && !sides.left && !sides.right) return false;
-    // Weights 1/distance in fixed point: the distance from a sample to a border line is 1..size.
-    constexpr int kOne = 1 << 12;
+    if (size > 16 || (!sides.above && !sides.below && !sides.left && !sides.right)) return false;
+    // Weights 1/distance in fixed point: the distance from a sample to a border line is 1..16.
+    static constexpr int kWeight[17] = {0,         4096,      4096 / 2,  4096 / 3,  4096 / 4,
+                                        4096 / 5,  4096 / 6,  4096 / 7,  4096 / 8,  4096 / 9,
+                                        4096 / 10, 4096 / 11, 4096 / 12, 4096 / 13, 4096 / 14,
+                                        4096 / 15, 4096 / 16};
     uint8_t above[16];
     uint8_t below[16];
     uint8_t left[16];
@@ -18,13 +21,23 @@ bool FillFromBorders(uint8_t* dst, ptrdiff_t stride, int size, BorderSides sides
         left[k] = sides.left ? dst[k * stride - 1] : 0;
         right[k] = sides.right ? dst[k * stride + size] : 0;
     }
+    if (sides.above + sides.below + sides.left + sides.right == 1) {
+        // One side alone: its line carries on across the block.
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x)
+                dst[y * stride + x] = sides.above   ? above[x]
+                                      : sides.below ? below[x]
+                                      : sides.left  ? left[y]
+                                                    : right[y];
+        return true;
+    }
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
             int sum = 0;
             int weight = 0;
             const auto add = [&](bool on, int value, int distance) {
                 if (!on) return;
-                const int w = kOne / distance;
+                const int w = kWeight[distance];
                 sum += w * value;
                 weight += w;
             };

@@ -15,10 +15,11 @@ struct BorderSides {
     bool right = false;
 };
 
-// Fills the size x size block at `dst` (a picture with `stride`) from the row above, the row
-// below, the column to the left and the column to the right of it, as far as `sides` names them:
-// each sample is the mean of the border samples in line with it, each weighted by the inverse of
-// its distance. Returns false, leaving the block untouched, when no side is named.
+// Fills the size x size block (size up to 16) at `dst` (a picture with `stride`) from the row
+// above, the row below, the column to the left and the column to the right of it, as far as `sides`
+// names them: each sample is the mean of the border samples in line with it, each weighted by the
+// inverse of its distance. Returns false, leaving the block untouched, when no side is named (or
+// the block is larger).
 bool FillFromBorders(uint8_t* dst, ptrdiff_t stride, int size, BorderSides sides);
 
 // How much the picture changes per line across the borders of the block at `dst` that `sides`
