@@ -12,10 +12,21 @@
 #include <QPainter>
 #include <QPointer>
 #include <QProcess>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 
+#include "client/app/search/calendar_search_dialog.h"
+#include "client/app/search/event_search_dialog.h"
+#include "client/app/search/playback_panel.h"
+#include "client/app/search/search_result_dialog.h"
+#include "client/app/search/search_texts.h"
+#include "client/app/search/search_windows.h"
+#include "client/app/search/simple_player_copy.h"
 #include "client/app/settings/recording_settings_dialog.h"
+#include "client/app/settings/setup_dialog.h"
+#include "client/app/upgrade/backup_list_dialog.h"
+#include "client/app/upgrade/upgrade_dialog.h"
 #include "client/app/window/address_book_dialog.h"
 #include "client/app/window/connection_bridge.h"
 #include "client/app/window/core/alarm_sound.h"
@@ -36,6 +47,7 @@
 #include "ui/art/telva_main_layout.h"
 #include "ui/capture_save_dialog.h"
 #include "ui/language.h"
+#include "ui/language_pack.h"
 #include "ui/skin_button.h"
 #include "ui/skin_frame.h"
 #include "ui/skin_resources.h"
@@ -146,6 +158,7 @@ TelvaWindow::TelvaWindow(platform::RegistryStore& settings, platform::StringTabl
     }
     connection_ =
         std::make_unique<client::DvrConnection>(*bridge_, *bridge_, *bridge_, options_.timings);
+    search_ = std::make_unique<client::search::SearchWindows>(*connection_, relay_, this);
     QPointer<TelvaWindow> self(this);
     camera_ = std::make_unique<client::CameraHold>(
         [this](int channel, const std::string& req, client::CameraHold::SendDone done) {
@@ -177,6 +190,7 @@ TelvaWindow::TelvaWindow(platform::RegistryStore& settings, platform::StringTabl
         bridge_.get(), &ConnectionBridge::channelInfoChanged, this,
         [this](int count) {
             channelCount_ = count;
+            search_->SetChannelCount(count);
             ApplyButtonSet();
         },
         Qt::QueuedConnection);
@@ -184,6 +198,7 @@ TelvaWindow::TelvaWindow(platform::RegistryStore& settings, platform::StringTabl
             Qt::QueuedConnection);
     connect(bridge_.get(), &ConnectionBridge::firstPicture, this, &TelvaWindow::RefreshIdlePanes,
             Qt::QueuedConnection);
+    ConnectSearchWindows();
 
     // Hidden until a login allows them: presets and camera, the recorder functions.
     skin_->HideButtons(kButtonPresetSet, 10);
@@ -231,6 +246,7 @@ TelvaWindow::~TelvaWindow() {
     alarm_->Stop();
     connection_->stream().Stop(true);
     connection_->stream().WaitStopped();
+    search_.reset();
     connection_.reset();
     // The cells detach from the display before it closes.
     for (auto*& cell : cells_) {
@@ -424,26 +440,178 @@ void TelvaWindow::OnCommand(int command) {
     }
 }
 
+// ---- the recorder's search, backup, setup and upgrade dialogs ---------------------------
+
+void TelvaWindow::ConnectSearchWindows() {
+    using client::search::SearchWindows;
+    connect(search_.get(), &SearchWindows::windowEnabled, this, &TelvaWindow::SetControlsEnabled);
+    connect(search_.get(), &SearchWindows::message, this,
+            [this](int, const QString& text) { ShowText(text); });
+    connect(search_.get(), &SearchWindows::reconnectLive, this, &TelvaWindow::ReconnectLive);
+    connect(search_.get(), &SearchWindows::playbackPanelShown, this,
+            &TelvaWindow::OnPlaybackPanel);
+    connect(search_.get(), &SearchWindows::streamTaken, this, &TelvaWindow::GiveUpStream);
+    // The list of a file backup runs modally: it is opened after the answer's slot returned.
+    connect(search_.get(), &SearchWindows::fileListArrived, this, &TelvaWindow::OpenBackupList,
+            Qt::QueuedConnection);
+}
+
 void TelvaWindow::OpenSearch() {
-    // The search dialogs come from client/app/search/.
+    if (fields_.address.empty()) {
+        ShowMessage(kTextCheckConnection);
+        return;
+    }
+    search_->OpenSearch();
 }
-void TelvaWindow::OpenEventSearch() {
-    // The event search form comes from client/app/search/.
-}
+
 void TelvaWindow::OpenBackup() {
-    // The backup dialogs come from client/app/search/.
+    if (fields_.address.empty()) {
+        ShowMessage(kTextCheckConnection);
+        return;
+    }
+    // The backup goes to the folder of the settings, read now (the setup dialog may change it).
+    client::RecorderSettings rs;
+    rs.recordRoot = clientSettings_.RecordPath();
+    rs.backupRoot = clientSettings_.BackupPath();
+    connection_->recorder().Configure(rs);
+    search_->SetSimplePlayer(
+        {clientSettings_.CopyQuenby(), options_.programDir, clientSettings_.BackupPath()});
+    search_->OpenBackup();
 }
+
+void TelvaWindow::OpenBackupList(const QByteArray& answer) {
+    clientapp::BackupListSetup setup;
+    client::ConnectionParams& p = setup.connection;
+    p.dvrName = fields_.dvrName;
+    p.host = fields_.address;
+    const long port = std::strtol(fields_.port.c_str(), nullptr, 10);
+    p.port = static_cast<uint16_t>(port > 0 && port <= 65535 ? port : 80);
+    p.user = fields_.user;
+    p.password = fields_.password;
+    setup.backupFolder = clientSettings_.BackupPath();
+    clientapp::BackupListDialog dialog(std::string_view(answer.constData(), answer.size()),
+                                       std::move(setup), this);
+    connect(&dialog, &clientapp::BackupListDialog::backupCompleted, this,
+            &TelvaWindow::CopyPlayerAfterFileBackup);
+    connect(&dialog, &clientapp::BackupListDialog::messageShown, this,
+            [this](int, const QString& text) { lastMessage_ = text; });
+    dialog.exec();
+}
+
+void TelvaWindow::CopyPlayerAfterFileBackup() {
+    // The list shows "Backup completed." itself once this returns; a missing player comes first.
+    const client::search::SimplePlayerCopy copy = client::search::CopySimplePlayer(
+        clientSettings_.CopyQuenby(), options_.programDir, clientSettings_.BackupPath());
+    for (int id : client::search::BackupEndMessages(copy, client::search::BackupKind::TimeRange))
+        ShowText(client::search::SearchText(id));
+}
+
+void TelvaWindow::SetControlsEnabled(bool enabled) {
+    // The dialogs are the window's children: only the window's own controls are switched.
+    for (int i = 0; i < skin_->ButtonCount(); ++i)
+        skin_->Button(i)->setEnabled(enabled);
+    for (QWidget* w : std::initializer_list<QWidget*>{presets_, speeds_, volume_, infoArea_})
+        w->setAttribute(Qt::WA_TransparentForMouseEvents, !enabled);
+    controlsEnabled_ = enabled;
+}
+
+bool TelvaWindow::controlsEnabled() const {
+    return controlsEnabled_;
+}
+
+void TelvaWindow::OnPlaybackPanel(bool shown) {
+    panelShown_ = shown;
+    if (shown) {
+        skin_->HideButtons(kButtonPresetSet, 18);
+        presets_->setEnabled(false);
+        speeds_->setEnabled(false);
+        return;
+    }
+    ApplyButtonSet();
+}
+
+void TelvaWindow::GiveUpStream() {
+    StopLocalRecording();
+    ApplyAlarmAction(eventSound_.Stop());
+    if (audioOn_) ToggleSound();
+    timer2_->stop();
+    reconnectPending_ = false;
+    status_->clear();
+}
+
+void TelvaWindow::ReconnectLive() {
+    if (fields_.address.empty()) return;
+    status_->clear();
+    ConnectTo(fields_);
+}
+
 void TelvaWindow::OpenSetup() {
-    // The setup dialog comes from client/app/settings/.
+    ui::LanguagePack fallback(strings_);
+    ui::LanguagePack& pack = options_.languagePack ? *options_.languagePack : fallback;
+    client::SetupDialog dialog(clientSettings_, strings_, pack,
+                               {options_.programDir, options_.languagePack != nullptr &&
+                                                         options_.languageId != 255},
+                               this);
+    connect(&dialog, &client::SetupDialog::languageChanged, this, &TelvaWindow::Relabel);
+    connect(&dialog, &client::SetupDialog::displayTypeChanged, this,
+            &TelvaWindow::ApplyDisplayType);
+    connect(&dialog, &client::SetupDialog::deInterlacedChanged, this,
+            &TelvaWindow::ApplyDeInterlace);
+    connect(&dialog, &client::SetupDialog::eventSoundChanged, this, &TelvaWindow::ApplyEventSound);
+    dialog.exec();
+    Relabel();
 }
+
+void TelvaWindow::Relabel() {
+    skin_->RefreshTooltips(skin_->ButtonCount());
+    infoArea_->setToolTip(Text(kTextProgramInformation));
+    if (!info_->text().isEmpty()) info_->setText(InformationLine());
+    emit relabelled();
+}
+
+QString TelvaWindow::InformationLine() const {
+    return Q(InformationText(admin_, strings_.Text(kTextDvrName), fields_.dvrName,
+                             strings_.Text(kTextDvrAddress), fields_.address));
+}
+
+void TelvaWindow::ApplyDisplayType(int type) {
+    displayType_ = type == 1 ? 1 : 0;
+    {
+        std::lock_guard lock(bridge_->decodeLock());
+        bridge_->SetDisplayType(displayType_);
+        display_.OpenDecoders(displayType_);
+    }
+    ReopenViews();
+}
+
+void TelvaWindow::ApplyDeInterlace(bool on) {
+    {
+        std::lock_guard lock(bridge_->decodeLock());
+        display_.SetDeinterlace(on);
+        display_.OpenDecoders(displayType_);
+    }
+    ReopenViews();
+}
+
+void TelvaWindow::ApplyEventSound(bool on) {
+    if (!on) ApplyAlarmAction(eventSound_.Stop());
+    eventSound_.SetEnabled(on);
+}
+
 void TelvaWindow::OpenRecordingSettings() {
     client::RecordingSettingsDialog dialog(clientSettings_, client::ClientStrings(), channelCount_,
                                            this);
     if (dialog.exec() != QDialog::Accepted) return;
     StartLocalRecording(dialog.Choice());
 }
+
 void TelvaWindow::OpenUpgrade() {
-    // The firmware upgrade dialog comes from client/app/upgrade/.
+    clientapp::UpgradeDialog dialog(this);
+    // The connected recorder is offered; its HTTP port only when it is not the default.
+    if (!fields_.address.empty()) dialog.SetAddress(Q(fields_.address), Q(fields_.port));
+    connect(&dialog, &clientapp::UpgradeDialog::messageShown, this,
+            [this](int, const QString& text) { lastMessage_ = text; });
+    dialog.exec();
 }
 
 // ---- layouts ------------------------------------------------------------------------------
@@ -517,6 +685,7 @@ void TelvaWindow::DoubleClickPane(int channel) {
 }
 
 void TelvaWindow::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (!controlsEnabled_) return;
     const QPoint at = event->position().toPoint();
     for (int c = 0; c < 16; ++c)
         if (cells_[c]->isVisible() && cells_[c]->geometry().contains(at)) {
@@ -561,6 +730,13 @@ void TelvaWindow::ApplyButtonSet() {
     }
     // The recorder functions need a login as administrator; the camera a single channel too.
     if (!admin_ || !loggedIn_) skin_->HideButtons(kButtonRecorderFirst, 4);
+    if (panelShown_) {
+        // The playback panel stands where the camera and recorder buttons are.
+        skin_->HideButtons(kButtonPresetSet, 18);
+        presets_->setEnabled(false);
+        speeds_->setEnabled(false);
+        return;
+    }
     ShowCameraControls(IsSingleMode(viewMode_) && admin_ && Live());
 }
 
@@ -598,6 +774,7 @@ void TelvaWindow::ToggleFullScreen() {
 // ---- keys ---------------------------------------------------------------------------------
 
 void TelvaWindow::keyPressEvent(QKeyEvent* event) {
+    if (!controlsEnabled_) return;  // a calendar, wait or progress box is open
     switch (event->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
@@ -696,6 +873,9 @@ void TelvaWindow::ConnectTo(const ConnectionFields& fields) {
 }
 
 void TelvaWindow::OnNotification(int message, int parameter) {
+    // The search windows take their part of every notification first (playback, backup,
+    // search); the window still shows the stream's mode and state itself.
+    search_->OnNotification(static_cast<client::Notification>(message), parameter);
     switch (message) {
         case 0x407:
             OnStreamChanged(parameter);
@@ -753,9 +933,7 @@ void TelvaWindow::OnStreamChanged(int kind) {
         reconnectPending_ = false;
     }
     streamKind_ = kind;
-    const QString information =
-        Q(InformationText(admin_, strings_.Text(kTextDvrName), fields_.dvrName,
-                          strings_.Text(kTextDvrAddress), fields_.address));
+    const QString information = InformationLine();
     switch (kind) {
         case 0:
             mode_->clear();
@@ -1009,8 +1187,13 @@ void TelvaWindow::ShowDiskSpace() {
 }
 
 void TelvaWindow::ShowInformationBox() {
-    QMessageBox::about(this, QStringLiteral("Telvanet%1").arg(QStringLiteral(" Telva_M4")),
-                       QStringLiteral("(Ver1.8)"));
+    // The firmware upgrade of a recorder starts from here.
+    QMessageBox box(QMessageBox::Information,
+                    QStringLiteral("Telvanet%1").arg(QStringLiteral(" Telva_M4")),
+                    QStringLiteral("(Ver1.8)"), QMessageBox::Ok, this);
+    QPushButton* upgrade = box.addButton(QStringLiteral("S/W Upgrade"), QMessageBox::ActionRole);
+    box.exec();
+    if (box.clickedButton() == upgrade) OpenUpgrade();
 }
 
 // ---- painting and closing -----------------------------------------------------------------

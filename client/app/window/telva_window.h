@@ -16,6 +16,7 @@
 #include "client/app/window/core/address_book.h"
 #include "client/app/window/core/event_sound_rule.h"
 #include "client/app/window/core/local_recording_plan.h"
+#include "client/app/search/progress_box.h"
 #include "client/net/camera_control.h"
 #include "client/net/protocol.h"
 #include "output/channel_display.h"
@@ -35,11 +36,15 @@ class AudioOut;
 namespace output::qt {
 class ChannelCell;
 }
+namespace client::search {
+class SearchWindows;
+}
 namespace platform {
 class RegistryStore;
 class StringTable;
 }  // namespace platform
 namespace ui {
+class LanguagePack;
 class SkinFrame;
 class SkinSlider;
 }  // namespace ui
@@ -66,6 +71,9 @@ struct WindowOptions {
     std::function<std::time_t()> wallNow;
     // Starting a program beside the client: (path, arguments) -> started.
     std::function<bool(const QString&, const QStringList&)> startProgram;
+    // The process's language pack, which the setup dialog switches; null: the setup dialog
+    // keeps its language list disabled.
+    ui::LanguagePack* languagePack = nullptr;
 };
 
 // Where a connection goes: what the address book dialog returns.
@@ -123,6 +131,9 @@ class TelvaWindow final : public QWidget {
     const LocalRecordingState& recording() const { return recording_; }
     ConnectionBridge& bridge() { return *bridge_; }
     client::DvrConnection& connection() { return *connection_; }
+    client::search::SearchWindows& searchWindows() { return *search_; }
+    int displayType() const { return displayType_; }
+    bool controlsEnabled() const;
     output::ChannelDisplay& display() { return display_; }
     QComboBox* presetList() const { return presets_; }
     QComboBox* speedList() const { return speeds_; }
@@ -133,6 +144,8 @@ class TelvaWindow final : public QWidget {
     void messageShown(const QString& text);
     // The stream kind changed (1031): 0 stopped, 1 live, ...
     void streamChanged(int kind);
+    // The window's texts were put in the interface language anew.
+    void relabelled();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -144,11 +157,22 @@ class TelvaWindow final : public QWidget {
   private:
     // Buttons that open the other parts' dialogs.
     void OpenSearch();
-    void OpenEventSearch();
     void OpenBackup();
     void OpenSetup();
     void OpenRecordingSettings();
     void OpenUpgrade();
+    void OpenBackupList(const QByteArray& answer);
+    void ConnectSearchWindows();
+    void SetControlsEnabled(bool enabled);
+    void OnPlaybackPanel(bool shown);
+    void GiveUpStream();
+    void ReconnectLive();
+    void ApplyDisplayType(int type);
+    void ApplyDeInterlace(bool on);
+    void ApplyEventSound(bool on);
+    void Relabel();
+    void CopyPlayerAfterFileBackup();
+    QString InformationLine() const;
 
     void CreateControls();
     void ApplyViewMode();
@@ -195,7 +219,10 @@ class TelvaWindow final : public QWidget {
     std::unique_ptr<client::AudioOutputSink> audioSink_;
     std::unique_ptr<output::AudioDevice> alarmDevice_;
     std::unique_ptr<AlarmSound> alarm_;
+    // In this order: the relay outlives the connection's threads, the search windows go first.
+    client::search::ProgressRelay relay_;
     std::unique_ptr<client::DvrConnection> connection_;
+    std::unique_ptr<client::search::SearchWindows> search_;
     std::unique_ptr<client::CameraHold> camera_;
     AddressBook book_;
 
@@ -227,6 +254,8 @@ class TelvaWindow final : public QWidget {
     bool closing_ = false;
     bool admin_ = false;
     bool loggedIn_ = false;  // connected or connecting after the connection dialog
+    bool controlsEnabled_ = true;
+    bool panelShown_ = false;  // the playback panel stands for buttons 10..27
     ConnectionFields fields_;
     int streamKind_ = 0;
     int channelCount_ = 16;
