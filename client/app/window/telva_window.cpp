@@ -337,6 +337,10 @@ bool TelvaWindow::ButtonVisible(int index) const {
     return skin_->Button(index) && !skin_->Button(index)->isHidden();
 }
 
+QString TelvaWindow::ButtonTooltip(int index) const {
+    return skin_->Button(index) ? skin_->Button(index)->toolTip() : QString();
+}
+
 QWidget* TelvaWindow::pane(int channel) const {
     return channel >= 0 && channel < 16 ? cells_[channel] : nullptr;
 }
@@ -448,8 +452,7 @@ void TelvaWindow::ConnectSearchWindows() {
     connect(search_.get(), &SearchWindows::message, this,
             [this](int, const QString& text) { ShowText(text); });
     connect(search_.get(), &SearchWindows::reconnectLive, this, &TelvaWindow::ReconnectLive);
-    connect(search_.get(), &SearchWindows::playbackPanelShown, this,
-            &TelvaWindow::OnPlaybackPanel);
+    connect(search_.get(), &SearchWindows::playbackPanelShown, this, &TelvaWindow::OnPlaybackPanel);
     connect(search_.get(), &SearchWindows::streamTaken, this, &TelvaWindow::GiveUpStream);
     // The list of a file backup runs modally: it is opened after the answer's slot returned.
     connect(search_.get(), &SearchWindows::fileListArrived, this, &TelvaWindow::OpenBackupList,
@@ -548,10 +551,10 @@ void TelvaWindow::ReconnectLive() {
 void TelvaWindow::OpenSetup() {
     ui::LanguagePack fallback(strings_);
     ui::LanguagePack& pack = options_.languagePack ? *options_.languagePack : fallback;
-    client::SetupDialog dialog(clientSettings_, strings_, pack,
-                               {options_.programDir, options_.languagePack != nullptr &&
-                                                         options_.languageId != 255},
-                               this);
+    client::SetupDialog dialog(
+        clientSettings_, strings_, pack,
+        {options_.programDir, options_.languagePack != nullptr && options_.languageId != 255},
+        this);
     connect(&dialog, &client::SetupDialog::languageChanged, this, &TelvaWindow::Relabel);
     connect(&dialog, &client::SetupDialog::displayTypeChanged, this,
             &TelvaWindow::ApplyDisplayType);
@@ -575,7 +578,10 @@ QString TelvaWindow::InformationLine() const {
 }
 
 void TelvaWindow::ApplyDisplayType(int type) {
-    displayType_ = type == 1 ? 1 : 0;
+    // Without a GPU surface (the offscreen platform) the panes stay RGB; the stored choice
+    // takes effect where the next start can show it.
+    const bool gpuPossible = QGuiApplication::platformName() != QLatin1String("offscreen");
+    displayType_ = type == 0 && gpuPossible ? 0 : 1;
     {
         std::lock_guard lock(bridge_->decodeLock());
         bridge_->SetDisplayType(displayType_);

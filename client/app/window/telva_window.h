@@ -12,11 +12,11 @@
 #include <memory>
 #include <string>
 
+#include "client/app/search/progress_box.h"
 #include "client/app/settings/client_settings.h"
 #include "client/app/window/core/address_book.h"
 #include "client/app/window/core/event_sound_rule.h"
 #include "client/app/window/core/local_recording_plan.h"
-#include "client/app/search/progress_box.h"
 #include "client/net/camera_control.h"
 #include "client/net/protocol.h"
 #include "output/channel_display.h"
@@ -118,6 +118,7 @@ class TelvaWindow final : public QWidget {
     bool fullScreenMode() const { return fullScreen_; }
     bool admin() const { return admin_; }
     bool ButtonVisible(int index) const;
+    QString ButtonTooltip(int index) const;
     QWidget* pane(int channel) const;
     QString statusText() const;
     QString modeText() const;
