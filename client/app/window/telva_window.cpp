@@ -24,6 +24,7 @@
 #include "client/app/search/search_windows.h"
 #include "client/app/search/simple_player_copy.h"
 #include "client/app/settings/recording_settings_dialog.h"
+#include "client/app/settings/recording_stop_watch.h"
 #include "client/app/settings/setup_dialog.h"
 #include "client/app/upgrade/backup_list_dialog.h"
 #include "client/app/upgrade/upgrade_dialog.h"
@@ -229,15 +230,15 @@ TelvaWindow::TelvaWindow(platform::RegistryStore& settings, platform::StringTabl
     };
     timer1_ = makeTimer(1, 1000, false);
     timer2_ = makeTimer(2, options_.reconnectMs, true);
-    timer4_ = makeTimer(4, 60000, false);
     timer5_ = makeTimer(5, static_cast<int>(EventSoundRule::kMotionHold.count()), true);
     timer6_ = makeTimer(6, static_cast<int>(client::CameraHold::kPeriod.count()), false);
-    minuteTimer_ = new QTimer(this);
-    minuteTimer_->setInterval(60000);
-    minuteTimer_->setTimerType(Qt::PreciseTimer);
-    connect(minuteTimer_, &QTimer::timeout, this, [this] { OnNotification(0x409, 0); });
+    // One watch ends a local recording of either kind: minute ticks for a duration, a check
+    // once a minute for an end time.
+    stopWatch_ =
+        new client::RecordingStopWatch(this, std::chrono::minutes(1), [this] { return WallNow(); });
+    connect(stopWatch_, &client::RecordingStopWatch::stopDue, this,
+            &TelvaWindow::StopLocalRecording);
     timer1_->start();
-    timer4_->start();
 }
 
 TelvaWindow::~TelvaWindow() {
@@ -355,6 +356,9 @@ QString TelvaWindow::informationText() const {
 }
 QString TelvaWindow::clockText() const {
     return clock_->text();
+}
+int TelvaWindow::recordingMinutesCounted() const {
+    return stopWatch_->MinutesCounted();
 }
 bool TelvaWindow::alarmPlaying() const {
     return eventSound_.playing();
@@ -895,9 +899,6 @@ void TelvaWindow::OnNotification(int message, int parameter) {
                 if (!fullScreen_) skin_->SetButtonBitmaps(kButtonSound, 396, 394, 396);
             }
             break;
-        case 0x409:
-            OnMinuteTick();
-            break;
         case 0x40C:
         case 0x40D:
             OnAlarm(message, parameter);
@@ -1012,7 +1013,7 @@ void TelvaWindow::RunTimer(int id) {
             if (!fields_.address.empty()) ConnectTo(fields_);
             break;
         case 4:
-            CheckRecordingEnd();
+            stopWatch_->TickNow();  // the local recording's minute
             break;
         case 5:
             timer5_->stop();
@@ -1135,12 +1136,12 @@ void TelvaWindow::StartLocalRecording(const client::RecordingChoice& choice) {
     recording_.Start(choice);
     skin_->SetButtonBitmaps(kButtonRecord, 380, 379, 380);
     connection_->StartRecording(mask);
-    if (choice.endType == client::RecordingEndType::kDuration) minuteTimer_->start();
+    stopWatch_->Start(choice);
 }
 
 void TelvaWindow::StopLocalRecording() {
     if (!recording_.recording()) return;
-    minuteTimer_->stop();
+    stopWatch_->Stop();
     recording_.Stop();
     if (!closing_) skin_->SetButtonBitmaps(kButtonRecord, 257, 256, 250);
     connection_->recorder().Stop();
@@ -1149,18 +1150,6 @@ void TelvaWindow::StopLocalRecording() {
     for (int c = 0; c < 16; ++c)
         visible[c] = ModeShows(viewMode_, c);
     if (!closing_) connection_->commands().ChannelMask(client::ChannelMask(visible), false);
-}
-
-void TelvaWindow::OnMinuteTick() {
-    if (!recording_.recording()) return;
-    recording_.MinuteTick();
-    if (recording_.RecordingShouldStop(WallNow())) StopLocalRecording();
-}
-
-void TelvaWindow::CheckRecordingEnd() {
-    if (recording_.recording() && recording_.endType() == client::RecordingEndType::kEndTime &&
-        recording_.RecordingShouldStop(WallNow()))
-        StopLocalRecording();
 }
 
 // ---- programs beside the client -----------------------------------------------------------
@@ -1230,7 +1219,6 @@ QImage TelvaWindow::Grab() {
 void TelvaWindow::closeEvent(QCloseEvent* event) {
     closing_ = true;
     timer1_->stop();
-    timer4_->stop();
     StopLocalRecording();
     ApplyAlarmAction(eventSound_.Stop());
     connection_->stream().Stop(true);

@@ -27,6 +27,7 @@ class QTimer;
 
 namespace client {
 class DvrConnection;
+class RecordingStopWatch;
 class AudioOutputSink;
 }  // namespace client
 namespace output {
@@ -98,7 +99,8 @@ class TelvaWindow final : public QWidget {
     void OnCommand(int command);
     // A numbered notification, as the connection posts it.
     void OnNotification(int message, int parameter);
-    // What timer 1, 2, 4, 5 or 6 does when it fires (the window's timers call these).
+    // What timer 1, 2, 4 (the local recording's minute), 5 or 6 does when it fires (the window's
+    // timers call these).
     void RunTimer(int id);
     // Camera button 0..7 pressed or released, as the mouse does it on buttons 708..715.
     void PressCamera(int index);
@@ -130,6 +132,7 @@ class TelvaWindow final : public QWidget {
     bool streamUp() const { return streamKind_ != 0; }
     bool reconnectPending() const { return reconnectPending_; }
     const LocalRecordingState& recording() const { return recording_; }
+    int recordingMinutesCounted() const;
     ConnectionBridge& bridge() { return *bridge_; }
     client::DvrConnection& connection() { return *connection_; }
     client::search::SearchWindows& searchWindows() { return *search_; }
@@ -188,8 +191,6 @@ class TelvaWindow final : public QWidget {
     void OnVolume(int code, int position);
     void Capture();
     void RecordButton();
-    void OnMinuteTick();
-    void CheckRecordingEnd();
     void StartProgram(const char* file, const QStringList& arguments, int missingText);
     void StartInstaller();
     void ShowDiskSpace();
@@ -243,10 +244,9 @@ class TelvaWindow final : public QWidget {
     ui::SkinSlider* volume_ = nullptr;
     QTimer* timer1_ = nullptr;
     QTimer* timer2_ = nullptr;
-    QTimer* timer4_ = nullptr;
     QTimer* timer5_ = nullptr;
     QTimer* timer6_ = nullptr;
-    QTimer* minuteTimer_ = nullptr;
+    client::RecordingStopWatch* stopWatch_ = nullptr;
 
     int viewMode_ = 22;
     int rememberedMulti_ = 22;

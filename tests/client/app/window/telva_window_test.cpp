@@ -213,8 +213,9 @@ TEST_F(WindowTest, AOneMinuteRecordingStopsAtTheFirstTickAndRestoresTheChannels)
     ASSERT_TRUE(w->recording().recording());
     EXPECT_EQ(w->recording().endType(), client::RecordingEndType::kDuration);
     ASSERT_TRUE(Until([&] { return w->connection().recorder().stats().videoWritten > 16; }));
-    w->OnNotification(0x409, 0);  // the first minute tick
+    w->RunTimer(4);  // the first minute tick ends it
     EXPECT_FALSE(w->recording().recording());
+    EXPECT_EQ(w->recordingMinutesCounted(), 1);
     w->connection().recorder().Flush();
     w->connection().commands().Drain();
     const auto log = ControlLog();
