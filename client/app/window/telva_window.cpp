@@ -1185,7 +1185,8 @@ void TelvaWindow::ShowInformationBox() {
     // The firmware upgrade of a recorder starts from here.
     QMessageBox box(QMessageBox::Information,
                     QStringLiteral("Telvanet%1").arg(QStringLiteral(" Telva_M4")),
-                    QStringLiteral("(Ver1.8)"), QMessageBox::Ok, this);
+                    QStringLiteral("Telva_M4"), QMessageBox::Ok, this);
+    box.setInformativeText(QStringLiteral("(Ver1.8)"));
     QPushButton* upgrade = box.addButton(QStringLiteral("S/W Upgrade"), QMessageBox::ActionRole);
     box.exec();
     if (box.clickedButton() == upgrade) OpenUpgrade();

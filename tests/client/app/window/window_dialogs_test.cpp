@@ -183,6 +183,7 @@ TEST_F(WindowDialogsTest, SetupLanguageRelabelsTheWindowAndCancelPutsItBack) {
         QComboBox* list = dialog->LanguageList();
         dialog->PickLanguage(list->findData(ui::InfoOf(ui::Language::German).languageId));
         whileOpen = tooltip();
+        w->Grab().save(QStringLiteral(DVR_BINARY_DIR "/client-window-german.png"));
         dialog->reject();
     });
     w->OnCommand(kSetup);
@@ -223,7 +224,9 @@ TEST_F(WindowDialogsTest, TheInformationBoxOpensTheUpgradeForTheConnectedRecorde
     ASSERT_TRUE(ConnectAs(*w, "admin", "4321"));
     QString address, port;
     WhenModal<QMessageBox>([&](QMessageBox* box) {
+        box->grab().save(QStringLiteral(DVR_BINARY_DIR "/client-information-box.png"));
         WhenModal<clientapp::UpgradeDialog>([&](clientapp::UpgradeDialog* upgrade) {
+            upgrade->grab().save(QStringLiteral(DVR_BINARY_DIR "/client-upgrade-dialog.png"));
             address = upgrade->addressEdit()->text();
             port = upgrade->portEdit()->text();
             upgrade->reject();
