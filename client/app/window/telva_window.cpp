@@ -377,7 +377,15 @@ std::time_t TelvaWindow::WallNow() const {
 void TelvaWindow::ShowText(const QString& text) {
     lastMessage_ = text;
     emit messageShown(text);
-    if (!options_.quietMessages) QMessageBox::information(this, QStringLiteral("Telva_M4"), text);
+    if (options_.quietMessages) return;
+    // Shown without a nested event loop and without blocking: the connection's notifications
+    // keep their order, and a dialog that opens meanwhile (the calendar after "No More Video!!")
+    // stays usable instead of waiting on a box it may cover.
+    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Telva_M4"), text,
+                                QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
 }
 
 void TelvaWindow::ShowMessage(int textId) {

@@ -161,10 +161,10 @@ if ! window_place 'DVR Search'; then
   xdotool mousemove $((main_x + 838)) $((main_y + 395)) click 1   # the panel's Stop
   window_place 'DVR Search' || fail "the calendar did not come back after the playback"
 fi
-answer_messages  # "No More Video!!" at the end of the recording
-window_place 'DVR Search' || fail "the calendar went away"
+# The calendar answers while "No More Video!!" (the end of the recording) is still up.
 click_close
 window_gone 'DVR Search' 20 || fail "the calendar did not close"
+answer_messages
 
 # DVR Backup of the day's range into the backup folder of the settings.
 xdotool mousemove $((main_x + 796)) $((main_y + 550)) click 1
