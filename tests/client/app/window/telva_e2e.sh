@@ -139,6 +139,24 @@ main_x=$X main_y=$Y
 # The calendar dialogs: the recorded day (14 March 2026) in the month grid, and the buttons along
 # the bottom right (Play or Backup, then Close).
 pick_recorded_day() { xdotool mousemove $((X + 307)) $((Y + 114)) click 1; }
+# The screen x of the first recording on the calendar's time bar (the first coloured pixel along
+# the bar, read from the X server's screen image); fails when the bar shows none.
+recording_x() {
+  ffmpeg -loglevel error -y -i "$work/Xvfb_screen0" -vcodec ppm "$work/screen.ppm" || return 1
+  /usr/bin/python3 - "$work/screen.ppm" $((Y + 240)) $((X + 18)) $((X + 594)) <<'PY'
+import re, sys
+data = open(sys.argv[1], "rb").read()
+head = re.match(rb"P6\s+(\d+)\s+(\d+)\s+\d+\s", data)
+width, pixels = int(head.group(1)), data[head.end():]
+y, first, last = map(int, sys.argv[2:5])
+for x in range(first, last):
+    r, g, b = pixels[(y * width + x) * 3:(y * width + x) * 3 + 3]
+    if max(r, g, b) - min(r, g, b) > 80:
+        print(x)
+        sys.exit(0)
+sys.exit(1)
+PY
+}
 click_action() { xdotool mousemove $((X + WIDTH - 140)) $((Y + HEIGHT - 26)) click 1; }
 click_close() { xdotool mousemove $((X + WIDTH - 54)) $((Y + HEIGHT - 26)) click 1; }
 
@@ -147,6 +165,10 @@ click_close() { xdotool mousemove $((X + WIDTH - 54)) $((Y + HEIGHT - 26)) click
 xdotool mousemove $((main_x + 753)) $((main_y + 550)) click 1
 window_place 'DVR Search' || fail "DVR Search opened no calendar"
 pick_recorded_day
+# The start time: a left double-click on the day's recording in the time bar.
+for _ in $(seq 40); do bar_x=$(recording_x) && break; sleep 0.25; done
+[ -n "${bar_x:-}" ] || fail "the calendar's time bar shows no recording on 14 March"
+xdotool mousemove "$bar_x" $((Y + 240)) click --repeat 2 --delay 80 1
 live_records=$(wc -l <"$work/records.log")
 click_action
 for _ in $(seq 200); do
