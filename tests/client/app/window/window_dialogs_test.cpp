@@ -148,6 +148,7 @@ TEST_F(WindowDialogsTest, DvrBackupWritesTheRangeIntoTheBackupFolderOfTheSetting
 }
 
 TEST_F(WindowDialogsTest, AnEventSearchInBackupModeOffersTheFoundFilesForAFileBackup) {
+    Set("CopyQuenby", "1");  // the program folder has no simple player: 2067
     auto w = MakeWindow();
     ASSERT_TRUE(ConnectAs(*w, "admin", "4321"));
     w->OnCommand(kDvrBackup);
@@ -163,13 +164,18 @@ TEST_F(WindowDialogsTest, AnEventSearchInBackupModeOffersTheFoundFilesForAFileBa
     values.channel = 0;
     form->SetForm(values);
     int rows = -1;
+    QString afterBackup;
     WhenModal<clientapp::BackupListDialog>([&](clientapp::BackupListDialog* list) {
         rows = list->list()->rowCount();
+        // A finished file backup copies the simple player first (here: missing).
+        emit list->backupCompleted();
+        afterBackup = w->lastMessage();
         list->reject();
     });
     QTest::mouseClick(ButtonNamed(form, QStringLiteral("Search")), Qt::LeftButton);
     ASSERT_TRUE(Until([&] { return rows >= 0; }));
     EXPECT_GT(rows, 0);
+    EXPECT_EQ(afterBackup, client::search::SearchText(2067));
 }
 
 TEST_F(WindowDialogsTest, SetupLanguageRelabelsTheWindowAndCancelPutsItBack) {
