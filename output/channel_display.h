@@ -97,6 +97,8 @@ class ChannelDisplay {
     bool decodersOpen() const { return bank_.isOpen(); }
     int displayType() const { return displayType_; }
     bool deinterlace() const { return deinterlace_; }
+    // Takes a new de-interlacing choice; decoders and views opened from now on use it.
+    void SetDeinterlace(bool on) { deinterlace_ = on; }
     // The layout of the pictures the decoders deliver.
     PixelLayout pictureLayout() const { return layout_; }
 

@@ -21,6 +21,15 @@ UpgradeFields CheckUpgradeFields(UpgradeRequest* request) {
     return UpgradeFields::Ok;
 }
 
+Endpoint UpgradeControlEndpoint(const UpgradeRequest& request) {
+    unsigned port = 0;
+    const char* first = request.httpPort.data();
+    const char* last = first + request.httpPort.size();
+    const auto [end, error] = std::from_chars(first, last, port);
+    const bool valid = error == std::errc() && end == last && port >= 1 && port <= 65535;
+    return {request.host, static_cast<uint16_t>(valid ? port : 80)};
+}
+
 std::string UpgradeRemotePath(UpgradeTarget target, const std::string& localPath) {
     const size_t slash = localPath.rfind('/');
     const std::string name = slash == std::string::npos ? localPath : localPath.substr(slash + 1);
@@ -54,10 +63,8 @@ bool FirmwareUpgrade::Start(UpgradeRequest request, ProgressView* progress, Done
             ControlArgs args;
             args.path = out.remotePath;
             args.number = out.size;
-            const Endpoint endpoint{request.host,
-                                    static_cast<uint16_t>(std::stoi(request.httpPort))};
-            const PostResult post =
-                PostRequest(endpoint, PostKind::Control, ControlBody(selector, 0, args), timeoutMs);
+            const PostResult post = PostRequest(UpgradeControlEndpoint(request), PostKind::Control,
+                                                ControlBody(selector, 0, args), timeoutMs);
             out.controlSent = true;
             out.control = post.result;
         }

@@ -9,6 +9,7 @@
 
 #include "client/net/ftp_transfer.h"
 #include "client/net/net_result.h"
+#include "client/net/stream_channel.h"
 
 namespace client {
 
@@ -33,6 +34,9 @@ enum class UpgradeFields { Ok, Missing, BadPort };
 // Address, user, password and file must be filled in (Missing); an empty port becomes "80"; a
 // port that is not a number 1..65535 is BadPort.
 UpgradeFields CheckUpgradeFields(UpgradeRequest* request);
+
+// Where the install control goes: the recorder's web server, port 80 when the port is empty.
+Endpoint UpgradeControlEndpoint(const UpgradeRequest& request);
 
 // "<folder of the target>/<file name of the image without its local folder>".
 std::string UpgradeRemotePath(UpgradeTarget target, const std::string& localPath);

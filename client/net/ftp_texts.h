@@ -1,5 +1,5 @@
-// The texts of the FTP dialogs (firmware upgrade, backup file list). A language pack's
-// translation wins; the English ones below stand in where the client's table has none.
+// The texts of the FTP dialogs (firmware upgrade, backup file list), from the client's table (a
+// language pack's translation wins over its English).
 #pragma once
 
 #include <string>

@@ -99,11 +99,14 @@ CalendarSearchDialog::CalendarSearchDialog(SearchPurpose purpose, QWidget* paren
     }
 
     auto* again = new QPushButton(QStringLiteral("Search Again"), this);
+    // The event search lists single recordings: played one by one, or chosen for a file backup.
+    auto* events = new QPushButton(QStringLiteral("Event Search"), this);
     auto* close = new QPushButton(SearchText(kTextClose), this);
-    for (QPushButton* b : {again, play_, backup_, close})
+    for (QPushButton* b : {again, events, play_, backup_, close})
         b->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(again);
+    buttons->addWidget(events);
     buttons->addStretch();
     buttons->addWidget(purpose == SearchPurpose::Backup ? backup_ : play_);
     (purpose == SearchPurpose::Backup ? play_ : backup_)->hide();
@@ -137,6 +140,7 @@ CalendarSearchDialog::CalendarSearchDialog(SearchPurpose purpose, QWidget* paren
     connect(play_, &QPushButton::clicked, this, &CalendarSearchDialog::Play);
     connect(backup_, &QPushButton::clicked, this, &CalendarSearchDialog::Backup);
     connect(again, &QPushButton::clicked, this, &CalendarSearchDialog::searchAgainRequested);
+    connect(events, &QPushButton::clicked, this, &CalendarSearchDialog::eventSearchRequested);
     connect(close, &QPushButton::clicked, this, &CalendarSearchDialog::reject);
 }
 

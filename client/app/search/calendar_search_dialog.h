@@ -64,6 +64,8 @@ class CalendarSearchDialog : public QDialog {
   signals:
     void playRequested(const QString& selection);
     void searchAgainRequested();
+    // The event search form instead of the calendar.
+    void eventSearchRequested();
     void closeRequested(int reconnectLive);
     void backupRequested(const QString& start, const QString& end, int mode, quint32 channels);
 

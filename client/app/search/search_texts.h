@@ -1,5 +1,5 @@
-// The numbered texts of the search, playback and backup dialogs: from the client's table in the
-// current language, or the English text these dialogs bring where the table has none.
+// The numbered texts of the search, playback and backup dialogs, from the client's table in the
+// current language.
 #pragma once
 
 #include <QString>

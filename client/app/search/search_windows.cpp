@@ -107,6 +107,10 @@ void SearchWindows::CalendarArrived(const QByteArray& answer) {
     connect(calendar_, &CalendarSearchDialog::searchAgainRequested, this,
             &SearchWindows::SearchAgain);
     connect(calendar_, &CalendarSearchDialog::closeRequested, this, &SearchWindows::CalendarClosed);
+    connect(calendar_, &CalendarSearchDialog::eventSearchRequested, this, [this] {
+        CloseCalendar();
+        OpenEventSearch();
+    });
     connect(calendar_, &CalendarSearchDialog::backupRequested, this, &SearchWindows::BackupChosen);
     calendar_->show();
     UpdateWindowEnabled();
@@ -237,7 +241,11 @@ void SearchWindows::ResultsArrived(bool sent, const QByteArray& answer) {
     // otherwise shows an empty list.
     if (!sent) return;
     lastResults_ = answer;
-    ShowResults();
+    // In backup mode the found recordings are offered for a file backup (the window's list).
+    if (session_.purpose() == SearchPurpose::Backup)
+        emit fileListArrived(lastResults_);
+    else
+        ShowResults();
 }
 
 void SearchWindows::ShowResults() {

@@ -59,6 +59,8 @@ class SearchWindows : public QObject {
     bool OnNotification(Notification message, int parameter);
 
     const SearchSession& session() const { return session_; }
+    // The answer of the last event search (offered again by 0x404).
+    const QByteArray& lastResults() const { return lastResults_; }
     CalendarSearchDialog* calendarDialog() const { return calendar_; }
     SearchResultDialog* resultDialog() const { return results_; }
     EventSearchDialog* eventSearchDialog() const { return eventForm_; }
@@ -77,6 +79,8 @@ class SearchWindows : public QObject {
     void playbackPanelShown(bool shown);
     // Stop local recording, the alarm sound and audio: a backup or playback takes the stream.
     void streamTaken();
+    // An event search in backup mode found these recordings: offer them for a file backup.
+    void fileListArrived(const QByteArray& answer);
 
   private:
     struct Inbox;

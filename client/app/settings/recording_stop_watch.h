@@ -32,6 +32,10 @@ class RecordingStopWatch : public QObject {
     void Stop();
     bool IsWatching() const { return timer_.isActive(); }
     int MinutesCounted() const { return rule_ ? rule_->MinutesCounted() : 0; }
+    // What the minute timer does when it fires, at once (a caller driving its own time).
+    void TickNow() {
+        if (timer_.isActive()) OnTick();
+    }
 
   signals:
     // One minute of a duration-bound recording passed (`count` minutes so far).

@@ -1,62 +1,11 @@
 #include "client/app/settings/settings_texts.h"
 
 #include <QWidget>
-#include <algorithm>
-#include <iterator>
 
 namespace client {
-namespace {
-
-// The English texts of the two dialogs. The client's table (and a language pack) may hold the same
-// numbers; their texts win.
-constexpr platform::StringEntry kEnglish[] = {
-    {733, "Japanese"},
-    {742, "OK"},
-    {743, "Cancel"},
-    {744, "OK"},
-    {745, "Cancel"},
-    {774, "Event Sound"},
-    {775, "OFF"},
-    {776, "ON"},
-    {787, "OFF"},
-    {788, "ON"},
-    {1031, "Selected Watermark"},
-    {1032, "Selected Language"},
-    {1033, "Selected Still Image Path"},
-    {1047, "Recording Mode"},
-    {1048, "Continuous Recording"},
-    {1049, "Recording duration"},
-    {1050, "End Recording"},
-    {1051, "Insert Keyword"},
-    {1081, "Minute"},
-    {1100, "Display Type"},
-    {1101, "YUV"},
-    {1102, "RGB"},
-    {1104, "Selected Backup File Path"},
-    {1106, "Selected Record File Path"},
-    {1108, "De-Interlaced"},
-    {1131, "Recording Channel"},
-    {2021, "Invalid \"End Recording\" Time/Date."},
-    {2031, "English"},
-    {2032, "Korean"},
-    {2057, "Spanish"},
-    {2058, "German"},
-    {2059, "French"},
-    {2066, "Copy Quenby"},
-    {2068, "Polish"},
-    {2069, "Russian"},
-    {2070, "Italian"},
-};
-
-}  // namespace
 
 QString SettingsText(const platform::StringTable& table, int id) {
-    const std::string text = table.Text(id);
-    if (!text.empty()) return QString::fromStdString(text);
-    const auto it = std::find_if(std::begin(kEnglish), std::end(kEnglish),
-                                 [id](const platform::StringEntry& e) { return e.id == id; });
-    if (it == std::end(kEnglish)) return {};
-    return QString::fromUtf8(it->text.data(), static_cast<qsizetype>(it->text.size()));
+    return QString::fromStdString(table.Text(id));
 }
 
 void ApplySettingsDialogStyle(QWidget* dialog) {

@@ -9,8 +9,7 @@ class QWidget;
 
 namespace client {
 
-// Text `id` from the client's table (the language pack's first), else the dialogs' own English
-// text, else empty.
+// Text `id` from the client's table (the language pack's translation first), else empty.
 QString SettingsText(const platform::StringTable& table, int id);
 
 // Light text on the dark skin panels, inset edits and lists, for every child of `dialog`.

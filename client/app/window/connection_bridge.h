@@ -48,6 +48,9 @@ class ConnectionBridge final : public QObject,
     void ShowMessage(int stringId, std::string_view text) override;
     void ShowTime(std::string_view text) override;
 
+    // The display type the decoders open with from now on; under decodeLock().
+    void SetDisplayType(int displayType) { displayType_ = displayType; }
+
     // Held while the window opens its views: nothing decodes meanwhile.
     std::mutex& decodeLock() { return decodeLock_; }
     // Alarm bits per channel (bit n: channel n).
@@ -70,7 +73,7 @@ class ConnectionBridge final : public QObject,
 
   private:
     output::ChannelDisplay& display_;
-    const int displayType_;
+    int displayType_;  // under decodeLock_
     client::AudioSink& audio_;
     const std::function<int()> volume_;
     std::mutex decodeLock_;

@@ -81,6 +81,7 @@ int main(int argc, char** argv) {
     options.programDir = programDir;
     options.dataDir = dataDir;
     options.languageId = client_app::LanguageIdAfterLoad(language, loaded);
+    options.languagePack = &pack;
     // Offscreen there is no GPU surface to grab: pictures go the RGB way.
     if (screenshot || Offscreen()) options.displayType = 1;
     options.quietMessages = screenshot;

@@ -12,10 +12,22 @@
 #include <QPainter>
 #include <QPointer>
 #include <QProcess>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 
+#include "client/app/search/calendar_search_dialog.h"
+#include "client/app/search/event_search_dialog.h"
+#include "client/app/search/playback_panel.h"
+#include "client/app/search/search_result_dialog.h"
+#include "client/app/search/search_texts.h"
+#include "client/app/search/search_windows.h"
+#include "client/app/search/simple_player_copy.h"
 #include "client/app/settings/recording_settings_dialog.h"
+#include "client/app/settings/recording_stop_watch.h"
+#include "client/app/settings/setup_dialog.h"
+#include "client/app/upgrade/backup_list_dialog.h"
+#include "client/app/upgrade/upgrade_dialog.h"
 #include "client/app/window/address_book_dialog.h"
 #include "client/app/window/connection_bridge.h"
 #include "client/app/window/core/alarm_sound.h"
@@ -36,6 +48,7 @@
 #include "ui/art/telva_main_layout.h"
 #include "ui/capture_save_dialog.h"
 #include "ui/language.h"
+#include "ui/language_pack.h"
 #include "ui/skin_button.h"
 #include "ui/skin_frame.h"
 #include "ui/skin_resources.h"
@@ -146,6 +159,7 @@ TelvaWindow::TelvaWindow(platform::RegistryStore& settings, platform::StringTabl
     }
     connection_ =
         std::make_unique<client::DvrConnection>(*bridge_, *bridge_, *bridge_, options_.timings);
+    search_ = std::make_unique<client::search::SearchWindows>(*connection_, relay_, this);
     QPointer<TelvaWindow> self(this);
     camera_ = std::make_unique<client::CameraHold>(
         [this](int channel, const std::string& req, client::CameraHold::SendDone done) {
@@ -177,6 +191,7 @@ TelvaWindow::TelvaWindow(platform::RegistryStore& settings, platform::StringTabl
         bridge_.get(), &ConnectionBridge::channelInfoChanged, this,
         [this](int count) {
             channelCount_ = count;
+            search_->SetChannelCount(count);
             ApplyButtonSet();
         },
         Qt::QueuedConnection);
@@ -184,6 +199,7 @@ TelvaWindow::TelvaWindow(platform::RegistryStore& settings, platform::StringTabl
             Qt::QueuedConnection);
     connect(bridge_.get(), &ConnectionBridge::firstPicture, this, &TelvaWindow::RefreshIdlePanes,
             Qt::QueuedConnection);
+    ConnectSearchWindows();
 
     // Hidden until a login allows them: presets and camera, the recorder functions.
     skin_->HideButtons(kButtonPresetSet, 10);
@@ -214,15 +230,15 @@ TelvaWindow::TelvaWindow(platform::RegistryStore& settings, platform::StringTabl
     };
     timer1_ = makeTimer(1, 1000, false);
     timer2_ = makeTimer(2, options_.reconnectMs, true);
-    timer4_ = makeTimer(4, 60000, false);
     timer5_ = makeTimer(5, static_cast<int>(EventSoundRule::kMotionHold.count()), true);
     timer6_ = makeTimer(6, static_cast<int>(client::CameraHold::kPeriod.count()), false);
-    minuteTimer_ = new QTimer(this);
-    minuteTimer_->setInterval(60000);
-    minuteTimer_->setTimerType(Qt::PreciseTimer);
-    connect(minuteTimer_, &QTimer::timeout, this, [this] { OnNotification(0x409, 0); });
+    // One watch ends a local recording of either kind: minute ticks for a duration, a check
+    // once a minute for an end time.
+    stopWatch_ =
+        new client::RecordingStopWatch(this, std::chrono::minutes(1), [this] { return WallNow(); });
+    connect(stopWatch_, &client::RecordingStopWatch::stopDue, this,
+            &TelvaWindow::StopLocalRecording);
     timer1_->start();
-    timer4_->start();
 }
 
 TelvaWindow::~TelvaWindow() {
@@ -231,6 +247,7 @@ TelvaWindow::~TelvaWindow() {
     alarm_->Stop();
     connection_->stream().Stop(true);
     connection_->stream().WaitStopped();
+    search_.reset();
     connection_.reset();
     // The cells detach from the display before it closes.
     for (auto*& cell : cells_) {
@@ -321,6 +338,10 @@ bool TelvaWindow::ButtonVisible(int index) const {
     return skin_->Button(index) && !skin_->Button(index)->isHidden();
 }
 
+QString TelvaWindow::ButtonTooltip(int index) const {
+    return skin_->Button(index) ? skin_->Button(index)->toolTip() : QString();
+}
+
 QWidget* TelvaWindow::pane(int channel) const {
     return channel >= 0 && channel < 16 ? cells_[channel] : nullptr;
 }
@@ -335,6 +356,9 @@ QString TelvaWindow::informationText() const {
 }
 QString TelvaWindow::clockText() const {
     return clock_->text();
+}
+int TelvaWindow::recordingMinutesCounted() const {
+    return stopWatch_->MinutesCounted();
 }
 bool TelvaWindow::alarmPlaying() const {
     return eventSound_.playing();
@@ -353,7 +377,15 @@ std::time_t TelvaWindow::WallNow() const {
 void TelvaWindow::ShowText(const QString& text) {
     lastMessage_ = text;
     emit messageShown(text);
-    if (!options_.quietMessages) QMessageBox::information(this, QStringLiteral("Telva_M4"), text);
+    if (options_.quietMessages) return;
+    // Shown without a nested event loop and without blocking: the connection's notifications
+    // keep their order, and a dialog that opens meanwhile (the calendar after "No More Video!!")
+    // stays usable instead of waiting on a box it may cover.
+    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Telva_M4"), text,
+                                QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
 }
 
 void TelvaWindow::ShowMessage(int textId) {
@@ -424,26 +456,180 @@ void TelvaWindow::OnCommand(int command) {
     }
 }
 
+// ---- the recorder's search, backup, setup and upgrade dialogs ---------------------------
+
+void TelvaWindow::ConnectSearchWindows() {
+    using client::search::SearchWindows;
+    connect(search_.get(), &SearchWindows::windowEnabled, this, &TelvaWindow::SetControlsEnabled);
+    connect(search_.get(), &SearchWindows::message, this,
+            [this](int, const QString& text) { ShowText(text); });
+    connect(search_.get(), &SearchWindows::reconnectLive, this, &TelvaWindow::ReconnectLive);
+    connect(search_.get(), &SearchWindows::playbackPanelShown, this, &TelvaWindow::OnPlaybackPanel);
+    connect(search_.get(), &SearchWindows::streamTaken, this, &TelvaWindow::GiveUpStream);
+    // The list of a file backup runs modally: it is opened after the answer's slot returned.
+    connect(search_.get(), &SearchWindows::fileListArrived, this, &TelvaWindow::OpenBackupList,
+            Qt::QueuedConnection);
+}
+
 void TelvaWindow::OpenSearch() {
-    // The search dialogs come from client/app/search/.
+    if (fields_.address.empty()) {
+        ShowMessage(kTextCheckConnection);
+        return;
+    }
+    search_->OpenSearch();
 }
-void TelvaWindow::OpenEventSearch() {
-    // The event search form comes from client/app/search/.
-}
+
 void TelvaWindow::OpenBackup() {
-    // The backup dialogs come from client/app/search/.
+    if (fields_.address.empty()) {
+        ShowMessage(kTextCheckConnection);
+        return;
+    }
+    // The backup goes to the folder of the settings, read now (the setup dialog may change it).
+    client::RecorderSettings rs;
+    rs.recordRoot = clientSettings_.RecordPath();
+    rs.backupRoot = clientSettings_.BackupPath();
+    connection_->recorder().Configure(rs);
+    search_->SetSimplePlayer(
+        {clientSettings_.CopyQuenby(), options_.programDir, clientSettings_.BackupPath()});
+    search_->OpenBackup();
 }
+
+void TelvaWindow::OpenBackupList(const QByteArray& answer) {
+    clientapp::BackupListSetup setup;
+    client::ConnectionParams& p = setup.connection;
+    p.dvrName = fields_.dvrName;
+    p.host = fields_.address;
+    const long port = std::strtol(fields_.port.c_str(), nullptr, 10);
+    p.port = static_cast<uint16_t>(port > 0 && port <= 65535 ? port : 80);
+    p.user = fields_.user;
+    p.password = fields_.password;
+    setup.backupFolder = clientSettings_.BackupPath();
+    clientapp::BackupListDialog dialog(std::string_view(answer.constData(), answer.size()),
+                                       std::move(setup), this);
+    connect(&dialog, &clientapp::BackupListDialog::backupCompleted, this,
+            &TelvaWindow::CopyPlayerAfterFileBackup);
+    connect(&dialog, &clientapp::BackupListDialog::messageShown, this,
+            [this](int, const QString& text) { lastMessage_ = text; });
+    dialog.exec();
+}
+
+void TelvaWindow::CopyPlayerAfterFileBackup() {
+    // The list shows "Backup completed." itself once this returns; a missing player comes first.
+    const client::search::SimplePlayerCopy copy = client::search::CopySimplePlayer(
+        clientSettings_.CopyQuenby(), options_.programDir, clientSettings_.BackupPath());
+    for (int id : client::search::BackupEndMessages(copy, client::search::BackupKind::TimeRange))
+        ShowText(client::search::SearchText(id));
+}
+
+void TelvaWindow::SetControlsEnabled(bool enabled) {
+    // The dialogs are the window's children: only the window's own controls are switched.
+    for (int i = 0; i < skin_->ButtonCount(); ++i)
+        skin_->Button(i)->setEnabled(enabled);
+    for (QWidget* w : std::initializer_list<QWidget*>{presets_, speeds_, volume_, infoArea_})
+        w->setAttribute(Qt::WA_TransparentForMouseEvents, !enabled);
+    controlsEnabled_ = enabled;
+}
+
+bool TelvaWindow::controlsEnabled() const {
+    return controlsEnabled_;
+}
+
+void TelvaWindow::OnPlaybackPanel(bool shown) {
+    panelShown_ = shown;
+    if (shown) {
+        skin_->HideButtons(kButtonPresetSet, 18);
+        presets_->setEnabled(false);
+        speeds_->setEnabled(false);
+        return;
+    }
+    ApplyButtonSet();
+}
+
+void TelvaWindow::GiveUpStream() {
+    StopLocalRecording();
+    ApplyAlarmAction(eventSound_.Stop());
+    if (audioOn_) ToggleSound();
+    timer2_->stop();
+    reconnectPending_ = false;
+    status_->clear();
+}
+
+void TelvaWindow::ReconnectLive() {
+    if (fields_.address.empty()) return;
+    status_->clear();
+    ConnectTo(fields_);
+}
+
 void TelvaWindow::OpenSetup() {
-    // The setup dialog comes from client/app/settings/.
+    ui::LanguagePack fallback(strings_);
+    ui::LanguagePack& pack = options_.languagePack ? *options_.languagePack : fallback;
+    client::SetupDialog dialog(
+        clientSettings_, strings_, pack,
+        {options_.programDir, options_.languagePack != nullptr && options_.languageId != 255},
+        this);
+    connect(&dialog, &client::SetupDialog::languageChanged, this, &TelvaWindow::Relabel);
+    connect(&dialog, &client::SetupDialog::displayTypeChanged, this,
+            &TelvaWindow::ApplyDisplayType);
+    connect(&dialog, &client::SetupDialog::deInterlacedChanged, this,
+            &TelvaWindow::ApplyDeInterlace);
+    connect(&dialog, &client::SetupDialog::eventSoundChanged, this, &TelvaWindow::ApplyEventSound);
+    dialog.exec();
+    Relabel();
 }
+
+void TelvaWindow::Relabel() {
+    skin_->RefreshTooltips(skin_->ButtonCount());
+    infoArea_->setToolTip(Text(kTextProgramInformation));
+    if (!info_->text().isEmpty()) info_->setText(InformationLine());
+    emit relabelled();
+}
+
+QString TelvaWindow::InformationLine() const {
+    return Q(InformationText(admin_, strings_.Text(kTextDvrName), fields_.dvrName,
+                             strings_.Text(kTextDvrAddress), fields_.address));
+}
+
+void TelvaWindow::ApplyDisplayType(int type) {
+    // Without a GPU surface (the offscreen platform) the panes stay RGB; the stored choice
+    // takes effect where the next start can show it.
+    const bool gpuPossible = QGuiApplication::platformName() != QLatin1String("offscreen");
+    displayType_ = type == 0 && gpuPossible ? 0 : 1;
+    {
+        std::lock_guard lock(bridge_->decodeLock());
+        bridge_->SetDisplayType(displayType_);
+        display_.OpenDecoders(displayType_);
+    }
+    ReopenViews();
+}
+
+void TelvaWindow::ApplyDeInterlace(bool on) {
+    {
+        std::lock_guard lock(bridge_->decodeLock());
+        display_.SetDeinterlace(on);
+        display_.OpenDecoders(displayType_);
+    }
+    ReopenViews();
+}
+
+void TelvaWindow::ApplyEventSound(bool on) {
+    if (!on) ApplyAlarmAction(eventSound_.Stop());
+    eventSound_.SetEnabled(on);
+}
+
 void TelvaWindow::OpenRecordingSettings() {
     client::RecordingSettingsDialog dialog(clientSettings_, client::ClientStrings(), channelCount_,
                                            this);
     if (dialog.exec() != QDialog::Accepted) return;
     StartLocalRecording(dialog.Choice());
 }
+
 void TelvaWindow::OpenUpgrade() {
-    // The firmware upgrade dialog comes from client/app/upgrade/.
+    clientapp::UpgradeDialog dialog(this);
+    // The connected recorder is offered; its HTTP port only when it is not the default.
+    if (!fields_.address.empty()) dialog.SetAddress(Q(fields_.address), Q(fields_.port));
+    connect(&dialog, &clientapp::UpgradeDialog::messageShown, this,
+            [this](int, const QString& text) { lastMessage_ = text; });
+    dialog.exec();
 }
 
 // ---- layouts ------------------------------------------------------------------------------
@@ -517,6 +703,7 @@ void TelvaWindow::DoubleClickPane(int channel) {
 }
 
 void TelvaWindow::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (!controlsEnabled_) return;
     const QPoint at = event->position().toPoint();
     for (int c = 0; c < 16; ++c)
         if (cells_[c]->isVisible() && cells_[c]->geometry().contains(at)) {
@@ -561,6 +748,13 @@ void TelvaWindow::ApplyButtonSet() {
     }
     // The recorder functions need a login as administrator; the camera a single channel too.
     if (!admin_ || !loggedIn_) skin_->HideButtons(kButtonRecorderFirst, 4);
+    if (panelShown_) {
+        // The playback panel stands where the camera and recorder buttons are.
+        skin_->HideButtons(kButtonPresetSet, 18);
+        presets_->setEnabled(false);
+        speeds_->setEnabled(false);
+        return;
+    }
     ShowCameraControls(IsSingleMode(viewMode_) && admin_ && Live());
 }
 
@@ -598,6 +792,7 @@ void TelvaWindow::ToggleFullScreen() {
 // ---- keys ---------------------------------------------------------------------------------
 
 void TelvaWindow::keyPressEvent(QKeyEvent* event) {
+    if (!controlsEnabled_) return;  // a calendar, wait or progress box is open
     switch (event->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
@@ -696,6 +891,9 @@ void TelvaWindow::ConnectTo(const ConnectionFields& fields) {
 }
 
 void TelvaWindow::OnNotification(int message, int parameter) {
+    // The search windows take their part of every notification first (playback, backup,
+    // search); the window still shows the stream's mode and state itself.
+    search_->OnNotification(static_cast<client::Notification>(message), parameter);
     switch (message) {
         case 0x407:
             OnStreamChanged(parameter);
@@ -708,9 +906,6 @@ void TelvaWindow::OnNotification(int message, int parameter) {
                 audioOn_ = true;
                 if (!fullScreen_) skin_->SetButtonBitmaps(kButtonSound, 396, 394, 396);
             }
-            break;
-        case 0x409:
-            OnMinuteTick();
             break;
         case 0x40C:
         case 0x40D:
@@ -753,9 +948,7 @@ void TelvaWindow::OnStreamChanged(int kind) {
         reconnectPending_ = false;
     }
     streamKind_ = kind;
-    const QString information =
-        Q(InformationText(admin_, strings_.Text(kTextDvrName), fields_.dvrName,
-                          strings_.Text(kTextDvrAddress), fields_.address));
+    const QString information = InformationLine();
     switch (kind) {
         case 0:
             mode_->clear();
@@ -828,7 +1021,7 @@ void TelvaWindow::RunTimer(int id) {
             if (!fields_.address.empty()) ConnectTo(fields_);
             break;
         case 4:
-            CheckRecordingEnd();
+            stopWatch_->TickNow();  // the local recording's minute
             break;
         case 5:
             timer5_->stop();
@@ -951,12 +1144,12 @@ void TelvaWindow::StartLocalRecording(const client::RecordingChoice& choice) {
     recording_.Start(choice);
     skin_->SetButtonBitmaps(kButtonRecord, 380, 379, 380);
     connection_->StartRecording(mask);
-    if (choice.endType == client::RecordingEndType::kDuration) minuteTimer_->start();
+    stopWatch_->Start(choice);
 }
 
 void TelvaWindow::StopLocalRecording() {
     if (!recording_.recording()) return;
-    minuteTimer_->stop();
+    stopWatch_->Stop();
     recording_.Stop();
     if (!closing_) skin_->SetButtonBitmaps(kButtonRecord, 257, 256, 250);
     connection_->recorder().Stop();
@@ -965,18 +1158,6 @@ void TelvaWindow::StopLocalRecording() {
     for (int c = 0; c < 16; ++c)
         visible[c] = ModeShows(viewMode_, c);
     if (!closing_) connection_->commands().ChannelMask(client::ChannelMask(visible), false);
-}
-
-void TelvaWindow::OnMinuteTick() {
-    if (!recording_.recording()) return;
-    recording_.MinuteTick();
-    if (recording_.RecordingShouldStop(WallNow())) StopLocalRecording();
-}
-
-void TelvaWindow::CheckRecordingEnd() {
-    if (recording_.recording() && recording_.endType() == client::RecordingEndType::kEndTime &&
-        recording_.RecordingShouldStop(WallNow()))
-        StopLocalRecording();
 }
 
 // ---- programs beside the client -----------------------------------------------------------
@@ -1009,8 +1190,14 @@ void TelvaWindow::ShowDiskSpace() {
 }
 
 void TelvaWindow::ShowInformationBox() {
-    QMessageBox::about(this, QStringLiteral("Telvanet%1").arg(QStringLiteral(" Telva_M4")),
-                       QStringLiteral("(Ver1.8)"));
+    // The firmware upgrade of a recorder starts from here.
+    QMessageBox box(QMessageBox::Information,
+                    QStringLiteral("Telvanet%1").arg(QStringLiteral(" Telva_M4")),
+                    QStringLiteral("Telva_M4"), QMessageBox::Ok, this);
+    box.setInformativeText(QStringLiteral("(Ver1.8)"));
+    QPushButton* upgrade = box.addButton(QStringLiteral("S/W Upgrade"), QMessageBox::ActionRole);
+    box.exec();
+    if (box.clickedButton() == upgrade) OpenUpgrade();
 }
 
 // ---- painting and closing -----------------------------------------------------------------
@@ -1041,7 +1228,6 @@ QImage TelvaWindow::Grab() {
 void TelvaWindow::closeEvent(QCloseEvent* event) {
     closing_ = true;
     timer1_->stop();
-    timer4_->stop();
     StopLocalRecording();
     ApplyAlarmAction(eventSound_.Stop());
     connection_->stream().Stop(true);

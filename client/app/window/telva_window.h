@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "client/app/search/progress_box.h"
 #include "client/app/settings/client_settings.h"
 #include "client/app/window/core/address_book.h"
 #include "client/app/window/core/event_sound_rule.h"
@@ -26,6 +27,7 @@ class QTimer;
 
 namespace client {
 class DvrConnection;
+class RecordingStopWatch;
 class AudioOutputSink;
 }  // namespace client
 namespace output {
@@ -35,11 +37,15 @@ class AudioOut;
 namespace output::qt {
 class ChannelCell;
 }
+namespace client::search {
+class SearchWindows;
+}
 namespace platform {
 class RegistryStore;
 class StringTable;
 }  // namespace platform
 namespace ui {
+class LanguagePack;
 class SkinFrame;
 class SkinSlider;
 }  // namespace ui
@@ -66,6 +72,9 @@ struct WindowOptions {
     std::function<std::time_t()> wallNow;
     // Starting a program beside the client: (path, arguments) -> started.
     std::function<bool(const QString&, const QStringList&)> startProgram;
+    // The process's language pack, which the setup dialog switches; null: the setup dialog
+    // keeps its language list disabled.
+    ui::LanguagePack* languagePack = nullptr;
 };
 
 // Where a connection goes: what the address book dialog returns.
@@ -90,7 +99,8 @@ class TelvaWindow final : public QWidget {
     void OnCommand(int command);
     // A numbered notification, as the connection posts it.
     void OnNotification(int message, int parameter);
-    // What timer 1, 2, 4, 5 or 6 does when it fires (the window's timers call these).
+    // What timer 1, 2, 4 (the local recording's minute), 5 or 6 does when it fires (the window's
+    // timers call these).
     void RunTimer(int id);
     // Camera button 0..7 pressed or released, as the mouse does it on buttons 708..715.
     void PressCamera(int index);
@@ -110,6 +120,7 @@ class TelvaWindow final : public QWidget {
     bool fullScreenMode() const { return fullScreen_; }
     bool admin() const { return admin_; }
     bool ButtonVisible(int index) const;
+    QString ButtonTooltip(int index) const;
     QWidget* pane(int channel) const;
     QString statusText() const;
     QString modeText() const;
@@ -121,8 +132,12 @@ class TelvaWindow final : public QWidget {
     bool streamUp() const { return streamKind_ != 0; }
     bool reconnectPending() const { return reconnectPending_; }
     const LocalRecordingState& recording() const { return recording_; }
+    int recordingMinutesCounted() const;
     ConnectionBridge& bridge() { return *bridge_; }
     client::DvrConnection& connection() { return *connection_; }
+    client::search::SearchWindows& searchWindows() { return *search_; }
+    int displayType() const { return displayType_; }
+    bool controlsEnabled() const;
     output::ChannelDisplay& display() { return display_; }
     QComboBox* presetList() const { return presets_; }
     QComboBox* speedList() const { return speeds_; }
@@ -133,6 +148,8 @@ class TelvaWindow final : public QWidget {
     void messageShown(const QString& text);
     // The stream kind changed (1031): 0 stopped, 1 live, ...
     void streamChanged(int kind);
+    // The window's texts were put in the interface language anew.
+    void relabelled();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -144,11 +161,22 @@ class TelvaWindow final : public QWidget {
   private:
     // Buttons that open the other parts' dialogs.
     void OpenSearch();
-    void OpenEventSearch();
     void OpenBackup();
     void OpenSetup();
     void OpenRecordingSettings();
     void OpenUpgrade();
+    void OpenBackupList(const QByteArray& answer);
+    void ConnectSearchWindows();
+    void SetControlsEnabled(bool enabled);
+    void OnPlaybackPanel(bool shown);
+    void GiveUpStream();
+    void ReconnectLive();
+    void ApplyDisplayType(int type);
+    void ApplyDeInterlace(bool on);
+    void ApplyEventSound(bool on);
+    void Relabel();
+    void CopyPlayerAfterFileBackup();
+    QString InformationLine() const;
 
     void CreateControls();
     void ApplyViewMode();
@@ -163,8 +191,6 @@ class TelvaWindow final : public QWidget {
     void OnVolume(int code, int position);
     void Capture();
     void RecordButton();
-    void OnMinuteTick();
-    void CheckRecordingEnd();
     void StartProgram(const char* file, const QStringList& arguments, int missingText);
     void StartInstaller();
     void ShowDiskSpace();
@@ -195,7 +221,10 @@ class TelvaWindow final : public QWidget {
     std::unique_ptr<client::AudioOutputSink> audioSink_;
     std::unique_ptr<output::AudioDevice> alarmDevice_;
     std::unique_ptr<AlarmSound> alarm_;
+    // In this order: the relay outlives the connection's threads, the search windows go first.
+    client::search::ProgressRelay relay_;
     std::unique_ptr<client::DvrConnection> connection_;
+    std::unique_ptr<client::search::SearchWindows> search_;
     std::unique_ptr<client::CameraHold> camera_;
     AddressBook book_;
 
@@ -215,10 +244,9 @@ class TelvaWindow final : public QWidget {
     ui::SkinSlider* volume_ = nullptr;
     QTimer* timer1_ = nullptr;
     QTimer* timer2_ = nullptr;
-    QTimer* timer4_ = nullptr;
     QTimer* timer5_ = nullptr;
     QTimer* timer6_ = nullptr;
-    QTimer* minuteTimer_ = nullptr;
+    client::RecordingStopWatch* stopWatch_ = nullptr;
 
     int viewMode_ = 22;
     int rememberedMulti_ = 22;
@@ -227,6 +255,8 @@ class TelvaWindow final : public QWidget {
     bool closing_ = false;
     bool admin_ = false;
     bool loggedIn_ = false;  // connected or connecting after the connection dialog
+    bool controlsEnabled_ = true;
+    bool panelShown_ = false;  // the playback panel stands for buttons 10..27
     ConnectionFields fields_;
     int streamKind_ = 0;
     int channelCount_ = 16;

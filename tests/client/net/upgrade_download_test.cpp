@@ -134,6 +134,15 @@ TEST(UpgradeFields, RequiredFieldsAndTheDefaultPort) {
     EXPECT_EQ(client::CheckUpgradeFields(&r), client::UpgradeFields::Ok);
     EXPECT_EQ(r.httpPort, "80");  // an empty port is the web server's
     EXPECT_EQ(r.ftpPort, client::kFtpPort);
+    // The install control goes to the web server's port 80 when the field was left empty.
+    const client::Endpoint control = client::UpgradeControlEndpoint(r);
+    EXPECT_EQ(control.host, "dvr");
+    EXPECT_EQ(control.port, 80);
+    client::UpgradeRequest unchecked = r;
+    unchecked.httpPort.clear();
+    EXPECT_EQ(client::UpgradeControlEndpoint(unchecked).port, 80);
+    unchecked.httpPort = "8080";
+    EXPECT_EQ(client::UpgradeControlEndpoint(unchecked).port, 8080);
     for (auto clear : {&client::UpgradeRequest::host, &client::UpgradeRequest::user,
                        &client::UpgradeRequest::password, &client::UpgradeRequest::localPath}) {
         client::UpgradeRequest missing = r;

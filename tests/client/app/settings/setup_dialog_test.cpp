@@ -1,4 +1,5 @@
 #include "client/app/settings/setup_dialog.h"
+#include "client/net/client_strings.h"
 
 #include <gtest/gtest.h>
 
@@ -24,8 +25,6 @@ using client::SetupDialog;
 using platform::Hive;
 using platform::kEnvironmentsKey;
 
-constexpr platform::StringEntry kTexts[] = {{2000, "Check Connection!!"}};
-
 class SetupDialogTest : public testing::Test {
   protected:
     ~SetupDialogTest() override { pack_.Unload(); }
@@ -47,7 +46,8 @@ class SetupDialogTest : public testing::Test {
     testsupport::TempDir dir_;
     platform::RegistryStore store_{dir_ / "Environments.ini"};
     client::ClientSettings settings_{store_, "/opt/telva/", dir_.path()};
-    platform::StringTable strings_{kTexts};
+    // The client's own table, as the program hands it over; the pack is unloaded after each test.
+    platform::StringTable& strings_ = client::ClientStrings();
     ui::LanguagePack pack_{strings_};
     std::vector<QString> messages_;
 };

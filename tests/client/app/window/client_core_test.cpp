@@ -214,57 +214,11 @@ TEST(EventSound, MotionNeverSilencesASensorAlarmThatIsStillOn) {
     EXPECT_EQ(rule.Stop(), EventSoundRule::Action::Stop);  // connecting stops it
 }
 
-TEST(LocalRecordingPlan, TheStoredChoiceWithTheChannelsOfTheRecorder) {
-    testsupport::TempDir dir;
-    platform::RegistryStore store(dir / "settings.ini");
-    const client::ClientSettings settings(store, dir.path(), dir.path());
-    auto write = [&](const char* name, const char* value) {
-        store.WriteString(platform::Hive::kLocalMachine, platform::kEnvironmentsKey, name, value);
-    };
-    client::RecordingChoice c = ChoiceFromSettings(settings, 4, 1000);
-    EXPECT_EQ(c.endType, client::RecordingEndType::kContinuous);
-    EXPECT_EQ(ChannelMaskOf(c), 0x000F);
-    EXPECT_EQ(c.RecordingView(), 22);
-    write("RecordingEndType", "1");
-    write("RecordingTime", "30");
-    write("RecordKeyword", "door");
-    c = ChoiceFromSettings(settings, 16, 1000);
-    EXPECT_EQ(c.endType, client::RecordingEndType::kDuration);
-    EXPECT_EQ(c.durationMinutes, 30);
-    EXPECT_EQ(c.keyword, "door");
-    EXPECT_EQ(ChannelMaskOf(c), 0xFFFF);
-    EXPECT_GE(c.endMoment, 1000 + 540);  // ten minutes on, seconds dropped
-    write("RecordingEndType", "garbage");
-    EXPECT_EQ(ChoiceFromSettings(settings, 16, 0).endType, client::RecordingEndType::kContinuous);
-    // Reading the choice writes nothing back.
-    std::string value;
-    EXPECT_FALSE(store.ReadString(platform::Hive::kLocalMachine, platform::kEnvironmentsKey,
-                                  "RecordPath", &value));
-}
-
-TEST(LocalRecordingPlan, DurationStopsAtTheCountAndEndTimeAtTheMoment) {
-    LocalRecordingState state;
+TEST(LocalRecordingPlan, TheChosenChannelsBecomeTheRecordersMask) {
     client::RecordingChoice c;
-    c.channels[0] = true;
-    c.endType = client::RecordingEndType::kDuration;
-    c.durationMinutes = 1;
-    state.Start(c);
-    EXPECT_FALSE(state.RecordingShouldStop(0));
-    state.MinuteTick();
-    EXPECT_TRUE(state.RecordingShouldStop(0));  // a one-minute recording stops at the first tick
-    c.endType = client::RecordingEndType::kEndTime;
-    c.endMoment = 5000;
-    state.Start(c);
-    EXPECT_EQ(state.minutes(), 0);
-    EXPECT_FALSE(state.RecordingShouldStop(4999));
-    EXPECT_TRUE(state.RecordingShouldStop(5000));
-    c.endType = client::RecordingEndType::kContinuous;
-    state.Start(c);
-    for (int i = 0; i < 1000; ++i)
-        state.MinuteTick();
-    EXPECT_FALSE(state.RecordingShouldStop(1LL << 40));
-    state.Stop();
-    EXPECT_FALSE(state.RecordingShouldStop(0));
+    EXPECT_EQ(ChannelMaskOf(c), 0);
+    c.channels[0] = c.channels[3] = c.channels[15] = true;
+    EXPECT_EQ(ChannelMaskOf(c), 0x8009);
 }
 
 std::vector<uint8_t> Wave(int channels, int rate, int bits, const std::vector<int16_t>& samples,
