@@ -27,6 +27,7 @@
 #include "player/qt/dialog_skin.h"
 #include "player/qt/export_dialog.h"
 #include "player/qt/player_menu.h"
+#include "player/search/fitted_columns.h"
 #include "player/search/still_commands.h"
 #include "player/search/still_search_dialog.h"
 #include "player/search/video_search.h"
@@ -76,6 +77,8 @@ constexpr int kWatermarkButton = 24;
 constexpr char kSearchingText[] = "Recorded File Searching...";
 constexpr char kSearchStopText[] = "Search Stop";
 constexpr QRect kCompactListRect{710, 594, 292, 106};
+// The file lists' usual column widths; a column grows when its header or a row needs more.
+constexpr int kFileColumnWidths[] = {80, 100, 20, 50, 500};
 constexpr int kSoundButton = 16;
 constexpr int kGroupLayouts[] = {16, 17, 18, 19, 20, 21, 22};
 
@@ -98,11 +101,8 @@ QTreeWidget* MakeFileList(QWidget* parent, const QRect& rect, int columns) {
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setColumnCount(columns);
     QFont font = list->font();
-    font.setPointSize(8);  // the times fit their 100-pixel column
+    font.setPointSize(8);
     list->setFont(font);
-    const int widths[] = {80, 100, 20, 50, 500};
-    for (int i = 0; i < columns; ++i)
-        list->setColumnWidth(i, widths[i]);
     list->setStyleSheet(
         QStringLiteral("QTreeWidget { background: #101317; color: #d8dee9; border: none; }"
                        "QHeaderView::section { background: #1e232b; color: #9aa3b0; border: none; "
@@ -439,7 +439,14 @@ void PlayerWindow::SetMessageSink(std::function<void(const QString&)> sink) {
 }
 
 void PlayerWindow::OnRecordingChanged(const QString& path) {
-    path_->setText(path);
+    ShowPath(path);
+}
+
+// A path longer than its field loses its middle to "..." so that both the folder's start and
+// the file's name show; the whole path is the field's tooltip.
+void PlayerWindow::ShowPath(const QString& path) {
+    path_->setToolTip(path);
+    path_->setText(path_->fontMetrics().elidedText(path, Qt::ElideMiddle, path_->width()));
 }
 
 // ---- files ------------------------------------------------------------------------------
@@ -476,7 +483,7 @@ QString PlayerWindow::OpenFile(const QString& path, bool quiet, int64_t atWallTi
     checkView_->hide();
     skin_->SetButtonBitmaps(kWatermarkButton, 1100, 1101, 1102);
     const QFileInfo info(path);
-    path_->setText(QDir::toNativeSeparators(info.absoluteFilePath()));
+    ShowPath(QDir::toNativeSeparators(info.absoluteFilePath()));
     if (files_->topLevelItemCount() == 0 && !walker_->walking()) FillFileList(info.absolutePath());
     return QString();
 }
@@ -516,6 +523,7 @@ void PlayerWindow::ShowWalkedRows() {
             items.push_back(item);
         }
         list->addTopLevelItems(items);
+        FitColumnsToTexts(list, kFileColumnWidths);
     }
     if (selectAfterWalk_.isEmpty()) return;
     for (int i = 0; i < files_->topLevelItemCount(); ++i)
@@ -795,6 +803,8 @@ void PlayerWindow::RetranslateTexts() {
     const QStringList headers{Text(2004), Text(2001), Text(2006), Text(2005), Text(2002)};
     files_->setHeaderLabels(headers);
     compact_->setHeaderLabels(headers.mid(0, 4));
+    for (QTreeWidget* list : {files_, compact_})
+        FitColumnsToTexts(list, kFileColumnWidths);
     skin_->RefreshTooltips(skin_->ButtonCount());
 }
 

@@ -132,6 +132,7 @@ class PlayerWindow final : public QWidget {
     void OnSlider(int code, int position);
     void OnFileActivated(QTreeWidgetItem* item);
     void OnRecordingChanged(const QString& path);
+    void ShowPath(const QString& path);
     void ReopenViews();
     void ShowFileDialog();
     void FillFileList(const QString& folder);

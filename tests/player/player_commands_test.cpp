@@ -7,11 +7,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 #include <QTreeWidget>
 #include <filesystem>
@@ -45,6 +47,24 @@ constexpr char kFolder[] = DVR_SOURCE_DIR "/samples/d1_4ch/Lobby_20260314_095952
 constexpr char kSample[] =
     DVR_SOURCE_DIR "/samples/d1_4ch/Lobby_20260314_095952/20260314_095952.idx";
 const std::string kUmvtool = std::string(DVR_BINARY_DIR) + "/tools/umvtool/umvtool";
+
+// Every header and every row of the list shows in full: the text's advance plus what the style
+// keeps around it (the header's 2-pixel padding, an item's focus margins) fits the column.
+void ExpectTextsUnclipped(const QTreeWidget* list) {
+    const int itemMargins =
+        2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+    const QFontMetrics items(list->font());
+    const QFontMetrics headers(list->header()->font());
+    for (int c = 0; c < list->columnCount(); ++c) {
+        const int width = list->columnWidth(c);
+        const QString title = list->headerItem()->text(c);
+        EXPECT_LE(headers.horizontalAdvance(title) + 4, width) << title.toStdString();
+        for (int r = 0; r < list->topLevelItemCount(); ++r) {
+            const QString text = list->topLevelItem(r)->text(c);
+            EXPECT_LE(items.horizontalAdvance(text) + itemMargins, width) << text.toStdString();
+        }
+    }
+}
 
 class PlayerCommandsTest : public ::testing::Test {
   protected:
@@ -286,6 +306,30 @@ TEST_F(PlayerCommandsTest, FolderRowsFillBothListsWithTheRecordingsStart) {
     EXPECT_EQ(window->fileList()->currentItem(), window->fileList()->topLevelItem(1));
 }
 
+// The file lists, the compact list and the still search's results show every text in full,
+// headers included, and keep the usual widths where the texts need less.
+TEST_F(PlayerCommandsTest, ListColumnsShowEveryTextInFull) {
+    window->ShowFolder(QString::fromLatin1(DVR_SOURCE_DIR "/samples/stills/"));
+    ASSERT_TRUE(WaitFor([&] { return window->fileList()->topLevelItemCount() == 2; }));
+    for (const QTreeWidget* list : {window->fileList(), window->compactFileList()}) {
+        ExpectTextsUnclipped(list);
+        EXPECT_GE(list->columnWidth(0), 80);
+        EXPECT_GE(list->columnWidth(2), 20);
+        // The compact list still shows its four columns side by side without scrolling.
+        if (list == window->compactFileList()) {
+            EXPECT_LE(list->header()->length(), list->viewport()->width());
+        }
+    }
+    settings.WriteString(Hive::kLocalMachine, kEnvironmentsKey, "OrvCapturePath",
+                         DVR_SOURCE_DIR "/samples/stills/");
+    player::StillSearchDialog* search = window->stillSearch();
+    QSignalSpy finished(search, &player::StillSearchDialog::searchFinished);
+    search->Search();
+    ASSERT_TRUE(WaitFor([&] { return finished.count() == 1; }));
+    ASSERT_EQ(search->results()->topLevelItemCount(), 1);
+    ExpectTextsUnclipped(search->results());
+}
+
 TEST_F(PlayerCommandsTest, VideoSearchPlayOpensTheCoveringPairAtTheMoment) {
     settings.WriteString(Hive::kLocalMachine, kEnvironmentsKey, "OrvRecordPath",
                          DVR_SOURCE_DIR "/samples/d1_4ch/");
@@ -379,6 +423,7 @@ TEST_F(PlayerCommandsTest, LanguageChangesLive) {
     german.ChooseLanguage(ui::Language::German);
     EXPECT_EQ(pack.Current(), ui::Language::German);
     EXPECT_NE(german.fileList()->headerItem()->text(1), QStringLiteral("Time"));
+    ExpectTextsUnclipped(german.fileList());
     std::string word;
     settings.ReadString(Hive::kLocalMachine, kEnvironmentsKey, "Language", &word);
     EXPECT_EQ(word, "GERMAN");
