@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <cstdio>
+#include <memory>
 
 #include "platform/program_directory.h"
 #include "platform/registry_store.h"
@@ -14,6 +15,7 @@
 #include "player/player_startup.h"
 #include "player/player_strings.h"
 #include "player/qt/player_window.h"
+#include "player/qt/window_trace.h"
 #include "ui/language_pack.h"
 
 namespace {
@@ -79,11 +81,15 @@ int main(int argc, char** argv) {
     player::StillSearchPath(settings, dataDir);
     player::WatermarkPath(settings, programDir);
 
+    // Made before the window, so that it outlives it.
+    std::unique_ptr<player::qt::WindowTrace> trace;
+    if (cl.trace) trace = std::make_unique<player::qt::WindowTrace>(stderr);
     // Offscreen there is no GPU surface to grab: pictures go the RGB way.
     const bool offscreen = QGuiApplication::platformName() == QLatin1String("offscreen");
     player::qt::PlayerWindow window(settings, strings, programDir,
                                     screenshot || offscreen ? 1 : -1);
     window.SetLanguagePack(&pack, pack.Current());
+    if (trace) window.SetTrace([&trace](const QString& line) { trace->Line(line); });
     if (screenshot) {
         QObject::connect(&window, &player::qt::PlayerWindow::screenshotTaken, &app, [&](bool ok) {
             std::printf("%s\n", cl.screenshot.c_str());

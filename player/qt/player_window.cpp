@@ -111,6 +111,20 @@ QTreeWidget* MakeFileList(QWidget* parent, const QRect& rect, int columns) {
     return list;
 }
 
+QString StateName(EngineState state) {
+    switch (state) {
+        case EngineState::kPlaying:
+            return QStringLiteral("playing");
+        case EngineState::kPaused:
+            return QStringLiteral("paused");
+        case EngineState::kPanorama:
+            return QStringLiteral("panorama");
+        case EngineState::kStopped:
+            break;
+    }
+    return QStringLiteral("stopped");
+}
+
 bool HasSuffix(const QString& path, const char* suffix) {
     return path.right(3).compare(QLatin1String(suffix), Qt::CaseInsensitive) == 0;
 }
@@ -364,6 +378,10 @@ void PlayerWindow::OnCommand(int command) {
                 ChooseLayout(kGroupLayouts[command - kCmdLayoutFirst]);
             break;
     }
+    Trace(QStringLiteral("command %1 done: %2 at %3")
+              .arg(command)
+              .arg(StateName(engine_.state()))
+              .arg(engine_.position()));
 }
 
 void PlayerWindow::ToggleSound() {
@@ -406,6 +424,7 @@ void PlayerWindow::ReopenViews() {
         layout = engine_.layoutLocked();
     }
     OnLayoutChanged(layout);
+    Trace(QStringLiteral("views opened 0x%1").arg(winId(), 0, 16));
 }
 
 void PlayerWindow::OnPosition(qint64 position, qint64 maximum) {
@@ -431,6 +450,19 @@ void PlayerWindow::Tell(const QString& text) {
         message_(text);
     else
         QMessageBox::information(this, QStringLiteral("Orvane_M4"), text);
+}
+
+void PlayerWindow::Trace(const QString& line) {
+    if (trace_) trace_(line);
+}
+
+void PlayerWindow::SetTrace(std::function<void(const QString&)> trace) {
+    trace_ = std::move(trace);
+    connect(&bridge_, &EngineBridge::statusChanged, this,
+            [this](const QString& text) { Trace(QStringLiteral("status ") + text); });
+    connect(&bridge_, &EngineBridge::timeChanged, this,
+            [this](const QString& text) { Trace(QStringLiteral("time ") + text); });
+    if (stillSearch_ != nullptr) TraceStillSearch();
 }
 
 void PlayerWindow::SetMessageSink(std::function<void(const QString&)> sink) {
@@ -476,6 +508,7 @@ QString PlayerWindow::OpenFile(const QString& path, bool quiet, int64_t atWallTi
     }
     if (!failure.isEmpty()) {
         status_->setText(QStringLiteral("Stop"));
+        Trace(QStringLiteral("open failed %1: %2").arg(path, failure));
         if (!quiet) Tell(failure);
         return failure;
     }
@@ -485,6 +518,7 @@ QString PlayerWindow::OpenFile(const QString& path, bool quiet, int64_t atWallTi
     const QFileInfo info(path);
     ShowPath(QDir::toNativeSeparators(info.absoluteFilePath()));
     if (files_->topLevelItemCount() == 0 && !walker_->walking()) FillFileList(info.absolutePath());
+    Trace(QStringLiteral("opened ") + info.absoluteFilePath());
     return QString();
 }
 
@@ -525,6 +559,7 @@ void PlayerWindow::ShowWalkedRows() {
         list->addTopLevelItems(items);
         FitColumnsToTexts(list, kFileColumnWidths);
     }
+    Trace(QStringLiteral("rows %1").arg(files_->topLevelItemCount()));
     if (selectAfterWalk_.isEmpty()) return;
     for (int i = 0; i < files_->topLevelItemCount(); ++i)
         if (QFileInfo(files_->topLevelItem(i)->data(0, Qt::UserRole).toString()) ==
@@ -587,6 +622,7 @@ void PlayerWindow::closeEvent(QCloseEvent* event) {
     walker_->Stop();
     exporter_->Cancel();
     event->accept();
+    Trace(QStringLiteral("closed"));
 }
 
 void PlayerWindow::contextMenuEvent(QContextMenuEvent* event) {
@@ -652,8 +688,16 @@ StillSearchDialog* PlayerWindow::stillSearch() {
         if (message_) stillSearch_->SetMessageSink(message_);
         connect(stillSearch_, &StillSearchDialog::stillChosen, this,
                 [this](const QString& path) { OpenFile(path); });
+        if (trace_) TraceStillSearch();
     }
     return stillSearch_;
+}
+
+void PlayerWindow::TraceStillSearch() {
+    connect(stillSearch_, &StillSearchDialog::searchFinished, this, [this] {
+        Trace(QStringLiteral("still search %1 rows")
+                  .arg(stillSearch_->results()->topLevelItemCount()));
+    });
 }
 
 // "Play" of the video search: the pair that covers the chosen moment, played from that moment.
@@ -774,6 +818,8 @@ void PlayerWindow::ExportDone() {
                                                                       : result.written.front()));
     else if (!result.cancelled)
         text = QString::fromStdString(result.error);
+    Trace(QStringLiteral("export %1")
+              .arg(result.ok ? QStringLiteral("done") : QStringLiteral("failed")));
     emit exportFinished(result.ok, text);
     if (!text.isEmpty()) Tell(text);
 }
