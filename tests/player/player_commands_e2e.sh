@@ -78,7 +78,7 @@ xdotool key ctrl+f
 expect_window shown "Search for Video"
 video=$WIN
 eval "$(xdotool getwindowgeometry --shell "$video" | sed 's/^/V_/')"
-bar=$((V_WIDTH - 22)) # the hour and minute bars span the dialog, 11 pixels in
+bar=$((V_WIDTH - 31)) # the hour and minute bars: 11 pixels in, and the 9-pixel marker free right
 click_in "$video" 303 199                               # the 14th
 click_in "$video" $((11 + (9 * 2 + 1) * bar / 48)) 288  # hour 9
 click_in "$video" $((11 + (59 * 2 + 1) * bar / 120)) 340 # minute 59
