@@ -186,8 +186,7 @@ PlayerWindow::PlayerWindow(platform::RegistryStore& settings, platform::StringTa
     checkView_->hide();
 
     exporter_ = new ExportRunner(this);
-    exportProgress_ = new QProgressDialog(QStringLiteral("Exporting..."), QStringLiteral("Cancel"),
-                                          0, 1000, this);
+    exportProgress_ = new QProgressDialog(Text(kTextExporting), Text(kTextCancel), 0, 1000, this);
     exportProgress_->setWindowModality(Qt::WindowModal);
     exportProgress_->setAutoClose(false);
     exportProgress_->setAutoReset(false);
@@ -766,7 +765,7 @@ void PlayerWindow::SetMark(bool in) {
     (in ? markIn_ : markOut_) = wall;
     // Marks the wrong way round swap, so the range stays a range.
     if (markIn_ && markOut_ && *markIn_ > *markOut_) std::swap(markIn_, markOut_);
-    status_->setText((in ? QStringLiteral("Start ") : QStringLiteral("End ")) + WallText(wall));
+    status_->setText(Text(in ? kTextMarkStart : kTextMarkEnd) + QLatin1Char(' ') + WallText(wall));
 }
 
 void PlayerWindow::AskExport(bool evidence) {
@@ -790,7 +789,7 @@ void PlayerWindow::AskExport(bool evidence) {
     defaults.out = QDir::home().filePath(
         info.completeBaseName() + QStringLiteral("_ch%1").arg(defaults.channel + 1) +
         (evidence ? QStringLiteral("_evidence") : QStringLiteral(".mp4")));
-    ExportDialog dialog(defaults, this);
+    ExportDialog dialog(defaults, strings_, this);
     ApplyPlayerSkin(&dialog, strings_);
     if (dialog.exec() != QDialog::Accepted) return;
     StartExport(dialog.Order());
@@ -812,7 +811,7 @@ void PlayerWindow::ExportDone() {
     const exporter::ExportResult& result = exporter_->result();
     QString text;
     if (result.ok)
-        text = QStringLiteral("Exported %1 pictures to %2")
+        text = Text(kTextExported)
                    .arg(result.pictures)
                    .arg(QString::fromStdString(result.written.empty() ? std::string()
                                                                       : result.written.front()));
@@ -852,6 +851,7 @@ void PlayerWindow::RetranslateTexts() {
     for (QTreeWidget* list : {files_, compact_})
         FitColumnsToTexts(list, kFileColumnWidths);
     skin_->RefreshTooltips(skin_->ButtonCount());
+    if (exportProgress_ != nullptr) exportProgress_->setCancelButtonText(Text(kTextCancel));
 }
 
 }  // namespace player::qt

@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "media/wall_time.h"
+#include "player/player_strings.h"
 #include "player/search/time_code_bar.h"
 #include "ui/calendar_control.h"
 #include "ui/skin_resources.h"
@@ -24,8 +25,6 @@ namespace {
 QString Str(const platform::StringTable& t, int id) {
     return QString::fromStdString(t.Str(id));
 }
-
-constexpr int kTextImproperFileType = 2014;
 
 }  // namespace
 
@@ -56,7 +55,7 @@ VideoSearchDialog::VideoSearchDialog(platform::RegistryStore& store, const std::
     pathRow->addWidget(pathButton);
     form->addRow(Str(strings, 141), pathRow);
     form->addRow(Str(strings, 2004), recorders_);
-    form->addRow(QStringLiteral("Start Time"), startTimes_);
+    form->addRow(Str(strings, kTextStartTime), startTimes_);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(play);

@@ -263,7 +263,7 @@ TEST(ExportDialog, OrderFollowsTheMarksAndTheChannel) {
     defaults.recording = kSample;
     defaults.channel = 2;
     defaults.out = QStringLiteral("/tmp/x.mp4");
-    player::qt::ExportDialog whole(defaults);
+    player::qt::ExportDialog whole(defaults, player::PlayerStrings());
     player::qt::ExportOrder order = whole.Order();
     EXPECT_EQ(order.channel, 2);
     EXPECT_FALSE(order.from || order.to);
@@ -271,7 +271,7 @@ TEST(ExportDialog, OrderFollowsTheMarksAndTheChannel) {
     defaults.markIn = 1000;
     defaults.markOut = 2000;
     defaults.evidence = true;
-    player::qt::ExportDialog marked(defaults);
+    player::qt::ExportDialog marked(defaults, player::PlayerStrings());
     player::qt::ApplyPlayerSkin(&marked, player::PlayerStrings());
     order = marked.Order();
     EXPECT_EQ(order.from, 1000);
@@ -424,6 +424,19 @@ TEST_F(PlayerCommandsTest, LanguageChangesLive) {
     EXPECT_EQ(pack.Current(), ui::Language::German);
     EXPECT_NE(german.fileList()->headerItem()->text(1), QStringLiteral("Time"));
     ExpectTextsUnclipped(german.fileList());
+    // The player's own menu entries and dialogs follow the pack too.
+    QMenu menu;
+    player::qt::FillPlayerMenu(menu, player::PlayerStrings(), {ui::Language::English},
+                               ui::Language::German, {});
+    QStringList entries;
+    for (QAction* action : menu.actions())
+        entries << action->text();
+    EXPECT_FALSE(entries.contains(QStringLiteral("Export clip...")));
+    EXPECT_TRUE(entries.contains(QStringLiteral("Clip exportieren...")))
+        << entries.join(u'|').toStdString();
+    EXPECT_TRUE(entries.contains(QStringLiteral("Sprache")));
+    player::qt::ExportDialog exportDialog({}, player::PlayerStrings());
+    EXPECT_EQ(exportDialog.windowTitle(), QStringLiteral("Clip exportieren"));
     std::string word;
     settings.ReadString(Hive::kLocalMachine, kEnvironmentsKey, "Language", &word);
     EXPECT_EQ(word, "GERMAN");
