@@ -93,6 +93,8 @@ constexpr platform::StringEntry kEnglish[] = {
     {9019, "Exported %1 pictures to %2"},
     {9020, "Start"},
     {9021, "End"},
+    {9022, "Save as PDF"},
+    {9023, "Insert WaterMark"},
 };
 
 }  // namespace

@@ -37,6 +37,8 @@ enum PlayerText : int {
     kTextExported = 9019,  // "%1" pictures, "%2" the file or folder
     kTextMarkStart = 9020,
     kTextMarkEnd = 9021,
+    kTextSaveAsPdf = 9022,
+    kTextInsertWatermark = 9023,
 };
 
 // The process-wide table of the player's texts.
