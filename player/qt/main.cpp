@@ -1,6 +1,7 @@
 // Orvane_M4: one copy at a time, the language and settings, then the main window.
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 #include <QLocale>
 #include <QLockFile>
 #include <QMessageBox>
@@ -38,6 +39,7 @@ std::vector<std::string> Arguments(const QStringList& args) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    app.setWindowIcon(QIcon(QStringLiteral(":/icons/program.png")));
     using platform::Hive;
     using platform::kEnvironmentsKey;
 
