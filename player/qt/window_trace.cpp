@@ -17,7 +17,10 @@ WindowTrace::~WindowTrace() {
 }
 
 void WindowTrace::Line(const QString& text) {
-    std::fprintf(out_, "%s\n", text.toUtf8().constData());
+    // One event, one line: a message's own line breaks are written as "\n".
+    QString line = text;
+    line.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    std::fprintf(out_, "%s\n", line.toUtf8().constData());
     std::fflush(out_);
 }
 

@@ -11,11 +11,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QTest>
 #include <QTreeWidget>
+#include <cstdio>
 #include <filesystem>
 
 #include "media/still_image.h"
@@ -29,6 +31,7 @@
 #include "player/qt/folder_walker.h"
 #include "player/qt/player_menu.h"
 #include "player/qt/player_window.h"
+#include "player/qt/window_trace.h"
 #include "player/search/still_search_dialog.h"
 #include "player/search/video_search_dialog.h"
 #include "tests/support/run_command.h"
@@ -385,6 +388,36 @@ TEST_F(PlayerCommandsTest, DialogsWearTheSkin) {
 
 // The right-click menu gives every command to the window, lists the installed packs, and names
 // the about entry by the pack's string 101 when there is one.
+// --trace: a message box is reported with its text once it is on the screen (one line, its line
+// breaks written as \n), its hiding with the same window id, and the window's own lines.
+TEST(WindowTrace, ReportsWindowsMessagesAndLinesOnePerLine) {
+    std::FILE* out = std::tmpfile();
+    ASSERT_NE(out, nullptr);
+    {
+        player::qt::WindowTrace trace(out);
+        QMessageBox box(QMessageBox::Information, QStringLiteral("Orvane_M4"),
+                        QStringLiteral("Cannot find the file.\nIt was deleted."));
+        box.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+        box.hide();
+        QCoreApplication::processEvents();
+        trace.Line(QStringLiteral("command 105 done: stopped at 0"));
+    }
+    std::rewind(out);
+    QStringList lines;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, out))
+        lines << QString::fromUtf8(buffer).trimmed();
+    std::fclose(out);
+    ASSERT_EQ(lines.size(), 3) << lines.join(u'|').toStdString();
+    const QStringList shown = lines[0].split(u' ');
+    EXPECT_EQ(shown.value(0), QStringLiteral("message"));
+    EXPECT_TRUE(shown.value(1).startsWith(QStringLiteral("0x")));
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral("Cannot find the file.\\nIt was deleted.")));
+    EXPECT_EQ(lines[1], QStringLiteral("hidden ") + shown.value(1));
+    EXPECT_EQ(lines[2], QStringLiteral("command 105 done: stopped at 0"));
+}
+
 TEST(PlayerMenu, CommandsLanguagesAndAbout) {
     QMenu menu;
     std::vector<int> commands;
