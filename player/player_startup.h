@@ -25,7 +25,7 @@ struct CommandLine {
     std::optional<int64_t> at;  // wall time (local time read as UTC)
     std::string screenshot;
     bool trace = false;  // report on standard error what the window did (for scripts)
-    std::string error;  // set when the arguments are wrong
+    std::string error;   // set when the arguments are wrong
 };
 // FILE, "--layout N" (0..22), "--at 'YYYY-MM-DD hh:mm:ss'", "--screenshot OUT.png", "--trace".
 CommandLine ParseCommandLine(const std::vector<std::string>& args);

@@ -10,7 +10,8 @@ exe=$1
 umvtool=$2
 source_dir=$3
 sample="$source_dir/samples/d1_4ch/Lobby_20260314_095952/20260314_095952.idx"
-work=$(mktemp -d)
+work=$(mktemp -d) # read by e2e_common.sh
+# shellcheck source=tests/player/e2e_common.sh
 . "$(dirname "$0")/e2e_common.sh"
 start_xvfb
 cat >"$work/Environments.ini" <<INI

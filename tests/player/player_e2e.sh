@@ -6,7 +6,8 @@
 set -euo pipefail
 exe=$1
 sample=$2
-work=$(mktemp -d)
+work=$(mktemp -d) # read by e2e_common.sh
+# shellcheck source=tests/player/e2e_common.sh
 . "$(dirname "$0")/e2e_common.sh"
 start_xvfb
 
