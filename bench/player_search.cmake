@@ -3,8 +3,6 @@ if(TARGET dvr_player_qt)
   dvr_add_bench(bench_player_file_rows player_file_rows_bench.cpp LIBS dvr_player_qt)
 endif()
 if(TARGET dvr_player_search_qt)
-  # The file list's column fitting against filling the list alone (own main: a QApplication).
-  add_executable(bench_player_file_list player_file_list_bench.cpp)
-  target_link_libraries(bench_player_file_list PRIVATE dvr_player_search_qt benchmark::benchmark)
-  target_include_directories(bench_player_file_list PRIVATE ${PROJECT_SOURCE_DIR})
+  # The file list's column fitting against filling the list alone.
+  dvr_add_bench(bench_player_file_list player_file_list_bench.cpp LIBS dvr_player_search_qt)
 endif()
