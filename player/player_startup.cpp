@@ -81,6 +81,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
                                            t.second);
         } else if (a == "--screenshot" && hasValue) {
             out.screenshot = args[++i];
+        } else if (a == "--trace") {
+            out.trace = true;
         } else if (!a.empty() && a[0] == '-') {
             out.error = "unknown option " + a;
         } else if (out.file.empty()) {

@@ -24,9 +24,10 @@ struct CommandLine {
     int layout = -1;
     std::optional<int64_t> at;  // wall time (local time read as UTC)
     std::string screenshot;
-    std::string error;  // set when the arguments are wrong
+    bool trace = false;  // report on standard error what the window did (for scripts)
+    std::string error;   // set when the arguments are wrong
 };
-// FILE, "--layout N" (0..22), "--at 'YYYY-MM-DD hh:mm:ss'", "--screenshot OUT.png".
+// FILE, "--layout N" (0..22), "--at 'YYYY-MM-DD hh:mm:ss'", "--screenshot OUT.png", "--trace".
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
 }  // namespace player

@@ -2,13 +2,19 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace ui {
 
 int SliderThumbX(const SliderGeometry& g, int pos) {
     const int slots = g.max - g.min + 1;
     if (slots <= 0) return g.margin;
-    const int step = g.Travel() / slots;
+    const int travel = std::max(g.Travel(), 0);
+    const int step = travel / slots;
+    // With more positions than half the pixels (a recording's pictures on the position slider)
+    // whole-pixel steps would be 0 or 1 pixel and leave the thumb at the start or far short of
+    // the filled track: the thumb then goes in proportion.
+    if (step < 2) return g.margin + static_cast<int>(int64_t{pos - g.min} * travel / slots);
     return g.margin + (pos - g.min) * step;
 }
 

@@ -28,7 +28,8 @@ struct SliderGeometry {
 };
 
 // Left edge of the thumb at `pos`: the step is an integer division taken before the multiplication,
-// so the thumb moves in whole-pixel steps.
+// so the thumb moves in whole-pixel steps; with fewer than two pixels a step (long ranges) the
+// thumb goes in proportion to the travel instead.
 int SliderThumbX(const SliderGeometry& g, int pos);
 
 // The position under mouse x, rounded half up, kept within min..max. A control with no travel or an

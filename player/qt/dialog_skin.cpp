@@ -35,6 +35,8 @@ void ApplyPlayerSkin(QDialog* dialog, const platform::StringTable& strings) {
     dialog->setStyleSheet(QStringLiteral(
         "QDialog { background: #1b1f26; }"
         "QLabel, QCheckBox, QRadioButton { color: #d8dee9; }"
+        "QLabel:disabled, QCheckBox:disabled, QRadioButton:disabled, QPushButton:disabled { "
+        "color: #5c6470; }"
         "QLineEdit, QComboBox, QDateEdit, QDateTimeEdit { background: #101317; color: #d8dee9; "
         "border: 1px solid #2c333d; padding: 2px; }"
         "QTreeWidget { background: #101317; color: #d8dee9; border: 1px solid #2c333d; }"

@@ -13,6 +13,8 @@
 #include <QVBoxLayout>
 
 #include "media/wall_time.h"
+#include "platform/string_table.h"
+#include "player/player_strings.h"
 
 namespace player::qt {
 namespace {
@@ -28,27 +30,30 @@ QString WallText(int64_t wall) {
     return QString::fromStdString(media::FormatWallTime(wall));
 }
 
-ExportDialog::ExportDialog(const ExportDefaults& defaults, QWidget* parent)
+ExportDialog::ExportDialog(const ExportDefaults& defaults, const platform::StringTable& strings,
+                           QWidget* parent)
     : QDialog(parent), defaults_(defaults) {
-    setWindowTitle(defaults.evidence ? QStringLiteral("Export for evidence")
-                                     : QStringLiteral("Export clip"));
+    const auto text = [&strings](int id) { return QString::fromStdString(strings.Str(id)); };
+    setWindowTitle(text(defaults.evidence ? kTextExportEvidence : kTextExportClip)
+                       .remove(QStringLiteral("...")));
     auto* form = new QFormLayout;
     channel_ = new QComboBox(this);
     for (int c = 1; c <= 16; ++c)
         channel_->addItem(QStringLiteral("CH %1").arg(c));
     channel_->setCurrentIndex(defaults.channel);
-    form->addRow(QStringLiteral("Channel"), channel_);
+    form->addRow(text(kTextChannel), channel_);
 
-    whole_ = new QRadioButton(QStringLiteral("Whole recording"), this);
+    whole_ = new QRadioButton(text(kTextWholeRecording), this);
     const bool haveMarks = defaults.markIn.has_value() || defaults.markOut.has_value();
-    QString marksText = QStringLiteral("Between the marks (");
-    marksText += defaults.markIn ? WallText(*defaults.markIn) : QStringLiteral("start");
-    marksText += QStringLiteral(" - ");
-    marksText += defaults.markOut ? WallText(*defaults.markOut) : QStringLiteral("end");
-    marksText += QLatin1Char(')');
+    // Without marks the choice is disabled and names no times.
+    QString marksText = text(kTextBetweenMarks);
+    if (haveMarks)
+        marksText += QStringLiteral(" (%1 - %2)")
+                         .arg(defaults.markIn ? WallText(*defaults.markIn) : text(kTextMarkStart),
+                              defaults.markOut ? WallText(*defaults.markOut) : text(kTextMarkEnd));
     marks_ = new QRadioButton(marksText, this);
     marks_->setEnabled(haveMarks);
-    times_ = new QRadioButton(QStringLiteral("From / to"), this);
+    times_ = new QRadioButton(text(kTextFromTo), this);
     (haveMarks ? marks_ : whole_)->setChecked(true);
     from_ = new QDateTimeEdit(DateTimeOf(defaults.markIn.value_or(defaults.firstWall)), this);
     to_ = new QDateTimeEdit(DateTimeOf(defaults.markOut.value_or(defaults.firstWall)), this);
@@ -64,18 +69,19 @@ ExportDialog::ExportDialog(const ExportDefaults& defaults, QWidget* parent)
     typed->addWidget(from_);
     typed->addWidget(to_);
     range->addLayout(typed);
-    form->addRow(QStringLiteral("Range"), range);
+    form->addRow(text(kTextRange), range);
 
     out_ = new QLineEdit(defaults.out, this);
-    auto* browse = new QPushButton(QStringLiteral("Browse..."), this);
+    auto* browse = new QPushButton(text(kTextBrowse), this);
     connect(browse, &QPushButton::clicked, this, &ExportDialog::Browse);
     auto* where = new QHBoxLayout;
     where->addWidget(out_, 1);
     where->addWidget(browse);
-    form->addRow(defaults.evidence ? QStringLiteral("Folder") : QStringLiteral("File"), where);
+    form->addRow(text(defaults.evidence ? kTextFolder : kTextFile), where);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Export"));
+    buttons->button(QDialogButtonBox::Ok)->setText(text(kTextExport));
+    buttons->button(QDialogButtonBox::Cancel)->setText(text(kTextCancel));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);

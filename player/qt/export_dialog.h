@@ -12,6 +12,10 @@ class QDateTimeEdit;
 class QLineEdit;
 class QRadioButton;
 
+namespace platform {
+class StringTable;
+}
+
 namespace player::qt {
 
 struct ExportDefaults {
@@ -27,7 +31,8 @@ struct ExportDefaults {
 class ExportDialog : public QDialog {
     Q_OBJECT
   public:
-    ExportDialog(const ExportDefaults& defaults, QWidget* parent = nullptr);
+    ExportDialog(const ExportDefaults& defaults, const platform::StringTable& strings,
+                 QWidget* parent = nullptr);
     // The order the controls describe.
     ExportOrder Order() const;
 

@@ -1,12 +1,14 @@
 // Orvane_M4: one copy at a time, the language and settings, then the main window.
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 #include <QLocale>
 #include <QLockFile>
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QTimer>
 #include <cstdio>
+#include <memory>
 
 #include "platform/program_directory.h"
 #include "platform/registry_store.h"
@@ -14,6 +16,7 @@
 #include "player/player_startup.h"
 #include "player/player_strings.h"
 #include "player/qt/player_window.h"
+#include "player/qt/window_trace.h"
 #include "ui/language_pack.h"
 
 namespace {
@@ -36,6 +39,7 @@ std::vector<std::string> Arguments(const QStringList& args) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    app.setWindowIcon(QIcon(QStringLiteral(":/icons/program.png")));
     using platform::Hive;
     using platform::kEnvironmentsKey;
 
@@ -79,11 +83,15 @@ int main(int argc, char** argv) {
     player::StillSearchPath(settings, dataDir);
     player::WatermarkPath(settings, programDir);
 
+    // Made before the window, so that it outlives it.
+    std::unique_ptr<player::qt::WindowTrace> trace;
+    if (cl.trace) trace = std::make_unique<player::qt::WindowTrace>(stderr);
     // Offscreen there is no GPU surface to grab: pictures go the RGB way.
     const bool offscreen = QGuiApplication::platformName() == QLatin1String("offscreen");
     player::qt::PlayerWindow window(settings, strings, programDir,
                                     screenshot || offscreen ? 1 : -1);
     window.SetLanguagePack(&pack, pack.Current());
+    if (trace) window.SetTrace([&trace](const QString& line) { trace->Line(line); });
     if (screenshot) {
         QObject::connect(&window, &player::qt::PlayerWindow::screenshotTaken, &app, [&](bool ok) {
             std::printf("%s\n", cl.screenshot.c_str());

@@ -10,6 +10,7 @@
 #include "platform/mapped_file.h"
 #include "platform/string_table.h"
 #include "player/player_settings.h"
+#include "player/player_strings.h"
 #include "player/qt/dialog_skin.h"
 #include "player/search/still_commands.h"
 #include "ui/capture_save_dialog.h"
@@ -111,8 +112,10 @@ void PictureCommands::Capture(const PictureContext& context) {
     setup.timeText = context.timeText;
     setup.sourceName = context.sourceName;
     setup.markPath = QString::fromStdString(WatermarkPath(settings_, programDir_));
-    ui::CaptureSaveDialog dialog(std::move(setup), ui::CaptureSaveTexts::FromTable(strings_),
-                                 window_);
+    ui::CaptureSaveTexts texts = ui::CaptureSaveTexts::FromTable(strings_);
+    texts.savePdf = QString::fromStdString(strings_.Str(kTextSaveAsPdf));
+    texts.insertWatermark = QString::fromStdString(strings_.Str(kTextInsertWatermark));
+    ui::CaptureSaveDialog dialog(std::move(setup), texts, window_);
     ApplyPlayerSkin(&dialog, strings_);
     if (message_) dialog.SetMessageSink(message_);
     if (choosePdf_) dialog.SetPdfChooser(choosePdf_);
@@ -140,10 +143,11 @@ void PictureCommands::Print(const PictureContext& context) {
     }
     Tell(kTextNoPrinter);
     // Many desktops have no printer: the page can still be kept as a PDF file.
-    const QString pdf =
-        choosePdf_ ? choosePdf_()
-                   : QFileDialog::getSaveFileName(window_, QStringLiteral("Save as PDF"), QString(),
-                                                  QStringLiteral("PDF (*.pdf)"));
+    const QString pdf = choosePdf_
+                            ? choosePdf_()
+                            : QFileDialog::getSaveFileName(
+                                  window_, QString::fromStdString(strings_.Str(kTextSaveAsPdf)),
+                                  QString(), QStringLiteral("PDF (*.pdf)"));
     if (pdf.isEmpty()) return;
     if (ui::PrintToPdf(page, pdf) == ui::PrintResult::kPrinted)
         Tell(kTextPrinted);

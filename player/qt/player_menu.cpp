@@ -1,5 +1,7 @@
 #include "player/qt/player_menu.h"
 
+#include "player/player_strings.h"
+
 #include <QActionGroup>
 #include <QFileInfo>
 #include <QMenu>
@@ -58,10 +60,10 @@ void FillPlayerMenu(QMenu& menu, const platform::StringTable& strings,
         {Str(strings, 126), 126, QKeySequence(Qt::CTRL | Qt::Key_P)},
         {Str(strings, 110), 110, QKeySequence(Qt::Key_W)},
         {},
-        {QStringLiteral("Set export start"), kCmdMarkIn, QKeySequence(Qt::Key_I)},
-        {QStringLiteral("Set export end"), kCmdMarkOut, QKeySequence(Qt::Key_O)},
-        {QStringLiteral("Export clip..."), kCmdExportClip, QKeySequence(Qt::CTRL | Qt::Key_E)},
-        {QStringLiteral("Export for evidence..."), kCmdExportEvidence,
+        {Str(strings, kTextMarkIn), kCmdMarkIn, QKeySequence(Qt::Key_I)},
+        {Str(strings, kTextMarkOut), kCmdMarkOut, QKeySequence(Qt::Key_O)},
+        {Str(strings, kTextExportClip), kCmdExportClip, QKeySequence(Qt::CTRL | Qt::Key_E)},
+        {Str(strings, kTextExportEvidence), kCmdExportEvidence,
          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E)},
         {},
     };
@@ -76,7 +78,7 @@ void FillPlayerMenu(QMenu& menu, const platform::StringTable& strings,
         QObject::connect(action, &QAction::triggered, &menu,
                          [handlers, command] { handlers.command(command); });
     }
-    QMenu* languageMenu = menu.addMenu(QStringLiteral("Language"));
+    QMenu* languageMenu = menu.addMenu(Str(strings, kTextLanguage));
     auto* group = new QActionGroup(languageMenu);
     for (ui::Language language : languages) {
         QAction* action = languageMenu->addAction(LanguageName(language));

@@ -27,6 +27,7 @@
 #include "player/qt/dialog_skin.h"
 #include "player/qt/export_dialog.h"
 #include "player/qt/player_menu.h"
+#include "player/search/fitted_columns.h"
 #include "player/search/still_commands.h"
 #include "player/search/still_search_dialog.h"
 #include "player/search/video_search.h"
@@ -76,6 +77,8 @@ constexpr int kWatermarkButton = 24;
 constexpr char kSearchingText[] = "Recorded File Searching...";
 constexpr char kSearchStopText[] = "Search Stop";
 constexpr QRect kCompactListRect{710, 594, 292, 106};
+// The file lists' usual column widths; a column grows when its header or a row needs more.
+constexpr int kFileColumnWidths[] = {80, 100, 20, 50, 500};
 constexpr int kSoundButton = 16;
 constexpr int kGroupLayouts[] = {16, 17, 18, 19, 20, 21, 22};
 
@@ -98,17 +101,28 @@ QTreeWidget* MakeFileList(QWidget* parent, const QRect& rect, int columns) {
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setColumnCount(columns);
     QFont font = list->font();
-    font.setPointSize(8);  // the times fit their 100-pixel column
+    font.setPointSize(8);
     list->setFont(font);
-    const int widths[] = {80, 100, 20, 50, 500};
-    for (int i = 0; i < columns; ++i)
-        list->setColumnWidth(i, widths[i]);
     list->setStyleSheet(
         QStringLiteral("QTreeWidget { background: #101317; color: #d8dee9; border: none; }"
                        "QHeaderView::section { background: #1e232b; color: #9aa3b0; border: none; "
                        "padding: 2px; }"
                        "QTreeWidget::item:selected { background: #2f6fb3; }"));
     return list;
+}
+
+QString StateName(EngineState state) {
+    switch (state) {
+        case EngineState::kPlaying:
+            return QStringLiteral("playing");
+        case EngineState::kPaused:
+            return QStringLiteral("paused");
+        case EngineState::kPanorama:
+            return QStringLiteral("panorama");
+        case EngineState::kStopped:
+            break;
+    }
+    return QStringLiteral("stopped");
 }
 
 bool HasSuffix(const QString& path, const char* suffix) {
@@ -172,8 +186,7 @@ PlayerWindow::PlayerWindow(platform::RegistryStore& settings, platform::StringTa
     checkView_->hide();
 
     exporter_ = new ExportRunner(this);
-    exportProgress_ = new QProgressDialog(QStringLiteral("Exporting..."), QStringLiteral("Cancel"),
-                                          0, 1000, this);
+    exportProgress_ = new QProgressDialog(Text(kTextExporting), Text(kTextCancel), 0, 1000, this);
     exportProgress_->setWindowModality(Qt::WindowModal);
     exportProgress_->setAutoClose(false);
     exportProgress_->setAutoReset(false);
@@ -364,6 +377,10 @@ void PlayerWindow::OnCommand(int command) {
                 ChooseLayout(kGroupLayouts[command - kCmdLayoutFirst]);
             break;
     }
+    Trace(QStringLiteral("command %1 done: %2 at %3")
+              .arg(command)
+              .arg(StateName(engine_.state()))
+              .arg(engine_.position()));
 }
 
 void PlayerWindow::ToggleSound() {
@@ -406,6 +423,7 @@ void PlayerWindow::ReopenViews() {
         layout = engine_.layoutLocked();
     }
     OnLayoutChanged(layout);
+    Trace(QStringLiteral("views opened 0x%1").arg(winId(), 0, 16));
 }
 
 void PlayerWindow::OnPosition(qint64 position, qint64 maximum) {
@@ -433,13 +451,33 @@ void PlayerWindow::Tell(const QString& text) {
         QMessageBox::information(this, QStringLiteral("Orvane_M4"), text);
 }
 
+void PlayerWindow::Trace(const QString& line) {
+    if (trace_) trace_(line);
+}
+
+void PlayerWindow::SetTrace(std::function<void(const QString&)> trace) {
+    trace_ = std::move(trace);
+    connect(&bridge_, &EngineBridge::statusChanged, this,
+            [this](const QString& text) { Trace(QStringLiteral("status ") + text); });
+    connect(&bridge_, &EngineBridge::timeChanged, this,
+            [this](const QString& text) { Trace(QStringLiteral("time ") + text); });
+    if (stillSearch_ != nullptr) TraceStillSearch();
+}
+
 void PlayerWindow::SetMessageSink(std::function<void(const QString&)> sink) {
     message_ = sink;
     pictures_.SetMessageSink(std::move(sink));
 }
 
 void PlayerWindow::OnRecordingChanged(const QString& path) {
-    path_->setText(path);
+    ShowPath(path);
+}
+
+// A path longer than its field loses its middle to "..." so that both the folder's start and
+// the file's name show; the whole path is the field's tooltip.
+void PlayerWindow::ShowPath(const QString& path) {
+    path_->setToolTip(path);
+    path_->setText(path_->fontMetrics().elidedText(path, Qt::ElideMiddle, path_->width()));
 }
 
 // ---- files ------------------------------------------------------------------------------
@@ -469,6 +507,7 @@ QString PlayerWindow::OpenFile(const QString& path, bool quiet, int64_t atWallTi
     }
     if (!failure.isEmpty()) {
         status_->setText(QStringLiteral("Stop"));
+        Trace(QStringLiteral("open failed %1: %2").arg(path, failure));
         if (!quiet) Tell(failure);
         return failure;
     }
@@ -476,8 +515,9 @@ QString PlayerWindow::OpenFile(const QString& path, bool quiet, int64_t atWallTi
     checkView_->hide();
     skin_->SetButtonBitmaps(kWatermarkButton, 1100, 1101, 1102);
     const QFileInfo info(path);
-    path_->setText(QDir::toNativeSeparators(info.absoluteFilePath()));
+    ShowPath(QDir::toNativeSeparators(info.absoluteFilePath()));
     if (files_->topLevelItemCount() == 0 && !walker_->walking()) FillFileList(info.absolutePath());
+    Trace(QStringLiteral("opened ") + info.absoluteFilePath());
     return QString();
 }
 
@@ -516,7 +556,9 @@ void PlayerWindow::ShowWalkedRows() {
             items.push_back(item);
         }
         list->addTopLevelItems(items);
+        FitColumnsToTexts(list, kFileColumnWidths);
     }
+    Trace(QStringLiteral("rows %1").arg(files_->topLevelItemCount()));
     if (selectAfterWalk_.isEmpty()) return;
     for (int i = 0; i < files_->topLevelItemCount(); ++i)
         if (QFileInfo(files_->topLevelItem(i)->data(0, Qt::UserRole).toString()) ==
@@ -579,6 +621,7 @@ void PlayerWindow::closeEvent(QCloseEvent* event) {
     walker_->Stop();
     exporter_->Cancel();
     event->accept();
+    Trace(QStringLiteral("closed"));
 }
 
 void PlayerWindow::contextMenuEvent(QContextMenuEvent* event) {
@@ -644,8 +687,16 @@ StillSearchDialog* PlayerWindow::stillSearch() {
         if (message_) stillSearch_->SetMessageSink(message_);
         connect(stillSearch_, &StillSearchDialog::stillChosen, this,
                 [this](const QString& path) { OpenFile(path); });
+        if (trace_) TraceStillSearch();
     }
     return stillSearch_;
+}
+
+void PlayerWindow::TraceStillSearch() {
+    connect(stillSearch_, &StillSearchDialog::searchFinished, this, [this] {
+        Trace(QStringLiteral("still search %1 rows")
+                  .arg(stillSearch_->results()->topLevelItemCount()));
+    });
 }
 
 // "Play" of the video search: the pair that covers the chosen moment, played from that moment.
@@ -714,7 +765,7 @@ void PlayerWindow::SetMark(bool in) {
     (in ? markIn_ : markOut_) = wall;
     // Marks the wrong way round swap, so the range stays a range.
     if (markIn_ && markOut_ && *markIn_ > *markOut_) std::swap(markIn_, markOut_);
-    status_->setText((in ? QStringLiteral("Start ") : QStringLiteral("End ")) + WallText(wall));
+    status_->setText(Text(in ? kTextMarkStart : kTextMarkEnd) + QLatin1Char(' ') + WallText(wall));
 }
 
 void PlayerWindow::AskExport(bool evidence) {
@@ -738,7 +789,7 @@ void PlayerWindow::AskExport(bool evidence) {
     defaults.out = QDir::home().filePath(
         info.completeBaseName() + QStringLiteral("_ch%1").arg(defaults.channel + 1) +
         (evidence ? QStringLiteral("_evidence") : QStringLiteral(".mp4")));
-    ExportDialog dialog(defaults, this);
+    ExportDialog dialog(defaults, strings_, this);
     ApplyPlayerSkin(&dialog, strings_);
     if (dialog.exec() != QDialog::Accepted) return;
     StartExport(dialog.Order());
@@ -760,12 +811,14 @@ void PlayerWindow::ExportDone() {
     const exporter::ExportResult& result = exporter_->result();
     QString text;
     if (result.ok)
-        text = QStringLiteral("Exported %1 pictures to %2")
+        text = Text(kTextExported)
                    .arg(result.pictures)
                    .arg(QString::fromStdString(result.written.empty() ? std::string()
                                                                       : result.written.front()));
     else if (!result.cancelled)
         text = QString::fromStdString(result.error);
+    Trace(QStringLiteral("export %1")
+              .arg(result.ok ? QStringLiteral("done") : QStringLiteral("failed")));
     emit exportFinished(result.ok, text);
     if (!text.isEmpty()) Tell(text);
 }
@@ -795,7 +848,10 @@ void PlayerWindow::RetranslateTexts() {
     const QStringList headers{Text(2004), Text(2001), Text(2006), Text(2005), Text(2002)};
     files_->setHeaderLabels(headers);
     compact_->setHeaderLabels(headers.mid(0, 4));
+    for (QTreeWidget* list : {files_, compact_})
+        FitColumnsToTexts(list, kFileColumnWidths);
     skin_->RefreshTooltips(skin_->ButtonCount());
+    if (exportProgress_ != nullptr) exportProgress_->setCancelButtonText(Text(kTextCancel));
 }
 
 }  // namespace player::qt

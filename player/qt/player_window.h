@@ -111,6 +111,10 @@ class PlayerWindow final : public QWidget {
     QLabel* watermarkView() const { return checkView_; }
     // Messages go here instead of a message box (tests).
     void SetMessageSink(std::function<void(const QString&)> sink);
+    // Lines telling what the window did, for the scripts that drive the program: a command
+    // completed, a file opened, the status and time fields changed, the lists filled, the views
+    // opened, the window closed.
+    void SetTrace(std::function<void(const QString&)> trace);
     const std::optional<int64_t>& markIn() const { return markIn_; }
     const std::optional<int64_t>& markOut() const { return markOut_; }
 
@@ -132,6 +136,7 @@ class PlayerWindow final : public QWidget {
     void OnSlider(int code, int position);
     void OnFileActivated(QTreeWidgetItem* item);
     void OnRecordingChanged(const QString& path);
+    void ShowPath(const QString& path);
     void ReopenViews();
     void ShowFileDialog();
     void FillFileList(const QString& folder);
@@ -145,6 +150,8 @@ class PlayerWindow final : public QWidget {
     void AskExport(bool evidence);
     void ExportDone();
     void Tell(const QString& text);
+    void Trace(const QString& line);
+    void TraceStillSearch();
     void RetranslateTexts();
     void CheckScreenshot();
     void InstallShortcuts();
@@ -179,6 +186,7 @@ class PlayerWindow final : public QWidget {
     std::optional<int64_t> markIn_;
     std::optional<int64_t> markOut_;
     std::function<void(const QString&)> message_;
+    std::function<void(const QString&)> trace_;
     QLabel* path_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* time_ = nullptr;

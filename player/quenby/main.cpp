@@ -2,6 +2,7 @@
 // it stands in, and nothing else.
 //   Quenby_M4 [--screenshot OUT.png]
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 
 #include "platform/program_directory.h"
@@ -10,6 +11,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    app.setWindowIcon(QIcon(QStringLiteral(":/icons/program.png")));
     const QStringList args = app.arguments();
     QString screenshot;
     if (args.size() == 3 && args[1] == QStringLiteral("--screenshot")) {

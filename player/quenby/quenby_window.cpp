@@ -1,5 +1,6 @@
 #include "player/quenby/quenby_window.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -27,15 +28,26 @@ QString Text(int id) {
     return QString::fromStdString(player::PlayerStrings().Text(id));
 }
 
-QLabel* MakeField(QWidget* parent, const QRect& rect, int pointSize) {
+QLabel* MakeField(QWidget* parent, const QRect& rect, int pointSize,
+                  Qt::Alignment align = Qt::AlignCenter) {
     auto* label = new QLabel(parent);
     label->setGeometry(rect);
-    label->setAlignment(Qt::AlignCenter);
+    label->setAlignment(align);
     QFont font = label->font();
     font.setPointSize(pointSize);
     label->setFont(font);
     label->setStyleSheet(QStringLiteral("color: #d8dee9;"));
     return label;
+}
+
+// The small grey captions over the panels, as the player's skin writes them.
+void MakeCaption(QWidget* parent, const QRect& rect, const QString& text) {
+    QLabel* caption = MakeField(parent, rect, 8, Qt::AlignLeft | Qt::AlignVCenter);
+    QFont font = caption->font();
+    font.setBold(true);
+    caption->setFont(font);
+    caption->setStyleSheet(QStringLiteral("color: #8a94a3;"));
+    caption->setText(text);
 }
 
 }  // namespace
@@ -74,6 +86,8 @@ QuenbyWindow::QuenbyWindow(platform::RegistryStore& settings, const std::string&
             Qt::QueuedConnection);
     connect(&bridge_, &player::qt::EngineBridge::positionChanged, this, &QuenbyWindow::OnPosition,
             Qt::QueuedConnection);
+    connect(&bridge_, &player::qt::EngineBridge::recordingChanged, this,
+            &QuenbyWindow::ShowRecording, Qt::QueuedConnection);
     OnLayoutChanged(player::kLayoutAll);
 }
 
@@ -88,6 +102,17 @@ QuenbyWindow::~QuenbyWindow() {
 }
 
 void QuenbyWindow::BuildControls() {
+    QLabel* title = MakeField(this, QRect(24, 8, 300, 26), 11, Qt::AlignLeft | Qt::AlignVCenter);
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    title->setText(QStringLiteral("Quenby_M4"));
+    MakeCaption(this, QRect(700, 20, 276, 18), QStringLiteral("FILES"));
+    MakeCaption(this, QRect(700, 536, 276, 18), QStringLiteral("PATH"));
+    path_ = MakeField(this, QRect(700, 556, 276, 24), 9, Qt::AlignLeft | Qt::AlignVCenter);
+    path_->setStyleSheet(QStringLiteral(
+        "color: #d8dee9; background: #101317; border: 1px solid #2c333d; padding: 0 4px;"));
+
     files_ = new QListWidget(this);
     files_->setGeometry(700, 41, 276, 482);
     files_->setStyleSheet(
@@ -176,7 +201,20 @@ bool QuenbyWindow::PlayRow(int row) {
     files_->setCurrentRow(row);
     const std::string path = folder_ + files_->item(row)->text().toStdString();
     const bool paused = !screenshotPath_.isEmpty();
-    return (paused ? engine_.OpenAt(path, -1) : engine_.Open(path)) == 0;
+    if ((paused ? engine_.OpenAt(path, -1) : engine_.Open(path)) != 0) return false;
+    ShowRecording(QString::fromStdString(path));
+    return true;
+}
+
+// The recording on show: its path (the middle left out when it is too long, the whole path as
+// the tooltip), and its row, also when the play went on into the next recording of the folder.
+void QuenbyWindow::ShowRecording(const QString& path) {
+    path_->setToolTip(path);
+    const int room = path_->contentsRect().width() - 8;
+    path_->setText(path_->fontMetrics().elidedText(path, Qt::ElideMiddle, room));
+    const QList<QListWidgetItem*> rows =
+        files_->findItems(QFileInfo(path).fileName(), Qt::MatchExactly);
+    if (!rows.isEmpty()) files_->setCurrentItem(rows.front());
 }
 
 void QuenbyWindow::OnRowActivated(QListWidgetItem* item) {

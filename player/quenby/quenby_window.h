@@ -61,6 +61,7 @@ class QuenbyWindow final : public QWidget {
     void OnPosition(qint64 position, qint64 maximum);
     void OnSlider(int code, int position);
     void OnRowActivated(QListWidgetItem* item);
+    void ShowRecording(const QString& path);
     void ChooseCells(int count);
     void CheckScreenshot();
 
@@ -78,6 +79,7 @@ class QuenbyWindow final : public QWidget {
     ui::SkinSlider* slider_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* time_ = nullptr;
+    QLabel* path_ = nullptr;
     ui::SkinButton* soundButton_ = nullptr;
     bool sound_ = false;
     bool sliderDragging_ = false;

@@ -17,6 +17,7 @@
 
 #include "platform/registry_store.h"
 #include "player/player_settings.h"
+#include "player/search/fitted_columns.h"
 
 namespace player {
 
@@ -30,6 +31,8 @@ QString Q(const std::string& s) {
 }
 
 constexpr int kTextFileDoesNotExist = 2013;
+// The result columns' usual widths; a column grows when its header or a row needs more.
+constexpr int kResultWidths[] = {80, 130, 40, 70};
 
 }  // namespace
 
@@ -57,9 +60,7 @@ StillSearchDialog::StillSearchDialog(platform::RegistryStore& store, const std::
     results_->setHeaderLabels({Str(strings, 2004), Str(strings, 2001), Str(strings, 2006),
                                Str(strings, 2005), Str(strings, 2002)});
     results_->setRootIsDecorated(false);
-    const int widths[] = {80, 130, 40, 70};
-    for (int i = 0; i < 4; ++i)
-        results_->setColumnWidth(i, widths[i]);
+    FitColumnsToTexts(results_, kResultWidths);
     results_->setSelectionBehavior(QAbstractItemView::SelectRows);
 
     auto* form = new QFormLayout;
@@ -188,6 +189,7 @@ void StillSearchDialog::ShowResult() {
             results_->addTopLevelItem(new QTreeWidgetItem(
                 {Q(row.recorder), Q(row.time), Q(row.channel), Q(row.keyword), Q(row.path)}));
         }
+        FitColumnsToTexts(results_, kResultWidths);
     }
     emit searchFinished();
 }

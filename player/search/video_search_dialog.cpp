@@ -9,10 +9,13 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "media/wall_time.h"
+#include "player/player_strings.h"
 #include "player/search/time_code_bar.h"
 #include "ui/calendar_control.h"
+#include "ui/skin_resources.h"
 #include "ui/time_range_bar.h"
 
 namespace player {
@@ -22,8 +25,6 @@ namespace {
 QString Str(const platform::StringTable& t, int id) {
     return QString::fromStdString(t.Str(id));
 }
-
-constexpr int kTextImproperFileType = 2014;
 
 }  // namespace
 
@@ -54,17 +55,26 @@ VideoSearchDialog::VideoSearchDialog(platform::RegistryStore& store, const std::
     pathRow->addWidget(pathButton);
     form->addRow(Str(strings, 141), pathRow);
     form->addRow(Str(strings, 2004), recorders_);
-    form->addRow(QStringLiteral("Start Time"), startTimes_);
+    form->addRow(Str(strings, kTextStartTime), startTimes_);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(play);
     buttons->addWidget(close);
+    // Beside the calendar, the moment that Play opens.
+    moment_ = new QLabel(this);
+    moment_->setAlignment(Qt::AlignCenter);
+    QFont big = moment_->font();
+    big.setPointSize(big.pointSize() + 5);
+    moment_->setFont(big);
+    auto* calendarRow = new QHBoxLayout;
+    calendarRow->addWidget(calendarControl_);
+    calendarRow->addWidget(moment_, 1);
+    // A long root is shortened in its middle rather than widening the dialog.
+    rootLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     auto* column = new QVBoxLayout(this);
     column->addLayout(form);
-    column->addWidget(calendarControl_);
-    column->addWidget(hourBar_);
-    column->addWidget(range_);
-    column->addWidget(minuteBar_);
+    column->addLayout(calendarRow);
+    FitBarsToMarkerSlots(column);
     column->addStretch();
     column->addLayout(buttons);
 
@@ -85,6 +95,39 @@ VideoSearchDialog::VideoSearchDialog(platform::RegistryStore& store, const std::
     SetRoot(QString::fromStdString(RecordRootPath(store, dataDir)));
 }
 
+// The range bar puts the marker of minute m at m whole slots of (its width - the marker's width)
+// / 60 pixels. The hour and minute bars leave the marker's width free on their right, and the
+// dialog is as wide as a whole number of slots needs, so each minute's cell lies under its marker.
+void VideoSearchDialog::FitBarsToMarkerSlots(QVBoxLayout* column) {
+    const int marker = qRound(ui::SkinBitmap(316, 1.0).deviceIndependentSize().width());
+    const auto addBar = [&](QWidget* bar) {
+        auto* row = new QHBoxLayout;
+        row->setSpacing(0);
+        row->addWidget(bar);
+        row->addSpacing(marker);
+        column->addLayout(row);
+    };
+    addBar(hourBar_);
+    column->addWidget(range_);
+    addBar(minuteBar_);
+    const QMargins margins = column->contentsMargins();
+    const int sides = margins.left() + margins.right() + marker;
+    const int natural = std::max(column->sizeHint().width(), 520) - sides;
+    setFixedWidth(sides + (natural + 59) / 60 * 60);
+}
+
+void VideoSearchDialog::ShowRoot() {
+    const QString root = QString::fromStdString(root_);
+    rootLabel_->setToolTip(root);
+    rootLabel_->setText(rootLabel_->fontMetrics().elidedText(root, Qt::ElideMiddle,
+                                                             std::max(rootLabel_->width(), 200)));
+}
+
+void VideoSearchDialog::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    ShowRoot();
+}
+
 void VideoSearchDialog::Tell(const QString& text) {
     if (message_)
         message_(text);
@@ -95,7 +138,7 @@ void VideoSearchDialog::Tell(const QString& text) {
 void VideoSearchDialog::SetRoot(const QString& root) {
     root_ = root.toStdString();
     if (root_.empty() || root_.back() != '/') root_ += '/';
-    rootLabel_->setText(QString::fromStdString(root_));
+    ShowRoot();
     tree_ = RecordingTree::Scan(root_);
     const QSignalBlocker block(recorders_);
     recorders_->clear();
@@ -199,6 +242,13 @@ void VideoSearchDialog::RedrawBars() {
     range_->SetShownDate(day);
     range_->SetEnd(rangeEnd_, day);
     range_->SetStart(minute_, day);
+    moment_->setText(folder_.empty() ? QString()
+                                     : QStringLiteral("%1-%2-%3\n%4:%5")
+                                           .arg(day.year, 4, 10, QLatin1Char('0'))
+                                           .arg(day.month, 2, 10, QLatin1Char('0'))
+                                           .arg(day.day, 2, 10, QLatin1Char('0'))
+                                           .arg(hour_, 2, 10, QLatin1Char('0'))
+                                           .arg(minute_, 2, 10, QLatin1Char('0')));
 }
 
 void VideoSearchDialog::Play() {

@@ -13,6 +13,7 @@
 
 class QComboBox;
 class QLabel;
+class QVBoxLayout;
 
 namespace ui {
 class CalendarControl;
@@ -46,6 +47,8 @@ class VideoSearchDialog : public QDialog {
     ui::CalendarControl* calendarControl() const { return calendarControl_; }
     TimeCodeBar* hourBar() const { return hourBar_; }
     TimeCodeBar* minuteBar() const { return minuteBar_; }
+    ui::TimeRangeBar* rangeBar() const { return range_; }
+    QLabel* momentLabel() const { return moment_; }
 
   signals:
     // "Play" was pressed; choice() holds what to open.
@@ -59,6 +62,9 @@ class VideoSearchDialog : public QDialog {
     void SelectMinute(int minute);
     void Play();
 
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
   private slots:
     void RecorderChanged();
     void StartTimeChanged();
@@ -69,6 +75,8 @@ class VideoSearchDialog : public QDialog {
   private:
     void Tell(const QString& text);
     void RedrawBars();
+    void ShowRoot();
+    void FitBarsToMarkerSlots(QVBoxLayout* column);
 
     platform::RegistryStore& store_;
     const platform::StringTable& strings_;
@@ -83,6 +91,7 @@ class VideoSearchDialog : public QDialog {
     std::function<void(const QString&)> message_;
 
     QLabel* rootLabel_ = nullptr;
+    QLabel* moment_ = nullptr;
     QComboBox* recorders_ = nullptr;
     QComboBox* startTimes_ = nullptr;
     ui::CalendarControl* calendarControl_ = nullptr;

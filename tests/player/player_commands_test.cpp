@@ -7,13 +7,17 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 #include <QTreeWidget>
+#include <cstdio>
 #include <filesystem>
 
 #include "media/still_image.h"
@@ -27,6 +31,7 @@
 #include "player/qt/folder_walker.h"
 #include "player/qt/player_menu.h"
 #include "player/qt/player_window.h"
+#include "player/qt/window_trace.h"
 #include "player/search/still_search_dialog.h"
 #include "player/search/video_search_dialog.h"
 #include "tests/support/run_command.h"
@@ -45,6 +50,24 @@ constexpr char kFolder[] = DVR_SOURCE_DIR "/samples/d1_4ch/Lobby_20260314_095952
 constexpr char kSample[] =
     DVR_SOURCE_DIR "/samples/d1_4ch/Lobby_20260314_095952/20260314_095952.idx";
 const std::string kUmvtool = std::string(DVR_BINARY_DIR) + "/tools/umvtool/umvtool";
+
+// Every header and every row of the list shows in full: the text's advance plus what the style
+// keeps around it (the header's 2-pixel padding, an item's focus margins) fits the column.
+void ExpectTextsUnclipped(const QTreeWidget* list) {
+    const int itemMargins =
+        2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+    const QFontMetrics items(list->font());
+    const QFontMetrics headers(list->header()->font());
+    for (int c = 0; c < list->columnCount(); ++c) {
+        const int width = list->columnWidth(c);
+        const QString title = list->headerItem()->text(c);
+        EXPECT_LE(headers.horizontalAdvance(title) + 4, width) << title.toStdString();
+        for (int r = 0; r < list->topLevelItemCount(); ++r) {
+            const QString text = list->topLevelItem(r)->text(c);
+            EXPECT_LE(items.horizontalAdvance(text) + itemMargins, width) << text.toStdString();
+        }
+    }
+}
 
 class PlayerCommandsTest : public ::testing::Test {
   protected:
@@ -243,7 +266,7 @@ TEST(ExportDialog, OrderFollowsTheMarksAndTheChannel) {
     defaults.recording = kSample;
     defaults.channel = 2;
     defaults.out = QStringLiteral("/tmp/x.mp4");
-    player::qt::ExportDialog whole(defaults);
+    player::qt::ExportDialog whole(defaults, player::PlayerStrings());
     player::qt::ExportOrder order = whole.Order();
     EXPECT_EQ(order.channel, 2);
     EXPECT_FALSE(order.from || order.to);
@@ -251,7 +274,7 @@ TEST(ExportDialog, OrderFollowsTheMarksAndTheChannel) {
     defaults.markIn = 1000;
     defaults.markOut = 2000;
     defaults.evidence = true;
-    player::qt::ExportDialog marked(defaults);
+    player::qt::ExportDialog marked(defaults, player::PlayerStrings());
     player::qt::ApplyPlayerSkin(&marked, player::PlayerStrings());
     order = marked.Order();
     EXPECT_EQ(order.from, 1000);
@@ -284,6 +307,30 @@ TEST_F(PlayerCommandsTest, FolderRowsFillBothListsWithTheRecordingsStart) {
     // Selecting in one list selects the same row in the other.
     window->compactFileList()->setCurrentItem(window->compactFileList()->topLevelItem(1));
     EXPECT_EQ(window->fileList()->currentItem(), window->fileList()->topLevelItem(1));
+}
+
+// The file lists, the compact list and the still search's results show every text in full,
+// headers included, and keep the usual widths where the texts need less.
+TEST_F(PlayerCommandsTest, ListColumnsShowEveryTextInFull) {
+    window->ShowFolder(QString::fromLatin1(DVR_SOURCE_DIR "/samples/stills/"));
+    ASSERT_TRUE(WaitFor([&] { return window->fileList()->topLevelItemCount() == 2; }));
+    for (const QTreeWidget* list : {window->fileList(), window->compactFileList()}) {
+        ExpectTextsUnclipped(list);
+        EXPECT_GE(list->columnWidth(0), 80);
+        EXPECT_GE(list->columnWidth(2), 20);
+        // The compact list still shows its four columns side by side without scrolling.
+        if (list == window->compactFileList()) {
+            EXPECT_LE(list->header()->length(), list->viewport()->width());
+        }
+    }
+    settings.WriteString(Hive::kLocalMachine, kEnvironmentsKey, "OrvCapturePath",
+                         DVR_SOURCE_DIR "/samples/stills/");
+    player::StillSearchDialog* search = window->stillSearch();
+    QSignalSpy finished(search, &player::StillSearchDialog::searchFinished);
+    search->Search();
+    ASSERT_TRUE(WaitFor([&] { return finished.count() == 1; }));
+    ASSERT_EQ(search->results()->topLevelItemCount(), 1);
+    ExpectTextsUnclipped(search->results());
 }
 
 TEST_F(PlayerCommandsTest, VideoSearchPlayOpensTheCoveringPairAtTheMoment) {
@@ -341,6 +388,36 @@ TEST_F(PlayerCommandsTest, DialogsWearTheSkin) {
 
 // The right-click menu gives every command to the window, lists the installed packs, and names
 // the about entry by the pack's string 101 when there is one.
+// --trace: a message box is reported with its text once it is on the screen (one line, its line
+// breaks written as \n), its hiding with the same window id, and the window's own lines.
+TEST(WindowTrace, ReportsWindowsMessagesAndLinesOnePerLine) {
+    std::FILE* out = std::tmpfile();
+    ASSERT_NE(out, nullptr);
+    {
+        player::qt::WindowTrace trace(out);
+        QMessageBox box(QMessageBox::Information, QStringLiteral("Orvane_M4"),
+                        QStringLiteral("Cannot find the file.\nIt was deleted."));
+        box.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+        box.hide();
+        QCoreApplication::processEvents();
+        trace.Line(QStringLiteral("command 105 done: stopped at 0"));
+    }
+    std::rewind(out);
+    QStringList lines;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, out))
+        lines << QString::fromUtf8(buffer).trimmed();
+    std::fclose(out);
+    ASSERT_EQ(lines.size(), 3) << lines.join(u'|').toStdString();
+    const QStringList shown = lines[0].split(u' ');
+    EXPECT_EQ(shown.value(0), QStringLiteral("message"));
+    EXPECT_TRUE(shown.value(1).startsWith(QStringLiteral("0x")));
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral("Cannot find the file.\\nIt was deleted.")));
+    EXPECT_EQ(lines[1], QStringLiteral("hidden ") + shown.value(1));
+    EXPECT_EQ(lines[2], QStringLiteral("command 105 done: stopped at 0"));
+}
+
 TEST(PlayerMenu, CommandsLanguagesAndAbout) {
     QMenu menu;
     std::vector<int> commands;
@@ -379,6 +456,20 @@ TEST_F(PlayerCommandsTest, LanguageChangesLive) {
     german.ChooseLanguage(ui::Language::German);
     EXPECT_EQ(pack.Current(), ui::Language::German);
     EXPECT_NE(german.fileList()->headerItem()->text(1), QStringLiteral("Time"));
+    ExpectTextsUnclipped(german.fileList());
+    // The player's own menu entries and dialogs follow the pack too.
+    QMenu menu;
+    player::qt::FillPlayerMenu(menu, player::PlayerStrings(), {ui::Language::English},
+                               ui::Language::German, {});
+    QStringList entries;
+    for (QAction* action : menu.actions())
+        entries << action->text();
+    EXPECT_FALSE(entries.contains(QStringLiteral("Export clip...")));
+    EXPECT_TRUE(entries.contains(QStringLiteral("Clip exportieren...")))
+        << entries.join(u'|').toStdString();
+    EXPECT_TRUE(entries.contains(QStringLiteral("Sprache")));
+    player::qt::ExportDialog exportDialog({}, player::PlayerStrings());
+    EXPECT_EQ(exportDialog.windowTitle(), QStringLiteral("Clip exportieren"));
     std::string word;
     settings.ReadString(Hive::kLocalMachine, kEnvironmentsKey, "Language", &word);
     EXPECT_EQ(word, "GERMAN");

@@ -32,6 +32,8 @@ TEST(PlayerCommandLine, FileLayoutTimeAndScreenshot) {
     ASSERT_TRUE(cl.at.has_value());
     EXPECT_EQ(media::FormatWallTime(*cl.at), "2026-03-14 09:59:55");
     EXPECT_EQ(cl.screenshot, "o.png");
+    EXPECT_FALSE(cl.trace);
+    EXPECT_TRUE(player::ParseCommandLine({"--trace", "rec.idx"}).trace);
 
     EXPECT_FALSE(player::ParseCommandLine({"--layout", "23"}).error.empty());
     EXPECT_FALSE(player::ParseCommandLine({"--layout", "x"}).error.empty());

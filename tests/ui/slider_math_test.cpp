@@ -20,6 +20,20 @@ TEST(SliderMath, ThumbStepsByWholePixelsOnAnEightyFivePixelTrack) {
     EXPECT_EQ(SliderThumbX({0, 17, 85, 2, 13}, 5), 2 + 5 * 3);
 }
 
+// The player's position slider over a recording: more pictures than pixels. Whole-pixel steps
+// would be 0 and the thumb would never leave the start while the filled track grows.
+TEST(SliderMath, ThumbFollowsLongRangesInProportion) {
+    const SliderGeometry position{0, 6999, 660, 6, 13};  // travel 635
+    EXPECT_EQ(SliderThumbX(position, 0), 6);
+    EXPECT_EQ(SliderThumbX(position, 3500), 6 + 3500 * 635 / 7000);
+    EXPECT_EQ(SliderThumbX(position, 6999), 6 + 634);
+    // One pixel a step would stop the thumb at 62% of the travel at the end; it reaches the end.
+    EXPECT_EQ(SliderThumbX({0, 399, 660, 6, 13}, 399), 6 + 399 * 635 / 400);
+    // The thumb and the mouse agree: the position under the thumb's centre is the position.
+    for (int pos : {0, 1234, 5000, 6999})
+        EXPECT_NEAR(SliderPositionFromX(position, SliderThumbX(position, pos) + 13 / 2), pos, 11);
+}
+
 TEST(SliderMath, PositionFromMouseRoundsHalfUpAndStaysInRange) {
     // Scale 18 / 72 = 0.25 per pixel after taking half the thumb (6) off.
     EXPECT_EQ(SliderPositionFromX(kVolume, 6), 0);

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QSignalSpy>
@@ -19,6 +20,7 @@
 #include "player/search/time_code_bar.h"
 #include "player/search/video_search_dialog.h"
 #include "tests/support/temp_dir.h"
+#include "ui/time_range_bar.h"
 
 namespace player {
 namespace {
@@ -113,6 +115,18 @@ TEST_F(SearchDialogs, VideoSearchPlaysThePairCoveringTheChosenMinute) {
     dialog.SelectHour(10);
     dialog.SelectMinute(7);
     EXPECT_EQ(dialog.minuteBar()->Cell(0, 6), BarColour::kMotion);
+    EXPECT_EQ(dialog.momentLabel()->text(), QStringLiteral("2008-06-01\n10:07"));
+    // Each minute's marker on the range bar stands over that minute's cell, at any scale.
+    dialog.show();
+    QCoreApplication::processEvents();
+    const ui::TimeRangeBar* range = dialog.rangeBar();
+    const TimeCodeBar* minutes = dialog.minuteBar();
+    for (int minute : {0, 7, 30, 59}) {
+        const int marker = range->mapTo(&dialog, QPoint(range->Model().MarkerX(minute), 0)).x();
+        const double cell =
+            minutes->mapTo(&dialog, QPoint(0, 0)).x() + minute * minutes->width() / 60.0;
+        EXPECT_NEAR(marker, cell, 1.0) << minute;
+    }
     dialog.Play();
     ASSERT_EQ(play.count(), 1);
     const VideoSearchChoice& choice = dialog.choice();
