@@ -228,38 +228,37 @@ class VopDecoder {
 template <bool kIntra>
 int VopDecoder::ReadCoefficients(int16_t* block, int first, const uint8_t* scan, int qmul,
                                  int qadd) {
-    const CoefficientLookup& table = kIntra ? kIntraCoefficientLookup : kInterCoefficientLookup;
+    const CoefficientLookup2& table = kIntra ? kIntraCoefficientLookup2 : kInterCoefficientLookup2;
     const EscapeLimits& limits = kIntra ? kIntraEscapeLimits : kInterEscapeLimits;
     int i = first;
     // The common codes are read from a 64-bit window held in a register: `pos` is where it
     // starts, `used` how many of its bits were consumed. A window holds at least 57 valid bits
-    // and at most 24 + 13 are consumed, so the longest code (12 bits) and its sign are valid.
+    // and at most 44 + 13 are consumed, so the longest code (12 bits) and its sign are valid.
     size_t pos = r_.position();
     uint64_t window = r_.window64(pos);
     int used = 0;
     for (;;) {
-        if (used > 24) {
+        if (used > 44) {
             pos += static_cast<size_t>(used);
             used = 0;
             window = r_.window64(pos);
         }
-        // The code and its sign bit come from one look at the next 32 bits.
-        const auto bits = static_cast<uint32_t>(window >> 32);
-        CoefficientEntry e = table[bits >> 20];
-        if (e.length == 0) {
-            r_.setPosition(pos + static_cast<size_t>(used));
-            return -2;
-        }
+        CoefficientEntry e = table[static_cast<uint32_t>(window >> 52)];
         int run, level, last;
         if (e.level != 0) {
+            // The sign bit follows the code: 0 or -1 from the same window.
+            const auto sign = static_cast<int>(static_cast<int64_t>(window << e.length) >> 63);
             const int n = e.length + 1;
             window <<= n;
             used += n;
             run = e.run;
             last = e.last;
-            level = e.level * qmul + qadd;
-            if ((bits >> (31 - e.length)) & 1) level = -level;
+            level = ((e.level * qmul + qadd) ^ sign) - sign;
         } else {
+            if (e.length == 0) {
+                r_.setPosition(pos + static_cast<size_t>(used));
+                return -2;
+            }
             r_.setPosition(pos + static_cast<size_t>(used) + e.length);
             const uint32_t kind = r_.peek_bits(2);
             if (kind < 2) {  // type 1: level offset by the largest level of (last, run)
@@ -298,7 +297,8 @@ int VopDecoder::ReadCoefficients(int16_t* block, int first, const uint8_t* scan,
             window = r_.window64(pos);
         }
         i += run;
-        if (i > 63 || (!last && i == 63)) {
+        // Only the last coefficient may sit at position 63.
+        if (i + (last ^ 1) > 63) {
             r_.setPosition(pos + static_cast<size_t>(used));
             return -2;
         }

@@ -170,6 +170,34 @@ inline constexpr CoefficientLookup kIntraCoefficientLookup =
 inline constexpr CoefficientLookup kInterCoefficientLookup =
     BuildCoefficientLookup(kInterCoefficients);
 
+// The same lookup in two levels of 3 KB together instead of 16 KB, so that both coefficient
+// tables stay in the first-level cache next to the pictures. Every code longer than 9 bits (and
+// the escape) starts with 0000: 12 bits below 256 index the second level directly; any other
+// 12 bits hold a code of 9 bits at most, found by their first 9.
+struct CoefficientLookup2 {
+    std::array<CoefficientEntry, 512> byFirstNine{};  // entries 0..31 unused
+    std::array<CoefficientEntry, 256> startingWithZeros{};
+
+    // The entry of the code at the start of the next 12 bits `top12`.
+    CoefficientEntry operator[](uint32_t top12) const {
+        return top12 >= 256 ? byFirstNine[top12 >> 3] : startingWithZeros[top12];
+    }
+};
+
+constexpr CoefficientLookup2 BuildCoefficientLookup2(const CoefficientLookup& flat) {
+    CoefficientLookup2 table{};
+    for (int i = 0; i < 256; ++i)
+        table.startingWithZeros[i] = flat[i];
+    for (int i = 32; i < 512; ++i)
+        table.byFirstNine[i] = flat[i << 3];
+    return table;
+}
+
+inline constexpr CoefficientLookup2 kIntraCoefficientLookup2 =
+    BuildCoefficientLookup2(kIntraCoefficientLookup);
+inline constexpr CoefficientLookup2 kInterCoefficientLookup2 =
+    BuildCoefficientLookup2(kInterCoefficientLookup);
+
 // Escape limits derived from the tables: the largest level of each (last, run) and the largest
 // run of each (last, level); 0 where the table has no such event.
 struct EscapeLimits {

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -114,6 +116,22 @@ TEST(VlcTablesTest, LookupsReturnTheListedEvents) {
         EXPECT_EQ(e.length, c.length);
     }
     EXPECT_EQ(decoder::kIntraCoefficientLookup[0].length, 0);  // 0000 0000 0000 starts nothing
+}
+
+// The two-level coefficient tables give the flat table's entry for every 12-bit window, so no
+// code (short, long, escape or invalid) reads differently.
+TEST(VlcTablesTest, TwoLevelCoefficientLookupsMatchTheFlatOnes) {
+    for (uint32_t bits = 0; bits < 4096; ++bits) {
+        for (const auto& [flat, twoLevel] :
+             {std::pair{&decoder::kIntraCoefficientLookup, &decoder::kIntraCoefficientLookup2},
+              std::pair{&decoder::kInterCoefficientLookup, &decoder::kInterCoefficientLookup2}}) {
+            const auto a = (*flat)[bits];
+            const auto b = (*twoLevel)[bits];
+            ASSERT_EQ(std::tie(a.length, a.last, a.run, a.level),
+                      std::tie(b.length, b.last, b.run, b.level))
+                << (flat == &decoder::kIntraCoefficientLookup ? "intra " : "inter ") << bits;
+        }
+    }
 }
 
 bool IsPermutation(const uint8_t* scan) {
