@@ -126,8 +126,9 @@ class VopDecoder {
     template <bool kIntra>
     int ReadCoefficients(int16_t* block, int first, const uint8_t* scan, int qmul, int qadd);
 
-    // The inverse DCT of s_.block; `dcOnly` when no coefficient but the first can be non-zero.
-    void InverseDct(int16_t* block, bool dcOnly) const {
+    // The inverse DCT of `block` stored at (intra) or added to (inter) the 8x8 destination;
+    // leaves the block all zero. `dcOnly` when no coefficient but the first can be non-zero.
+    void Reconstruct(int16_t* block, bool dcOnly, bool add, uint8_t* dst, ptrdiff_t stride) const {
         // A lone DC coefficient transforms to a flat block, except on the transform's rounding
         // boundaries (dc = 4 mod 8) and near the ends of its range, where it runs in full.
         const int dc = block[0];
@@ -135,9 +136,11 @@ class VopDecoder {
             const auto flat = static_cast<int16_t>((dc + 4) >> 3);
             for (int i = 0; i < 64; ++i)
                 block[i] = flat;
+            (add ? k_.addBlock : k_.storeBlock)(block, dst, stride);
+            std::memset(block, 0, 64 * sizeof(int16_t));
             return;
         }
-        k_.inverseDct(block);
+        (add ? k_.inverseDctAdd : k_.inverseDctStore)(block, dst, stride);
     }
 
     // --- vectors ---
@@ -449,9 +452,7 @@ bool VopDecoder::DecodeIntraBlock(int n, bool coded, bool acPred, bool useDcVlc,
                 block[i] = MpegLevel(block[i], std::abs(block[i]) * 2 * q * w[i], 4, &sum);
         block[63] = static_cast<int16_t>(block[63] ^ (sum & 1));
     }
-    InverseDct(block, !coded && !acPred && s_.vol.quantType == 0);
-    k_.storeBlock(block, dst, stride);
-    std::memset(block, 0, 64 * sizeof(int16_t));
+    Reconstruct(block, !coded && !acPred && s_.vol.quantType == 0, false, dst, stride);
     return true;
 }
 
@@ -484,9 +485,7 @@ bool VopDecoder::DecodeInterBlock(uint8_t* dst, ptrdiff_t stride) {
         }
         block[63] = static_cast<int16_t>(block[63] ^ (sum & 1));
     }
-    InverseDct(block, dcOnly);
-    k_.addBlock(block, dst, stride);
-    std::memset(block, 0, 64 * sizeof(int16_t));
+    Reconstruct(block, dcOnly, true, dst, stride);
     return true;
 }
 
