@@ -7,6 +7,7 @@
 #endif
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -499,8 +500,11 @@ bool VopDecoder::DecodeIntraTexture(int cbp, bool acPred, bool dctField, bool us
 }
 
 bool VopDecoder::DecodeInterTexture(int cbp, bool dctField) {
-    for (int n = 0; n < 6; ++n) {
-        if (!((cbp >> (5 - n)) & 1)) continue;
+    // Only the coded blocks are visited, in order (block n is bit 5 - n): a test of every bit
+    // would be a branch the processor cannot predict.
+    for (auto bits = static_cast<uint32_t>(cbp) & 63; bits != 0;) {
+        const int n = std::countl_zero(bits) - 26;
+        bits ^= 32u >> n;
         ptrdiff_t stride;
         uint8_t* dst = BlockDst(n, dctField, &stride);
         if (!DecodeInterBlock(dst, stride)) return false;

@@ -175,21 +175,24 @@ inline constexpr CoefficientLookup kInterCoefficientLookup =
 // the escape) starts with 0000: 12 bits below 256 index the second level directly; any other
 // 12 bits hold a code of 9 bits at most, found by their first 9.
 struct CoefficientLookup2 {
-    std::array<CoefficientEntry, 512> byFirstNine{};  // entries 0..31 unused
-    std::array<CoefficientEntry, 256> startingWithZeros{};
+    // Entries 0..511: by the first 9 bits (0..31 unused); 512..767: 12 bits below 256.
+    std::array<CoefficientEntry, 768> entries{};
 
-    // The entry of the code at the start of the next 12 bits `top12`.
+    // The entry of the code at the start of the next 12 bits `top12`. The choice of level is a
+    // select, not a branch: long codes come too irregularly to predict.
     CoefficientEntry operator[](uint32_t top12) const {
-        return top12 >= 256 ? byFirstNine[top12 >> 3] : startingWithZeros[top12];
+        const uint32_t byFirstNine = top12 >> 3;
+        const uint32_t startingWithZeros = 512 + top12;
+        return entries[top12 >= 256 ? byFirstNine : startingWithZeros];
     }
 };
 
 constexpr CoefficientLookup2 BuildCoefficientLookup2(const CoefficientLookup& flat) {
     CoefficientLookup2 table{};
-    for (int i = 0; i < 256; ++i)
-        table.startingWithZeros[i] = flat[i];
     for (int i = 32; i < 512; ++i)
-        table.byFirstNine[i] = flat[i << 3];
+        table.entries[i] = flat[i << 3];
+    for (int i = 0; i < 256; ++i)
+        table.entries[512 + i] = flat[i];
     return table;
 }
 
