@@ -502,12 +502,14 @@ bool VopDecoder::DecodeIntraTexture(int cbp, bool acPred, bool dctField, bool us
 bool VopDecoder::DecodeInterTexture(int cbp, bool dctField) {
     // Only the coded blocks are visited, in order (block n is bit 5 - n): a test of every bit
     // would be a branch the processor cannot predict.
+    uint8_t* dst[6];
+    ptrdiff_t stride[6];
+    for (int n = 0; n < 6; ++n)
+        dst[n] = BlockDst(n, dctField, &stride[n]);
     for (auto bits = static_cast<uint32_t>(cbp) & 63; bits != 0;) {
         const int n = std::countl_zero(bits) - 26;
         bits ^= 32u >> n;
-        ptrdiff_t stride;
-        uint8_t* dst = BlockDst(n, dctField, &stride);
-        if (!DecodeInterBlock(dst, stride)) return false;
+        if (!DecodeInterBlock(dst[n], stride[n])) return false;
     }
     return true;
 }
@@ -607,7 +609,8 @@ void VopDecoder::predict_block(uint8_t* dst, ptrdiff_t dstStride, const uint8_t*
                                ptrdiff_t stride, int planeW, int planeH, int border, int x, int y,
                                int w, int h, int hx, int hy, int rounding, bool average,
                                int rowStep, int rowOffset) {
-    const int index = PredictIndex(hx, hy, (hx | hy) ? rounding : 0, w == 16);
+    // The full-pel copy sits under both rounding values.
+    const int index = PredictIndex(hx, hy, rounding, w == 16);
     const kernels::PredictFn fn = average ? k_.avg[index] : k_.put[index];
     const int firstRow = y * rowStep + rowOffset;
     const int lastRow = (y + h) * rowStep + rowOffset;  // includes the half-pel row
