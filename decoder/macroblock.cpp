@@ -535,23 +535,24 @@ void VopDecoder::CleanIntraPredictors() {
 // Motion vectors
 
 bool VopDecoder::ReadMotionComponent(int predictor, int fcode, int* out) {
-    const auto e = kMotionCodeLookup.entries[r_.peek_bits(12)];
+    // Code, sign and residual come from one window (at most 12 + 1 + 6 of its 57 valid bits),
+    // put together without a branch: whether the code is 0 cannot be predicted.
+    const uint64_t window = r_.window64(r_.position());
+    const auto e = kMotionCodeLookup.entries[window >> 52];
     if (e.length == 0) return Fail();
-    r_.skip_bits(e.length);
-    int code = e.value;
-    if (code == 0) {
-        *out = predictor;
-        return true;
-    }
-    const bool negative = r_.read_bit();
+    const int code = e.value;
     const int rsize = fcode - 1;
-    int d = code;
-    if (rsize > 0) d = (((code - 1) << rsize) | static_cast<int>(r_.read_bits(rsize))) + 1;
-    if (negative) d = -d;
+    const int negative = -static_cast<int>((window << e.length) >> 63);  // 0 or -1
+    // The residual's bits follow the sign; rsize 0 reads none.
+    const auto residual = static_cast<int>(((window << (e.length + 1)) >> 1) >> (63 - rsize));
+    int d = (((code - 1) << rsize) | residual) + 1;
+    d = (d ^ negative) - negative;
+    r_.skip_bits(static_cast<size_t>(e.length + (code != 0 ? 1 + rsize : 0)));
     // Wrap into [-32f, 32f - 1].
     const int bits = 5 + fcode;
     const int v = predictor + d;
-    *out = static_cast<int>(static_cast<uint32_t>(v) << (32 - bits)) >> (32 - bits);
+    const int wrapped = static_cast<int>(static_cast<uint32_t>(v) << (32 - bits)) >> (32 - bits);
+    *out = code == 0 ? predictor : wrapped;
     return true;
 }
 
