@@ -247,29 +247,28 @@ int VopDecoder::ReadCoefficients(int16_t* block, int first, const uint8_t* scan,
             used = 0;
             window = r_.window64(pos);
         }
-        CoefficientEntry e = table[static_cast<uint32_t>(window >> 52)];
+        CoefficientEvent e = table[static_cast<uint32_t>(window >> 52)];
         int run, level, last;
         if (e.level != 0) {
-            // The sign bit follows the code: 0 or -1 from the same window.
-            const auto sign = static_cast<int>(static_cast<int64_t>(window << e.length) >> 63);
-            const int n = e.length + 1;
-            window <<= n;
-            used += n;
+            // The sign bit ends the code: 0 or -1 from the same window.
+            const auto sign = static_cast<int>(static_cast<int64_t>(window << (e.bits - 1)) >> 63);
+            window <<= e.bits;
+            used += e.bits;
             run = e.run;
             last = e.last;
             level = ((e.level * qmul + qadd) ^ sign) - sign;
         } else {
-            if (e.length == 0) {
+            if (e.bits == 0) {
                 r_.setPosition(pos + static_cast<size_t>(used));
                 return -2;
             }
-            r_.setPosition(pos + static_cast<size_t>(used) + e.length);
+            r_.setPosition(pos + static_cast<size_t>(used) + e.bits);
             const uint32_t kind = r_.peek_bits(2);
             if (kind < 2) {  // type 1: level offset by the largest level of (last, run)
                 r_.skip_bits(1);
                 e = table[r_.peek_bits(12)];
-                if (e.length == 0 || e.level == 0) return -2;
-                r_.skip_bits(e.length);
+                if (e.level == 0) return -2;
+                r_.skip_bits(e.bits - 1u);
                 run = e.run;
                 last = e.last;
                 level = (e.level + limits.maxLevel[e.last][e.run]) * qmul + qadd;
@@ -278,8 +277,8 @@ int VopDecoder::ReadCoefficients(int16_t* block, int first, const uint8_t* scan,
             } else if (kind == 2) {  // type 2: run offset by the largest run of (last, level)
                 r_.skip_bits(2);
                 e = table[r_.peek_bits(12)];
-                if (e.length == 0 || e.level == 0) return -2;
-                r_.skip_bits(e.length);
+                if (e.level == 0) return -2;
+                r_.skip_bits(e.bits - 1u);
                 run = e.run + limits.maxRun[e.last][e.level] + 1;
                 last = e.last;
                 level = e.level * qmul + qadd;
