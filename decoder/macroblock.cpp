@@ -355,24 +355,26 @@ bool VopDecoder::DecodeIntraBlock(int n, bool coded, bool acPred, bool useDcVlc,
 
     int dcLevel = 0;
     if (useDcVlc) {
+        // Size code, value and marker from one window (at most 12 + 9 + 1 of its 57 valid bits),
+        // without a branch on the size.
+        const uint64_t window = r_.window64(r_.position());
+        int length;
         int size;
         if (luma) {
-            const auto e = kDcSizeLumaLookup.entries[r_.peek_bits(11)];
-            if (e.length == 0) return Fail();
-            r_.skip_bits(e.length);
+            const auto e = kDcSizeLumaLookup.entries[window >> (64 - 11)];
+            length = e.length;
             size = e.value;
         } else {
-            const auto e = kDcSizeChromaLookup.entries[r_.peek_bits(12)];
-            if (e.length == 0) return Fail();
-            r_.skip_bits(e.length);
+            const auto e = kDcSizeChromaLookup.entries[window >> (64 - 12)];
+            length = e.length;
             size = e.value;
         }
-        if (size > 9) return Fail();
-        if (size > 0) {
-            const int bits = static_cast<int>(r_.read_bits(size));
-            dcLevel = (bits >> (size - 1)) ? bits : bits - (1 << size) + 1;
-            if (size > 8) r_.skip_bits(1);  // marker
-        }
+        if (length == 0 || size > 9) return Fail();
+        const uint64_t rest = window << length;
+        const auto bits = static_cast<int>((rest >> 1) >> (63 - size));  // size 0: none
+        // A value with its first bit 0 is negative (size 0 gives 0 either way).
+        dcLevel = (rest >> 63) ? bits : bits - (1 << size) + 1;
+        r_.skip_bits(static_cast<size_t>(length + size + (size > 8 ? 1 : 0)));  // and marker
     }
 
     const uint8_t* scan;
