@@ -546,7 +546,7 @@ bool VopDecoder::ReadMotionComponent(int predictor, int fcode, int* out) {
     const int negative = -static_cast<int>((window << e.length) >> 63);  // 0 or -1
     // The residual's bits follow the sign; rsize 0 reads none.
     const auto residual = static_cast<int>(((window << (e.length + 1)) >> 1) >> (63 - rsize));
-    int d = (((code - 1) << rsize) | residual) + 1;
+    int d = ((std::max(code - 1, 0) << rsize) | residual) + 1;  // code 0: d is not used
     d = (d ^ negative) - negative;
     r_.skip_bits(static_cast<size_t>(e.length + (code != 0 ? 1 + rsize : 0)));
     // Wrap into [-32f, 32f - 1].
