@@ -1,6 +1,8 @@
 // Each kernel of every set this processor runs, registered as "<kernel>/<set>":
 //   idct, store, add          per 8x8 block (a pool of stream-like blocks)
 //   idct_dense                per 8x8 block with every coefficient set
+//   idct_add                  per 8x8 block: transform added to the picture in one step
+//   idct_then_add             the same as three steps (transform, add, clear), for comparison
 //   put16/avg16 <variant>     16x16 prediction per half-pel/rounding variant
 //   put8 <variant>            8x8 prediction
 //   pad                       the borders of a 704x480 decoded picture (Y, Cb, Cr)
@@ -67,6 +69,27 @@ void Idct(benchmark::State& state, const KernelSet* k, bool dense) {
         std::memcpy(block, pool.data() + 64 * (i++ & 255), sizeof(block));
         k->inverseDct(block);
         benchmark::DoNotOptimize(block);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void IdctAdd(benchmark::State& state, const KernelSet* k, bool fused) {
+    const auto& pool = BlockPool(false);
+    std::vector<uint8_t> plane = RandomBytes(64 * 8 * 16, 2);
+    alignas(16) int16_t block[64];
+    size_t i = 0;
+    for (auto _ : state) {
+        std::memcpy(block, pool.data() + 64 * (i & 255), sizeof(block));
+        uint8_t* dst = plane.data() + 8 * (i & 7);
+        if (fused) {
+            k->inverseDctAdd(block, dst, 64);
+        } else {
+            k->inverseDct(block);
+            k->addBlock(block, dst, 64);
+            std::memset(block, 0, sizeof(block));
+        }
+        ++i;
+        benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations());
 }
@@ -172,6 +195,8 @@ const bool kRegistered = [] {
         const std::string set = std::string("/") + k->name;
         benchmark::RegisterBenchmark(("idct" + set).c_str(), Idct, k, false);
         benchmark::RegisterBenchmark(("idct_dense" + set).c_str(), Idct, k, true);
+        benchmark::RegisterBenchmark(("idct_add" + set).c_str(), IdctAdd, k, true);
+        benchmark::RegisterBenchmark(("idct_then_add" + set).c_str(), IdctAdd, k, false);
         benchmark::RegisterBenchmark(("store" + set).c_str(), Transfer, k, false);
         benchmark::RegisterBenchmark(("add" + set).c_str(), Transfer, k, true);
         for (int v = 0; v < 8; ++v) {

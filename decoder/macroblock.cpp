@@ -7,6 +7,7 @@
 #endif
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -134,8 +135,9 @@ class VopDecoder {
     template <bool kIntra>
     int ReadCoefficients(int16_t* block, int first, const uint8_t* scan, int qmul, int qadd);
 
-    // The inverse DCT of s_.block; `dcOnly` when no coefficient but the first can be non-zero.
-    void InverseDct(int16_t* block, bool dcOnly) const {
+    // The inverse DCT of `block` stored at (intra) or added to (inter) the 8x8 destination;
+    // leaves the block all zero. `dcOnly` when no coefficient but the first can be non-zero.
+    void Reconstruct(int16_t* block, bool dcOnly, bool add, uint8_t* dst, ptrdiff_t stride) const {
         // A lone DC coefficient transforms to a flat block, except on the transform's rounding
         // boundaries (dc = 4 mod 8) and near the ends of its range, where it runs in full.
         const int dc = block[0];
@@ -143,9 +145,11 @@ class VopDecoder {
             const auto flat = static_cast<int16_t>((dc + 4) >> 3);
             for (int i = 0; i < 64; ++i)
                 block[i] = flat;
+            (add ? k_.addBlock : k_.storeBlock)(block, dst, stride);
+            std::memset(block, 0, 64 * sizeof(int16_t));
             return;
         }
-        k_.inverseDct(block);
+        (add ? k_.inverseDctAdd : k_.inverseDctStore)(block, dst, stride);
     }
 
     // --- vectors ---
@@ -244,45 +248,43 @@ class VopDecoder {
 template <bool kIntra>
 int VopDecoder::ReadCoefficients(int16_t* block, int first, const uint8_t* scan, int qmul,
                                  int qadd) {
-    const CoefficientLookup& table = kIntra ? kIntraCoefficientLookup : kInterCoefficientLookup;
+    const CoefficientLookup2& table = kIntra ? kIntraCoefficientLookup2 : kInterCoefficientLookup2;
     const EscapeLimits& limits = kIntra ? kIntraEscapeLimits : kInterEscapeLimits;
     int i = first;
     // The common codes are read from a 64-bit window held in a register: `pos` is where it
     // starts, `used` how many of its bits were consumed. A window holds at least 57 valid bits
-    // and at most 24 + 13 are consumed, so the longest code (12 bits) and its sign are valid.
+    // and at most 44 + 13 are consumed, so the longest code (12 bits) and its sign are valid.
     size_t pos = r_.position();
     uint64_t window = r_.window64(pos);
     int used = 0;
     for (;;) {
-        if (used > 24) {
+        if (used > 44) {
             pos += static_cast<size_t>(used);
             used = 0;
             window = r_.window64(pos);
         }
-        // The code and its sign bit come from one look at the next 32 bits.
-        const auto bits = static_cast<uint32_t>(window >> 32);
-        CoefficientEntry e = table[bits >> 20];
-        if (e.length == 0) {
-            r_.setPosition(pos + static_cast<size_t>(used));
-            return -2;
-        }
+        CoefficientEvent e = table[static_cast<uint32_t>(window >> 52)];
         int run, level, last;
         if (e.level != 0) {
-            const int n = e.length + 1;
-            window <<= n;
-            used += n;
+            // The sign bit ends the code: 0 or -1 from the same window.
+            const auto sign = static_cast<int>(static_cast<int64_t>(window << (e.bits - 1)) >> 63);
+            window <<= e.bits;
+            used += e.bits;
             run = e.run;
             last = e.last;
-            level = e.level * qmul + qadd;
-            if ((bits >> (31 - e.length)) & 1) level = -level;
+            level = ((e.level * qmul + qadd) ^ sign) - sign;
         } else {
-            r_.setPosition(pos + static_cast<size_t>(used) + e.length);
+            if (e.bits == 0) {
+                r_.setPosition(pos + static_cast<size_t>(used));
+                return -2;
+            }
+            r_.setPosition(pos + static_cast<size_t>(used) + e.bits);
             const uint32_t kind = r_.peek_bits(2);
             if (kind < 2) {  // type 1: level offset by the largest level of (last, run)
                 r_.skip_bits(1);
                 e = table[r_.peek_bits(12)];
-                if (e.length == 0 || e.level == 0) return -2;
-                r_.skip_bits(e.length);
+                if (e.level == 0) return -2;
+                r_.skip_bits(e.bits - 1u);
                 run = e.run;
                 last = e.last;
                 level = (e.level + limits.maxLevel[e.last][e.run]) * qmul + qadd;
@@ -291,8 +293,8 @@ int VopDecoder::ReadCoefficients(int16_t* block, int first, const uint8_t* scan,
             } else if (kind == 2) {  // type 2: run offset by the largest run of (last, level)
                 r_.skip_bits(2);
                 e = table[r_.peek_bits(12)];
-                if (e.length == 0 || e.level == 0) return -2;
-                r_.skip_bits(e.length);
+                if (e.level == 0) return -2;
+                r_.skip_bits(e.bits - 1u);
                 run = e.run + limits.maxRun[e.last][e.level] + 1;
                 last = e.last;
                 level = e.level * qmul + qadd;
@@ -314,7 +316,8 @@ int VopDecoder::ReadCoefficients(int16_t* block, int first, const uint8_t* scan,
             window = r_.window64(pos);
         }
         i += run;
-        if (i > 63 || (!last && i == 63)) {
+        // Only the last coefficient may sit at position 63.
+        if (i + (last ^ 1) > 63) {
             r_.setPosition(pos + static_cast<size_t>(used));
             return -2;
         }
@@ -368,24 +371,26 @@ bool VopDecoder::DecodeIntraBlock(int n, bool coded, bool acPred, bool useDcVlc,
 
     int dcLevel = 0;
     if (useDcVlc) {
+        // Size code, value and marker from one window (at most 12 + 9 + 1 of its 57 valid bits),
+        // without a branch on the size.
+        const uint64_t window = r_.window64(r_.position());
+        int length;
         int size;
         if (luma) {
-            const auto e = kDcSizeLumaLookup.entries[r_.peek_bits(11)];
-            if (e.length == 0) return Fail();
-            r_.skip_bits(e.length);
+            const auto e = kDcSizeLumaLookup.entries[window >> (64 - 11)];
+            length = e.length;
             size = e.value;
         } else {
-            const auto e = kDcSizeChromaLookup.entries[r_.peek_bits(12)];
-            if (e.length == 0) return Fail();
-            r_.skip_bits(e.length);
+            const auto e = kDcSizeChromaLookup.entries[window >> (64 - 12)];
+            length = e.length;
             size = e.value;
         }
-        if (size > 9) return Fail();
-        if (size > 0) {
-            const int bits = static_cast<int>(r_.read_bits(size));
-            dcLevel = (bits >> (size - 1)) ? bits : bits - (1 << size) + 1;
-            if (size > 8) r_.skip_bits(1);  // marker
-        }
+        if (length == 0 || size > 9) return Fail();
+        const uint64_t rest = window << length;
+        const auto bits = static_cast<int>((rest >> 1) >> (63 - size));  // size 0: none
+        // A value with its first bit 0 is negative (size 0 gives 0 either way).
+        dcLevel = (rest >> 63) ? bits : bits - (1 << size) + 1;
+        r_.skip_bits(static_cast<size_t>(length + size + (size > 8 ? 1 : 0)));  // and marker
     }
 
     const uint8_t* scan;
@@ -465,9 +470,7 @@ bool VopDecoder::DecodeIntraBlock(int n, bool coded, bool acPred, bool useDcVlc,
                 block[i] = MpegLevel(block[i], std::abs(block[i]) * 2 * q * w[i], 4, &sum);
         block[63] = static_cast<int16_t>(block[63] ^ (sum & 1));
     }
-    InverseDct(block, !coded && !acPred && s_.vol.quantType == 0);
-    k_.storeBlock(block, dst, stride);
-    std::memset(block, 0, 64 * sizeof(int16_t));
+    Reconstruct(block, !coded && !acPred && s_.vol.quantType == 0, false, dst, stride);
     return true;
 }
 
@@ -500,9 +503,7 @@ bool VopDecoder::DecodeInterBlock(uint8_t* dst, ptrdiff_t stride) {
         }
         block[63] = static_cast<int16_t>(block[63] ^ (sum & 1));
     }
-    InverseDct(block, dcOnly);
-    k_.addBlock(block, dst, stride);
-    std::memset(block, 0, 64 * sizeof(int16_t));
+    Reconstruct(block, dcOnly, true, dst, stride);
     return true;
 }
 
@@ -516,11 +517,16 @@ bool VopDecoder::DecodeIntraTexture(int cbp, bool acPred, bool dctField, bool us
 }
 
 bool VopDecoder::DecodeInterTexture(int cbp, bool dctField) {
-    for (int n = 0; n < 6; ++n) {
-        if (!((cbp >> (5 - n)) & 1)) continue;
-        ptrdiff_t stride;
-        uint8_t* dst = BlockDst(n, dctField, &stride);
-        if (!DecodeInterBlock(dst, stride)) return false;
+    // Only the coded blocks are visited, in order (block n is bit 5 - n): a test of every bit
+    // would be a branch the processor cannot predict.
+    uint8_t* dst[6];
+    ptrdiff_t stride[6];
+    for (int n = 0; n < 6; ++n)
+        dst[n] = BlockDst(n, dctField, &stride[n]);
+    for (auto bits = static_cast<uint32_t>(cbp) & 63; bits != 0;) {
+        const int n = std::countl_zero(bits) - 26;
+        bits ^= 32u >> n;
+        if (!DecodeInterBlock(dst[n], stride[n])) return false;
     }
     return true;
 }
@@ -546,23 +552,24 @@ void VopDecoder::CleanIntraPredictors() {
 // Motion vectors
 
 bool VopDecoder::ReadMotionComponent(int predictor, int fcode, int* out) {
-    const auto e = kMotionCodeLookup.entries[r_.peek_bits(12)];
+    // Code, sign and residual come from one window (at most 12 + 1 + 6 of its 57 valid bits),
+    // put together without a branch: whether the code is 0 cannot be predicted.
+    const uint64_t window = r_.window64(r_.position());
+    const auto e = kMotionCodeLookup.entries[window >> 52];
     if (e.length == 0) return Fail();
-    r_.skip_bits(e.length);
-    int code = e.value;
-    if (code == 0) {
-        *out = predictor;
-        return true;
-    }
-    const bool negative = r_.read_bit();
+    const int code = e.value;
     const int rsize = fcode - 1;
-    int d = code;
-    if (rsize > 0) d = (((code - 1) << rsize) | static_cast<int>(r_.read_bits(rsize))) + 1;
-    if (negative) d = -d;
+    const int negative = -static_cast<int>((window << e.length) >> 63);  // 0 or -1
+    // The residual's bits follow the sign; rsize 0 reads none.
+    const auto residual = static_cast<int>(((window << (e.length + 1)) >> 1) >> (63 - rsize));
+    int d = ((std::max(code - 1, 0) << rsize) | residual) + 1;  // code 0: d is not used
+    d = (d ^ negative) - negative;
+    r_.skip_bits(static_cast<size_t>(e.length + (code != 0 ? 1 + rsize : 0)));
     // Wrap into [-32f, 32f - 1].
     const int bits = 5 + fcode;
     const int v = predictor + d;
-    *out = static_cast<int>(static_cast<uint32_t>(v) << (32 - bits)) >> (32 - bits);
+    const int wrapped = static_cast<int>(static_cast<uint32_t>(v) << (32 - bits)) >> (32 - bits);
+    *out = code == 0 ? predictor : wrapped;
     return true;
 }
 
@@ -620,7 +627,8 @@ void VopDecoder::predict_block(uint8_t* dst, ptrdiff_t dstStride, const uint8_t*
                                ptrdiff_t stride, int planeW, int planeH, int border, int x, int y,
                                int w, int h, int hx, int hy, int rounding, bool average,
                                int rowStep, int rowOffset) {
-    const int index = PredictIndex(hx, hy, (hx | hy) ? rounding : 0, w == 16);
+    // The full-pel copy sits under both rounding values.
+    const int index = PredictIndex(hx, hy, rounding, w == 16);
     const kernels::PredictFn fn = average ? k_.avg[index] : k_.put[index];
     const int firstRow = y * rowStep + rowOffset;
     const int lastRow = (y + h) * rowStep + rowOffset;  // includes the half-pel row

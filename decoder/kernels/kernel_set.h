@@ -3,7 +3,8 @@
 // walks pictures the same way.
 //
 // An implementation is a class with these static members:
-//   InverseDct, StoreBlock, AddBlock                       (the KernelSet signatures)
+//   InverseDct, StoreBlock, AddBlock,
+//   InverseDctStore, InverseDctAdd                         (the KernelSet signatures)
 //   Predict<width, hx, hy, rounding, average>              (PredictFn)
 //   FillBytes(uint8_t* p, uint8_t value, int count)
 //   PackedRow<chromaFirst>(y, cb, cr, out, width)          (formats 1, 2)
@@ -102,6 +103,8 @@ constexpr KernelSet MakeKernelSet(const char* name) {
     s.inverseDct = &Impl::InverseDct;
     s.storeBlock = &Impl::StoreBlock;
     s.addBlock = &Impl::AddBlock;
+    s.inverseDctStore = &Impl::InverseDctStore;
+    s.inverseDctAdd = &Impl::InverseDctAdd;
     FillPredictVariants<Impl, 8, 0>(s);
     FillPredictVariants<Impl, 8, 1>(s);
     FillPredictVariants<Impl, 16, 0>(s);

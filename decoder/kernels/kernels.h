@@ -20,6 +20,10 @@ using InverseDctFn = void (*)(int16_t* block);
 using StoreBlockFn = void (*)(const int16_t* block, uint8_t* dst, ptrdiff_t stride);
 // Inter add: each value added to the destination sample, the sum clamped to 0..255.
 using AddBlockFn = void (*)(const int16_t* block, uint8_t* dst, ptrdiff_t stride);
+// The inverse DCT and the transfer in one step: the same samples as inverseDct followed by
+// storeBlock (or addBlock), without writing the transform back; the block is left all zero,
+// ready for the next one.
+using InverseDctToFn = void (*)(int16_t* block, uint8_t* dst, ptrdiff_t stride);
 
 // --- half-pel prediction ---
 // Predicts a block `width` (8 or 16, fixed by the kernel) x `height` rows. `src` points at the
@@ -97,6 +101,8 @@ struct KernelSet {
     InverseDctFn inverseDct;
     StoreBlockFn storeBlock;
     AddBlockFn addBlock;
+    InverseDctToFn inverseDctStore;
+    InverseDctToFn inverseDctAdd;
     PredictFn put[16];  // by PredictIndex
     PredictFn avg[16];
     PadPlaneFn padPlane;

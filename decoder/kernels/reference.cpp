@@ -116,6 +116,18 @@ struct Reference {
         }
     }
 
+    static void InverseDctStore(int16_t* block, uint8_t* dst, ptrdiff_t stride) {
+        InverseDctBlock(block);
+        StoreBlock(block, dst, stride);
+        std::memset(block, 0, 64 * sizeof(int16_t));
+    }
+
+    static void InverseDctAdd(int16_t* block, uint8_t* dst, ptrdiff_t stride) {
+        InverseDctBlock(block);
+        AddBlock(block, dst, stride);
+        std::memset(block, 0, 64 * sizeof(int16_t));
+    }
+
     template <int kWidth, int kHx, int kHy, int kRounding, bool kAverage>
     static void Predict(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride,
                         int height) {

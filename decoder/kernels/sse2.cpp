@@ -143,10 +143,15 @@ inline void IdctColumns(__m128i x[8]) {
     x[7] = _mm_srai_epi16(_mm_subs_epi16(a0, b0), s);
 }
 
-// Most blocks of a stream have no coefficient in rows 4..7; their row pass gives zero there
-// (the rounders of those rows are below 1 << 11), so both passes skip them.
-void InverseDctBlock(int16_t* block) {
-    __m128i x[8];
+inline void LoadBlock(const int16_t* block, __m128i rows[8]) {
+    for (int r = 0; r < 8; ++r)
+        rows[r] = Load16(block + 8 * r);
+}
+
+// The transform of `block` into x (row r of the result in x[r]). Most blocks of a stream have
+// no coefficient in rows 4..7; their row pass gives zero there (the rounders of those rows are
+// below 1 << 11), so both passes skip them.
+inline void Transform(const int16_t* block, __m128i x[8]) {
     for (int r = 0; r < 4; ++r)
         x[r] = IdctRow(Load16(block + 8 * r), kRowTables[r]);
     const __m128i upper = _mm_or_si128(_mm_or_si128(Load16(block + 32), Load16(block + 40)),
@@ -158,29 +163,59 @@ void InverseDctBlock(int16_t* block) {
             x[r] = IdctRow(Load16(block + 8 * r), kRowTables[r]);
         IdctColumns<false>(x);
     }
+}
+
+void InverseDctBlock(int16_t* block) {
+    __m128i x[8];
+    Transform(block, x);
     for (int r = 0; r < 8; ++r)
         Store16(block + 8 * r, x[r]);
 }
 
 // --- block transfer ---
 
-void StoreBlockRows(const int16_t* block, uint8_t* dst, ptrdiff_t stride) {
+inline void StoreRows(const __m128i x[8], uint8_t* dst, ptrdiff_t stride) {
     for (int r = 0; r < 8; r += 2, dst += 2 * stride) {
-        const __m128i v = _mm_packus_epi16(Load16(block + 8 * r), Load16(block + 8 * r + 8));
+        const __m128i v = _mm_packus_epi16(x[r], x[r + 1]);
         Store8(dst, v);
         Store8(dst + stride, _mm_srli_si128(v, 8));
     }
 }
 
-void AddBlockRows(const int16_t* block, uint8_t* dst, ptrdiff_t stride) {
+inline void AddRows(const __m128i x[8], uint8_t* dst, ptrdiff_t stride) {
     const __m128i zero = _mm_setzero_si128();
     for (int r = 0; r < 8; r += 2, dst += 2 * stride) {
         const __m128i p0 = _mm_unpacklo_epi8(Load8(dst), zero);
         const __m128i p1 = _mm_unpacklo_epi8(Load8(dst + stride), zero);
-        const __m128i v = _mm_packus_epi16(_mm_adds_epi16(p0, Load16(block + 8 * r)),
-                                           _mm_adds_epi16(p1, Load16(block + 8 * r + 8)));
+        const __m128i v = _mm_packus_epi16(_mm_adds_epi16(p0, x[r]), _mm_adds_epi16(p1, x[r + 1]));
         Store8(dst, v);
         Store8(dst + stride, _mm_srli_si128(v, 8));
+    }
+}
+
+void StoreBlockRows(const int16_t* block, uint8_t* dst, ptrdiff_t stride) {
+    __m128i x[8];
+    LoadBlock(block, x);
+    StoreRows(x, dst, stride);
+}
+
+void AddBlockRows(const int16_t* block, uint8_t* dst, ptrdiff_t stride) {
+    __m128i x[8];
+    LoadBlock(block, x);
+    AddRows(x, dst, stride);
+}
+
+// The transform goes from registers straight into the picture.
+template <bool kAdd>
+void InverseDctInto(int16_t* block, uint8_t* dst, ptrdiff_t stride) {
+    __m128i x[8];
+    Transform(block, x);
+    for (int r = 0; r < 8; ++r)
+        Store16(block + 8 * r, _mm_setzero_si128());
+    if constexpr (kAdd) {
+        AddRows(x, dst, stride);
+    } else {
+        StoreRows(x, dst, stride);
     }
 }
 
@@ -463,6 +498,12 @@ struct Sse2 {
     }
     static void AddBlock(const int16_t* block, uint8_t* dst, ptrdiff_t stride) {
         AddBlockRows(block, dst, stride);
+    }
+    static void InverseDctStore(int16_t* block, uint8_t* dst, ptrdiff_t stride) {
+        InverseDctInto<false>(block, dst, stride);
+    }
+    static void InverseDctAdd(int16_t* block, uint8_t* dst, ptrdiff_t stride) {
+        InverseDctInto<true>(block, dst, stride);
     }
     template <int kWidth, int kHx, int kHy, int kRounding, bool kAverage>
     static void Predict(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride,

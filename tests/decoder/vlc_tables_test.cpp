@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -114,6 +116,24 @@ TEST(VlcTablesTest, LookupsReturnTheListedEvents) {
         EXPECT_EQ(e.length, c.length);
     }
     EXPECT_EQ(decoder::kIntraCoefficientLookup[0].length, 0);  // 0000 0000 0000 starts nothing
+}
+
+// The two-level coefficient tables give the flat table's event for every 12-bit window (an
+// event's length with its sign bit), so no code (short, long, escape or invalid) reads
+// differently.
+TEST(VlcTablesTest, TwoLevelCoefficientLookupsMatchTheFlatOnes) {
+    for (uint32_t bits = 0; bits < 4096; ++bits) {
+        for (const auto& [flat, twoLevel] :
+             {std::pair{&decoder::kIntraCoefficientLookup, &decoder::kIntraCoefficientLookup2},
+              std::pair{&decoder::kInterCoefficientLookup, &decoder::kInterCoefficientLookup2}}) {
+            const auto a = (*flat)[bits];
+            const auto b = (*twoLevel)[bits];
+            const int withSign = a.level != 0 ? a.length + 1 : a.length;
+            ASSERT_EQ(std::tuple(withSign, a.last, a.run, a.level),
+                      std::tuple(int{b.bits}, b.last, b.run, b.level))
+                << (flat == &decoder::kIntraCoefficientLookup ? "intra " : "inter ") << bits;
+        }
+    }
 }
 
 bool IsPermutation(const uint8_t* scan) {

@@ -4,6 +4,8 @@
 // pointers off any alignment.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/decoder/kernels/test_support.h"
 
 namespace {
@@ -54,6 +56,30 @@ TEST_P(Identity, StoreAndAddBlocks) {
             simd.storeBlock(block, b.data() + offset, stride);
         }
         ASSERT_EQ(a, b) << "case " << i << " stride " << stride;
+    }
+}
+
+// The one-step transform and transfer against the three steps of the reference set: the same
+// samples, and the block left all zero.
+TEST_P(Identity, TransformIntoThePictureInOneStep) {
+    Random rng(14);
+    for (int i = 0; i < 5000; ++i) {
+        alignas(16) int16_t storage[64 + 1];
+        int16_t* block = storage + (i & 1);
+        RandomBlock(rng, kAllBlockKinds[i % 5], block);
+        int16_t want[64];
+        std::memcpy(want, block, sizeof(want));
+        const int stride = static_cast<int>(rng.Between(8, 40));
+        const int offset = static_cast<int>(rng.Between(0, 15));
+        std::vector<uint8_t> a(offset + Extent(stride, 8, 8));
+        rng.Fill(a);
+        std::vector<uint8_t> b = a;
+        ref.inverseDct(want);
+        const bool add = i & 2;
+        (add ? ref.addBlock : ref.storeBlock)(want, a.data() + offset, stride);
+        (add ? simd.inverseDctAdd : simd.inverseDctStore)(block, b.data() + offset, stride);
+        ASSERT_EQ(a, b) << "case " << i << (add ? " add" : " store");
+        ASSERT_TRUE(std::all_of(block, block + 64, [](int16_t v) { return v == 0; })) << i;
     }
 }
 
