@@ -44,6 +44,30 @@ TEST(ElementaryStream, HeadersStayWithTheVopThatFollowsThem) {
     EXPECT_EQ(umvtool::VoVolHeaders(stream), Cat({vo, vol}));
 }
 
+TEST(ElementaryStream, PrefixesAreFoundAtEveryAlignmentAndNotPastTheEnd) {
+    // A zero before the prefix, lone 01 bytes and 00 01 pairs in the payload, a VOP code as the
+    // very last byte and a prefix with no code after it.
+    const std::vector<uint8_t> first = {0, 0, 0, 1, 0xB6, 0x40, 1, 1, 0, 1, 0x01, 0, 1};
+    const std::vector<uint8_t> second = {0, 0, 1, 0xB6, 0x80, 0, 0, 0, 0, 2, 1, 0};
+    const std::vector<uint8_t> third = {0, 0, 1, 0xB6};
+    const auto stream = Cat({first, second, third});
+    const std::vector<EsFrame> frames = umvtool::SplitElementaryStream(stream);
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_EQ(frames[0].begin, 0u);
+    EXPECT_EQ(frames[0].vopType, 1);
+    EXPECT_EQ(frames[1].begin, first.size());
+    EXPECT_EQ(frames[1].vopType, 2);
+    EXPECT_EQ(frames[2].begin, first.size() + second.size());
+    EXPECT_EQ(frames[2].end, stream.size());
+    EXPECT_EQ(frames[2].vopType, 0);  // no byte after the code
+
+    const std::vector<uint8_t> cut = {0, 0, 1, 0xB6, 0x40, 7, 0, 0, 1};
+    const std::vector<EsFrame> one = umvtool::SplitElementaryStream(cut);
+    ASSERT_EQ(one.size(), 1u);
+    EXPECT_EQ(one[0].end, cut.size());
+    EXPECT_TRUE(umvtool::SplitElementaryStream(std::vector<uint8_t>{0, 0, 1}).empty());
+}
+
 TEST(ElementaryStream, NoVopNoFrames) {
     EXPECT_TRUE(umvtool::SplitElementaryStream(Cat({Code(0x00), Code(0x20)})).empty());
     EXPECT_TRUE(umvtool::SplitElementaryStream({}).empty());

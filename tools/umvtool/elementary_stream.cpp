@@ -1,5 +1,7 @@
 #include "tools/umvtool/elementary_stream.h"
 
+#include <cstring>
+
 namespace umvtool {
 namespace {
 
@@ -12,15 +14,20 @@ bool IsVoOrVolCode(uint8_t c) {
     return c <= 0x2F;
 }
 
-// Positions of every 00 00 01 prefix.
+// Positions of every 00 00 01 prefix followed by at least one byte (the code). A prefix ends in
+// the only 01 among its three bytes, so the scan jumps from one 01 byte to the next with memchr
+// and looks back two bytes; compressed data holds few of them.
 std::vector<size_t> StartCodes(std::span<const uint8_t> s) {
     std::vector<size_t> found;
-    for (size_t i = 0; i + 3 < s.size(); ++i) {
-        if (s[i + 2] > 1) {
-            i += 2;
-            continue;
-        }
-        if (s[i] == 0 && s[i + 1] == 0 && s[i + 2] == 1) found.push_back(i);
+    if (s.size() < 4) return found;
+    const uint8_t* const data = s.data();
+    const uint8_t* const last = data + s.size() - 1;  // the code byte after a prefix must exist
+    const uint8_t* q = data + 2;
+    while (q < last) {
+        q = static_cast<const uint8_t*>(std::memchr(q, 1, static_cast<size_t>(last - q)));
+        if (q == nullptr) break;
+        if (q[-1] == 0 && q[-2] == 0) found.push_back(static_cast<size_t>(q - data) - 2);
+        ++q;
     }
     return found;
 }
