@@ -55,6 +55,16 @@ class BitReader {
         return static_cast<uint32_t>(Load64(p >> 3) >> (64 - 23));
     }
 
+    // Whether the bits up to the next byte boundary (all eight when aligned) are a 0 followed by
+    // 1s, the stuffing in front of a resync marker or of the end of the coded data. Past the end
+    // of the frame the answer is meaningless; check atEnd() too.
+    bool stuffingAhead() const {
+        const size_t byte = pos_ >> 3;
+        const unsigned pad = 8 - static_cast<unsigned>(pos_ & 7);
+        const unsigned bits = byte < size_ ? data_[byte] & ((1u << pad) - 1) : 0;
+        return bits == (1u << (pad - 1)) - 1;
+    }
+
     size_t position() const { return pos_; }
     void setPosition(size_t bits) { pos_ = bits; }
     size_t sizeBits() const { return size_ * 8; }

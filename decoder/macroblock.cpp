@@ -1282,14 +1282,18 @@ void VopDecoder::Run() {
     const int total = g_.mbWidth * g_.mbHeight;
     const int type = s_.vop.codingType;
     int i = 0;
+    int x = 0;  // i's column and row, counted along
+    int y = 0;
     int concealFrom = total;
     packetBits_ = r_.position();
     while (i < total) {
-        s_.mbX = i % g_.mbWidth;
-        s_.mbY = i / g_.mbWidth;
+        s_.mbX = x;
+        s_.mbY = y;
         // B-VOP macroblocks skipped with their co-located macroblock take no bits.
         bool skippedB = type == kVopB && s_.refKind[MbIndex()] == kRefNotCoded;
-        if (i > 0) {
+        // A resync marker and the end of the coded data both sit behind stuffing up to a byte
+        // boundary; anywhere else neither needs a look.
+        if (i > 0 && (r_.stuffingAhead() || r_.atEnd())) {
             const size_t before = r_.position();
             int next;
             if (ReadVideoPacketHeader(&next)) {
@@ -1305,8 +1309,8 @@ void VopDecoder::Run() {
                         s_.errorFlag = 1;
                         MarkLost(i, next);
                         i = next;
-                        s_.mbX = i % g_.mbWidth;
-                        s_.mbY = i / g_.mbWidth;
+                        x = s_.mbX = i % g_.mbWidth;
+                        y = s_.mbY = i / g_.mbWidth;
                         skippedB = type == kVopB && s_.refKind[MbIndex()] == kRefNotCoded;
                     }
                     StartVideoPacket(i);
@@ -1337,10 +1341,16 @@ void VopDecoder::Run() {
             s_.errorFlag = 1;
             MarkLost(i, next);
             i = next;
+            x = i % g_.mbWidth;
+            y = i / g_.mbWidth;
             StartVideoPacket(i);
             continue;
         }
         ++i;
+        if (++x == g_.mbWidth) {
+            x = 0;
+            ++y;
+        }
     }
     if (concealFrom < total) s_.errorFlag = 1;
     MarkLost(concealFrom, total);

@@ -47,6 +47,22 @@ TEST(BitReaderTest, StopsAtTheEndOfTheFrame) {
     EXPECT_TRUE(none.overrun());
 }
 
+// The quick test for stuffing agrees with reading the bits up to the boundary, at every bit of
+// every byte value and in the byte past the end (which reads as zeros, and stays in bounds).
+TEST(BitReaderTest, TellsStuffingUpToTheByteBoundary) {
+    for (int value = 0; value < 256; ++value) {
+        const uint8_t data[] = {static_cast<uint8_t>(value)};
+        decoder::BitReader r;
+        r.begin_read(data, sizeof data);
+        for (size_t pos = 0; pos < 16; ++pos) {
+            r.setPosition(pos);
+            const int pad = static_cast<int>(8 - pos % 8);
+            const bool stuffing = r.peek_bits(pad) == (1u << (pad - 1)) - 1;
+            ASSERT_EQ(r.stuffingAhead(), stuffing) << value << " at bit " << pos;
+        }
+    }
+}
+
 TEST(BitReaderTest, LooksBehindVopStuffing) {
     // Aligned: a whole byte 0x7F of stuffing, then a start code.
     const uint8_t aligned[] = {0x7F, 0x00, 0x00, 0x01, 0xB6};
