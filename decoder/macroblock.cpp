@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "decoder/concealment.h"
+#include "decoder/exact_divider.h"
 #include "decoder/vlc_tables.h"
 
 namespace decoder {
@@ -103,7 +104,10 @@ class VopDecoder {
           g_(ctx.state->geometry),
           cur_(ctx.target),
           fwd_(ctx.forward),
-          bwd_(ctx.backward) {}
+          bwd_(ctx.backward),
+          trdDivider_(static_cast<uint32_t>(s_.directTrd)),
+          fieldDividers_{FieldDistanceDivider(-1), FieldDistanceDivider(0),
+                         FieldDistanceDivider(1)} {}
 
     void Run();
 
@@ -202,6 +206,14 @@ class VopDecoder {
     int FindNextVideoPacket();
     void StartVideoPacket(int mb);
     int ResyncPrefixLength() const;
+    // The field distance between the references, moved by one field either way, never 0.
+    int FieldDistance(int offset) const {
+        const int tpp = static_cast<uint16_t>(s_.ppFieldTime + offset);
+        return tpp == 0 ? 1 : tpp;
+    }
+    ExactDivider FieldDistanceDivider(int offset) const {
+        return ExactDivider(static_cast<uint32_t>(FieldDistance(offset)));
+    }
     int B8Index(int n) const {
         return (2 * s_.mbY + (n >> 1) + 1) * kB8Stride + 2 * s_.mbX + (n & 1) + 1;
     }
@@ -233,6 +245,9 @@ class VopDecoder {
     int motionSumX_ = 0;   // one-vector macroblocks of a P-VOP: their vectors summed
     int motionSumY_ = 0;
     int motionCount_ = 0;
+    // Direct mode divides by the same distances all through a B-VOP.
+    ExactDivider trdDivider_;
+    ExactDivider fieldDividers_[3];  // field distance of the past reference, -1, 0 and +1
     int packetStartX_ = 0;
     size_t packetBits_ = 0;  // where the macroblock data of the current video packet starts
     uint8_t lost_[kMbRows * kMbStride] = {};  // macroblocks of this VOP that were concealed
@@ -1001,23 +1016,16 @@ void VopDecoder::PredictDirect(int dx, int dy, bool counted) {
             const int sel = (s_.refFieldSelect[mb] >> f) & 1;
             fieldSelect[0][f] = sel;
             fieldSelect[1][f] = f;
-            int tpp, tpb;
-            if (s_.vop.topFieldFirst) {
-                tpp = s_.ppFieldTime - sel + f;
-                tpb = s_.pbFieldTime - sel + f;
-            } else {
-                tpp = s_.ppFieldTime + sel - f;
-                tpb = s_.pbFieldTime + sel - f;
-            }
-            tpp = static_cast<uint16_t>(tpp);
-            tpb = static_cast<uint16_t>(tpb);
-            if (tpp == 0) tpp = 1;
+            const int offset = s_.vop.topFieldFirst ? f - sel : sel - f;
+            const int tpp = FieldDistance(offset);
+            const int tpb = static_cast<uint16_t>(s_.pbFieldTime + offset);
+            const ExactDivider& byTpp = fieldDividers_[offset + 1];
             const int px = s_.refFieldMv[mb][f].x;
             const int py = s_.refFieldMv[mb][f].y;
-            const int fx = px * tpb / tpp + dx;
-            const int fy = py * tpb / tpp + dy;
-            const int bx = dx ? fx - px : px * (tpb - tpp) / tpp;
-            const int by = dy ? fy - py : py * (tpb - tpp) / tpp;
+            const int fx = byTpp(px * tpb) + dx;
+            const int fy = byTpp(py * tpb) + dy;
+            const int bx = dx ? fx - px : byTpp(px * (tpb - tpp));
+            const int by = dy ? fy - py : byTpp(py * (tpb - tpp));
             v.mv[0][f] = {static_cast<int16_t>(fx), static_cast<int16_t>(fy)};
             v.mv[1][f] = {static_cast<int16_t>(bx), static_cast<int16_t>(by)};
         }
@@ -1029,10 +1037,10 @@ void VopDecoder::PredictDirect(int dx, int dy, bool counted) {
         if (blocks == 4 && counted) ++s_.stats.direct4vMbs;
         for (int n = 0; n < blocks; ++n) {
             const Motion p = s_.mv[B8Index(n)];
-            const int fx = p.x * trb / trd + dx;
-            const int fy = p.y * trb / trd + dy;
-            const int bx = dx ? fx - p.x : p.x * (trb - trd) / trd;
-            const int by = dy ? fy - p.y : p.y * (trb - trd) / trd;
+            const int fx = trdDivider_(p.x * trb) + dx;
+            const int fy = trdDivider_(p.y * trb) + dy;
+            const int bx = dx ? fx - p.x : trdDivider_(p.x * (trb - trd));
+            const int by = dy ? fy - p.y : trdDivider_(p.y * (trb - trd));
             v.mv[0][n] = {static_cast<int16_t>(fx), static_cast<int16_t>(fy)};
             v.mv[1][n] = {static_cast<int16_t>(bx), static_cast<int16_t>(by)};
         }
