@@ -123,6 +123,18 @@ QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
+// The connection the fields name; a port that is empty or out of range is the recorder's 80.
+client::ConnectionParams ParamsOf(const ConnectionFields& fields) {
+    client::ConnectionParams p;
+    p.dvrName = fields.dvrName;
+    p.host = fields.address;
+    const long port = std::strtol(fields.port.c_str(), nullptr, 10);
+    p.port = static_cast<uint16_t>(port > 0 && port <= 65535 ? port : 80);
+    p.user = fields.user;
+    p.password = fields.password;
+    return p;
+}
+
 }  // namespace
 
 TelvaWindow::TelvaWindow(platform::RegistryStore& settings, platform::StringTable& strings,
@@ -496,13 +508,7 @@ void TelvaWindow::OpenBackup() {
 
 void TelvaWindow::OpenBackupList(const QByteArray& answer) {
     clientapp::BackupListSetup setup;
-    client::ConnectionParams& p = setup.connection;
-    p.dvrName = fields_.dvrName;
-    p.host = fields_.address;
-    const long port = std::strtol(fields_.port.c_str(), nullptr, 10);
-    p.port = static_cast<uint16_t>(port > 0 && port <= 65535 ? port : 80);
-    p.user = fields_.user;
-    p.password = fields_.password;
+    setup.connection = ParamsOf(fields_);
     setup.backupFolder = clientSettings_.BackupPath();
     clientapp::BackupListDialog dialog(std::string_view(answer.constData(), answer.size()),
                                        std::move(setup), this);
@@ -880,14 +886,7 @@ void TelvaWindow::ConnectTo(const ConnectionFields& fields) {
     admin_ = fields.user == "admin";
     loggedIn_ = true;
     ApplyButtonSet();
-    client::ConnectionParams p;
-    p.dvrName = fields.dvrName;
-    p.host = fields.address;
-    const long port = std::strtol(fields.port.c_str(), nullptr, 10);
-    p.port = static_cast<uint16_t>(port > 0 && port <= 65535 ? port : 80);
-    p.user = fields.user;
-    p.password = fields.password;
-    connection_->ConnectLive(p);
+    connection_->ConnectLive(ParamsOf(fields));
 }
 
 void TelvaWindow::OnNotification(int message, int parameter) {
