@@ -27,6 +27,7 @@
 #include "player/qt/dialog_skin.h"
 #include "player/qt/export_dialog.h"
 #include "player/qt/player_menu.h"
+#include "player/qt/position_slider_link.h"
 #include "player/search/fitted_columns.h"
 #include "player/search/still_commands.h"
 #include "player/search/still_search_dialog.h"
@@ -163,7 +164,7 @@ PlayerWindow::PlayerWindow(platform::RegistryStore& settings, platform::StringTa
     slider_->SetBitmaps(510, 511, 512, 513, 513, 6);
     slider_->setRange(0, 17);
     slider_->setFocusPolicy(Qt::NoFocus);
-    connect(slider_, &ui::SkinSlider::scrolled, this, &PlayerWindow::OnSlider);
+    new PositionSliderLink(slider_, bridge_, engine_, this);
 
     // The full list and the compact one hold the same rows; the compact one shows the first
     // four columns.
@@ -211,8 +212,6 @@ PlayerWindow::PlayerWindow(platform::RegistryStore& settings, platform::StringTa
     connect(&bridge_, &EngineBridge::statusChanged, status_, &QLabel::setText,
             Qt::QueuedConnection);
     connect(&bridge_, &EngineBridge::timeChanged, time_, &QLabel::setText, Qt::QueuedConnection);
-    connect(&bridge_, &EngineBridge::positionChanged, this, &PlayerWindow::OnPosition,
-            Qt::QueuedConnection);
     connect(&bridge_, &EngineBridge::messageRaised, this, &PlayerWindow::OnMessage,
             Qt::QueuedConnection);
     connect(&bridge_, &EngineBridge::recordingChanged, this, &PlayerWindow::OnRecordingChanged,
@@ -424,19 +423,6 @@ void PlayerWindow::ReopenViews() {
     }
     OnLayoutChanged(layout);
     Trace(QStringLiteral("views opened 0x%1").arg(winId(), 0, 16));
-}
-
-void PlayerWindow::OnPosition(qint64 position, qint64 maximum) {
-    if (sliderDragging_) return;
-    slider_->setRange(0, static_cast<int>(std::max<qint64>(maximum, 0)));
-    slider_->setValue(static_cast<int>(position));
-}
-
-void PlayerWindow::OnSlider(int code, int position) {
-    // 5: the thumb is dragged; 4: it was let go; 8: a key's scroll ended.
-    sliderDragging_ = code == 5;
-    engine_.Seek(position);
-    if (code == 4 || code == 8) engine_.SeekReleased();
 }
 
 void PlayerWindow::OnMessage(int textId) {

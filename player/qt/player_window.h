@@ -131,9 +131,7 @@ class PlayerWindow final : public QWidget {
 
   private:
     void OnLayoutChanged(int layoutId);
-    void OnPosition(qint64 position, qint64 maximum);
     void OnMessage(int textId);
-    void OnSlider(int code, int position);
     void OnFileActivated(QTreeWidgetItem* item);
     void OnRecordingChanged(const QString& path);
     void ShowPath(const QString& path);
@@ -194,7 +192,6 @@ class PlayerWindow final : public QWidget {
     QString screenshotPath_;
     QString selectAfterWalk_;
     bool sound_ = false;
-    bool sliderDragging_ = false;
 };
 
 }  // namespace player::qt

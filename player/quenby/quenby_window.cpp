@@ -11,6 +11,7 @@
 
 #include "output/qt/channel_cell.h"
 #include "player/player_strings.h"
+#include "player/qt/position_slider_link.h"
 #include "player/quenby/quenby_folder.h"
 #include "ui/skin_button.h"
 #include "ui/skin_slider.h"
@@ -84,8 +85,6 @@ QuenbyWindow::QuenbyWindow(platform::RegistryStore& settings, const std::string&
             Qt::QueuedConnection);
     connect(&bridge_, &player::qt::EngineBridge::messageRaised, this, &QuenbyWindow::OnMessage,
             Qt::QueuedConnection);
-    connect(&bridge_, &player::qt::EngineBridge::positionChanged, this, &QuenbyWindow::OnPosition,
-            Qt::QueuedConnection);
     connect(&bridge_, &player::qt::EngineBridge::recordingChanged, this,
             &QuenbyWindow::ShowRecording, Qt::QueuedConnection);
     OnLayoutChanged(player::kLayoutAll);
@@ -124,7 +123,7 @@ void QuenbyWindow::BuildControls() {
     slider_->setGeometry(20, 536, 660, 22);
     slider_->SetBitmaps(510, 511, 512, 513, 513, 6);
     slider_->setRange(0, 0);
-    connect(slider_, &ui::SkinSlider::scrolled, this, &QuenbyWindow::OnSlider);
+    new player::qt::PositionSliderLink(slider_, bridge_, engine_, this);
 
     struct Button {
         int left, command, normal;
@@ -260,19 +259,6 @@ void QuenbyWindow::ReopenViews() {
         layout = engine_.layoutLocked();
     }
     OnLayoutChanged(layout);
-}
-
-void QuenbyWindow::OnPosition(qint64 position, qint64 maximum) {
-    if (sliderDragging_) return;
-    slider_->setRange(0, static_cast<int>(std::max<qint64>(maximum, 0)));
-    slider_->setValue(static_cast<int>(position));
-}
-
-void QuenbyWindow::OnSlider(int code, int position) {
-    // 5: the thumb is dragged; 4: it was let go; 8: a key's scroll ended.
-    sliderDragging_ = code == 5;
-    engine_.Seek(position);
-    if (code == 4 || code == 8) engine_.SeekReleased();
 }
 
 void QuenbyWindow::ScreenshotFirstRecording(const QString& path) {

@@ -58,8 +58,6 @@ class QuenbyWindow final : public QWidget {
     void OnMessage(int textId);
     void OnLayoutChanged(int layoutId);
     void ReopenViews();
-    void OnPosition(qint64 position, qint64 maximum);
-    void OnSlider(int code, int position);
     void OnRowActivated(QListWidgetItem* item);
     void ShowRecording(const QString& path);
     void ChooseCells(int count);
@@ -82,7 +80,6 @@ class QuenbyWindow final : public QWidget {
     QLabel* path_ = nullptr;
     ui::SkinButton* soundButton_ = nullptr;
     bool sound_ = false;
-    bool sliderDragging_ = false;
     int singleChannel_ = 0;
     QString screenshotPath_;
     QTimer* screenshotTimer_ = nullptr;
