@@ -586,6 +586,8 @@ void PlaybackEngine::Play() {
             gate_.notify_all();
             return;
         case EngineState::kPlaying:
+            // Play while opening at a time: keep playing once the cells show their pictures.
+            pauseWhenCellsShown_ = false;
             if (speed_ == 1.0f) return;
             SetSpeedLocked(1.0f);
             // The sound paused for the other speed plays again from the picture on screen.

@@ -344,6 +344,9 @@ TEST_F(PlayerCommandsTest, VideoSearchPlayOpensTheCoveringPairAtTheMoment) {
     ASSERT_TRUE(WaitFor([&] { return window->engine().state() == EngineState::kPlaying; }));
     EXPECT_EQ(window->engine().fileName(), std::string(kSample));
     EXPECT_EQ(search->choice().moment, media::WallTimeOf(126, 2, 14, 9, 59, 0));
+    ASSERT_TRUE(WaitFor([&] { return window->engine().cellsWaiting() == 0; }));
+    // Opening at a moment pauses once the cells show their pictures; Play keeps it playing.
+    EXPECT_EQ(window->engine().state(), EngineState::kPlaying);
     ASSERT_TRUE(WaitFor([&] { return !window->timeText().isEmpty(); }));
     EXPECT_TRUE(window->timeText().startsWith(QStringLiteral("2026-03-14 ")))
         << window->timeText().toStdString();
