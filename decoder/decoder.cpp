@@ -103,6 +103,8 @@ int Init(DecoderParams* p) {
     const MemoryRequirements m = RequirementsFor(p->width, p->height);
     s.pictureCapacity = m.size[0];
     s.displayCapacity = m.size[3];
+    s.setUpWidth = p->width;
+    s.setUpHeight = p->height;
     s.stats.minQuant = 31;
     ResetPredictionMaps(&s);
 
@@ -200,10 +202,12 @@ void UpdateTiming(DecoderState& s, int modulo) {
     }
 }
 
-// A layer of another size: decoded at its own size when its pictures fit the instance's memory
-// (the references start over, blank).
+// A layer of another size: decoded at its own size when it is no wider and no taller than the
+// instance was set up for (the references start over, blank). The caller's output picture was
+// sized for the instance, so a layer of the same area in another shape would overrun it.
 bool Resize(DecoderState& s, const DecoderParams& p, int width, int height) {
-    if (!SizeAccepted(width, height)) return false;
+    if (!SizeAccepted(width, height) || width > s.setUpWidth || height > s.setUpHeight)
+        return false;
     const PictureGeometry g = GeometryFor(width, height);
     const MemoryRequirements m = RequirementsFor(width, height);
     if (g.pictureBytes > s.pictureCapacity || m.size[3] > s.displayCapacity) return false;

@@ -134,6 +134,8 @@ struct alignas(64) DecoderState {
     PictureGeometry geometry;
     size_t pictureCapacity = 0;  // bytes of each picture buffer and of the display buffer, as
     size_t displayCapacity = 0;  // allocated for the size given at Init
+    int setUpWidth = 0;          // the size given at Init: the caller's output picture holds no
+    int setUpHeight = 0;         // wider or taller picture
 
     // Reference bookkeeping: picture buffer indices.
     int newest = 1;            // buffer (1 or 2) of the newest I/P picture

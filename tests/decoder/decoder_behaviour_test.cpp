@@ -143,6 +143,33 @@ TEST(DecoderBehaviourTest, SmallerLayerDecodesAtItsOwnSize) {
     EXPECT_EQ(height, 480);
 }
 
+// A layer of the instance's area in another shape (a damaged or hostile header: 352x480 in a
+// 704x240 channel) is refused: written at its own size it would run past the caller's picture.
+TEST(DecoderBehaviourTest, TallerLayerNeverWritesPastTheOutput) {
+    constexpr int kW = 704;
+    constexpr int kH = 240;
+    constexpr size_t kPicture = size_t{kW} * kH * 2;  // YUY2
+    std::vector<uint8_t> output(kPicture + 4096, 0xA5);
+    uint8_t* outputs[1] = {output.data()};
+    decoder::DecoderBank bank(1);
+    ASSERT_TRUE(bank.Open(0, false, kW, kH, outputs));
+    VolSpec tall;
+    tall.width = 352;
+    tall.height = 480;
+    const std::vector<uint8_t> frame = IntraFrame(tall);
+    EXPECT_FALSE(bank.Decode(0, frame.data(), frame.size()));
+    EXPECT_TRUE(std::all_of(output.begin() + kPicture, output.end(),
+                            [](uint8_t b) { return b == 0xA5; }));
+    // The channel's own size still decodes afterwards.
+    VolSpec own;
+    own.width = kW;
+    own.height = kH;
+    const std::vector<uint8_t> good = IntraFrame(own);
+    EXPECT_TRUE(bank.Decode(0, good.data(), good.size()));
+    EXPECT_TRUE(std::all_of(output.begin() + kPicture, output.end(),
+                            [](uint8_t b) { return b == 0xA5; }));
+}
+
 // A VOP with vop_coded 0 shows the newest picture again and leaves the references alone: the P-VOP
 // after it is predicted from the same picture as without it.
 TEST(DecoderBehaviourTest, NotCodedVopRepeatsThePictureWithoutRotatingReferences) {
