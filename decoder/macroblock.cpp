@@ -52,9 +52,10 @@ inline int ChromaVector4(int sum) {
 }
 
 // H.263-method inverse quantisation of the AC coefficients 1..63 of an intra block: a non-zero
-// level L becomes L * qmul + qadd with the sign of L, kept to 16 bits as the block stores it.
-inline void DequantizeH263Intra(int16_t* block, int qmul, int qadd) {
-    const int16_t dc = block[0];
+// level L becomes L * qmul + qadd with the sign of L, kept to 16 bits as the block stores it;
+// `dc` (already scaled) goes to position 0 last. Written any earlier, the narrow store would
+// stall the wide loads that follow it.
+inline void DequantizeH263Intra(int16_t* block, int qmul, int qadd, int16_t dc) {
 #if defined(__SSE2__)
     const __m128i mul = _mm_set1_epi16(static_cast<int16_t>(qmul));
     const __m128i add = _mm_set1_epi16(static_cast<int16_t>(qadd));
@@ -431,7 +432,6 @@ bool VopDecoder::DecodeIntraBlock(int n, bool coded, bool acPred, bool useDcVlc,
         if (dcValue & ~2047) dcValue = dcValue < 0 ? 0 : 2047;
         dcArray[idx] = static_cast<int16_t>(dcValue);
     }
-    block[0] = static_cast<int16_t>(dcLevel);
 
     // AC prediction from the first row (above) or first column (left) of the neighbour.
     int16_t* acOwn = acArray[idx];
@@ -472,11 +472,10 @@ bool VopDecoder::DecodeIntraBlock(int n, bool coded, bool acPred, bool useDcVlc,
 
     // Inverse quantisation.
     const int q = s_.quant;
+    const int dc = static_cast<int16_t>(dcLevel) * scale;
     if (s_.vol.quantType == 0) {
-        block[0] = static_cast<int16_t>(block[0] * scale);
-        DequantizeH263Intra(block, 2 * q, (q - 1) | 1);
+        DequantizeH263Intra(block, 2 * q, (q - 1) | 1, static_cast<int16_t>(dc));
     } else {
-        const int dc = block[0] * scale;
         block[0] = static_cast<int16_t>(dc);
         int sum = dc - 1;
         const uint16_t* w = t_.intraMatrix;

@@ -150,8 +150,9 @@ inline void LoadBlock(const int16_t* block, __m128i rows[8]) {
 
 // The transform of `block` into x (row r of the result in x[r]). Most blocks of a stream have
 // no coefficient in rows 4..7; their row pass gives zero there (the rounders of those rows are
-// below 1 << 11), so both passes skip them.
-inline void Transform(const int16_t* block, __m128i x[8]) {
+// below 1 << 11), so both passes skip them. Always inlined: the rows stay in registers between
+// the two passes and the store into the picture.
+[[gnu::always_inline]] inline void Transform(const int16_t* block, __m128i x[8]) {
     for (int r = 0; r < 4; ++r)
         x[r] = IdctRow(Load16(block + 8 * r), kRowTables[r]);
     const __m128i upper = _mm_or_si128(_mm_or_si128(Load16(block + 32), Load16(block + 40)),

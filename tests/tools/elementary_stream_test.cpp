@@ -68,6 +68,24 @@ TEST(ElementaryStream, PrefixesAreFoundAtEveryAlignmentAndNotPastTheEnd) {
     EXPECT_TRUE(umvtool::SplitElementaryStream(std::vector<uint8_t>{0, 0, 1}).empty());
 }
 
+// Prefixes at every place relative to the sixteen-byte steps of the scan, with near misses (a
+// lone 00 before a 01, three zeros) around them, are found once each.
+TEST(ElementaryStream, PrefixesAtEveryOffsetOfALongStream) {
+    for (size_t offset = 0; offset < 40; ++offset) {
+        std::vector<uint8_t> filler(offset, 0x55);
+        for (size_t k = 2; k < filler.size(); k += 7)
+            filler[k - 1] = 0, filler[k] = 1;  // 00 01 without the second zero
+        const auto stream = Cat({filler, Code(0xB6, {0x40, 0x55, 0, 0, 0}), Code(0xB6, {0x80}),
+                                 std::vector<uint8_t>(offset % 17, 0x77)});
+        const std::vector<EsFrame> frames = umvtool::SplitElementaryStream(stream);
+        ASSERT_EQ(frames.size(), 2u) << offset;
+        // Three zeros of payload run into the second prefix: it starts at its own two zeros.
+        EXPECT_EQ(frames[1].begin, offset + 8 + 1) << offset;
+        EXPECT_EQ(frames[1].vopType, 2) << offset;
+        EXPECT_EQ(frames[1].end, stream.size()) << offset;
+    }
+}
+
 TEST(ElementaryStream, NoVopNoFrames) {
     EXPECT_TRUE(umvtool::SplitElementaryStream(Cat({Code(0x00), Code(0x20)})).empty());
     EXPECT_TRUE(umvtool::SplitElementaryStream({}).empty());
