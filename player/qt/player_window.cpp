@@ -33,6 +33,7 @@
 #include "player/search/still_search_dialog.h"
 #include "player/search/video_search.h"
 #include "player/search/video_search_dialog.h"
+#include "ui/elided_path.h"
 #include "ui/language_pack.h"
 #include "ui/skin_button.h"
 #include "ui/skin_frame.h"
@@ -459,11 +460,11 @@ void PlayerWindow::OnRecordingChanged(const QString& path) {
     ShowPath(path);
 }
 
-// A path longer than its field loses its middle to "..." so that both the folder's start and
-// the file's name show; the whole path is the field's tooltip.
+// A path longer than its field loses the middle of its folder so that both the folder's start
+// and the file's whole name show; the whole path is the field's tooltip.
 void PlayerWindow::ShowPath(const QString& path) {
     path_->setToolTip(path);
-    path_->setText(path_->fontMetrics().elidedText(path, Qt::ElideMiddle, path_->width()));
+    path_->setText(ui::ElidedPath(path_->fontMetrics(), path, path_->width()));
 }
 
 // ---- files ------------------------------------------------------------------------------

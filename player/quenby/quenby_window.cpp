@@ -13,6 +13,7 @@
 #include "player/player_strings.h"
 #include "player/qt/position_slider_link.h"
 #include "player/quenby/quenby_folder.h"
+#include "ui/elided_path.h"
 #include "ui/skin_button.h"
 #include "ui/skin_slider.h"
 
@@ -210,7 +211,7 @@ bool QuenbyWindow::PlayRow(int row) {
 void QuenbyWindow::ShowRecording(const QString& path) {
     path_->setToolTip(path);
     const int room = path_->contentsRect().width() - 8;
-    path_->setText(path_->fontMetrics().elidedText(path, Qt::ElideMiddle, room));
+    path_->setText(ui::ElidedPath(path_->fontMetrics(), path, room));
     const QList<QListWidgetItem*> rows =
         files_->findItems(QFileInfo(path).fileName(), Qt::MatchExactly);
     if (!rows.isEmpty()) files_->setCurrentItem(rows.front());
