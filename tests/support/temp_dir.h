@@ -43,4 +43,13 @@ inline std::vector<uint8_t> ReadFile(const std::string& path) {
                                 std::istreambuf_iterator<char>());
 }
 
+// The lines of a text file, empty ones included (none for a missing file).
+inline std::vector<std::string> FileLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
 }  // namespace testsupport

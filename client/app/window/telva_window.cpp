@@ -874,12 +874,7 @@ void TelvaWindow::OnConnectButton() {
 }
 
 void TelvaWindow::ConnectTo(const ConnectionFields& fields) {
-    StopLocalRecording();
-    ApplyAlarmAction(eventSound_.Stop());
-    if (audioOn_) ToggleSound();
-    timer2_->stop();
-    reconnectPending_ = false;
-    status_->clear();
+    GiveUpStream();
     connection_->stream().Stop(true);
     OnStreamChanged(0);
     fields_ = fields;

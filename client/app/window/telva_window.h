@@ -169,6 +169,8 @@ class TelvaWindow final : public QWidget {
     void ConnectSearchWindows();
     void SetControlsEnabled(bool enabled);
     void OnPlaybackPanel(bool shown);
+    // Ends what belongs to the live stream: local recording, the alarm sound, live audio, the
+    // reconnect timer and the status line.
     void GiveUpStream();
     void ReconnectLive();
     void ApplyDisplayType(int type);

@@ -104,13 +104,7 @@ class SimTest : public ::testing::Test {
             }
         }
     }
-    std::vector<std::string> ControlLog() {
-        std::vector<std::string> lines;
-        std::ifstream in(dir_ / "controls.log");
-        for (std::string line; std::getline(in, line);)
-            lines.push_back(line);
-        return lines;
-    }
+    std::vector<std::string> ControlLog() { return testsupport::FileLines(dir_ / "controls.log"); }
 
     testsupport::TempDir dir_;
     dvrsim::Server sim_;

@@ -7,7 +7,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -85,13 +84,7 @@ class WindowTest : public ::testing::Test {
         return Until([&] { return w.streamUp() && w.bridge().picturesShown() > 32; });
     }
 
-    std::vector<std::string> ControlLog() {
-        std::vector<std::string> lines;
-        std::ifstream in(dir_ / "controls.log");
-        for (std::string line; std::getline(in, line);)
-            lines.push_back(line);
-        return lines;
-    }
+    std::vector<std::string> ControlLog() { return testsupport::FileLines(dir_ / "controls.log"); }
 
     testsupport::TempDir dir_;
     platform::RegistryStore settings_{dir_ / "settings.ini"};
