@@ -8,6 +8,8 @@ namespace decoder::kernels {
 
 const KernelSet& ActiveKernels() {
 #if defined(__SSE2__)
+    static const KernelSet* const fastest = Avx2Kernels();
+    if (fastest) return *fastest;
     return Sse2Kernels();
 #else
     return ReferenceKernels();
@@ -16,8 +18,8 @@ const KernelSet& ActiveKernels() {
 
 const KernelSet* KernelsByName(const char* name) {
     if (name == nullptr) return nullptr;
-    for (const KernelSet* set : {&ReferenceKernels(), &Sse2Kernels()}) {
-        if (std::strcmp(set->name, name) == 0) return set;
+    for (const KernelSet* set : {&ReferenceKernels(), &Sse2Kernels(), Avx2Kernels()}) {
+        if (set != nullptr && std::strcmp(set->name, name) == 0) return set;
     }
     return nullptr;
 }

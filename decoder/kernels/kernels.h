@@ -3,9 +3,9 @@
 // pointers and strides that keeps no state between calls (any scratch lives on the stack), so
 // instances may decode on different threads.
 //
-// Each kernel exists as a plain C++ reference and as an SSE2 version; both produce identical
-// samples. KernelSet bundles one implementation of each; ActiveKernels() is the fastest set
-// this processor runs.
+// Each kernel exists as a plain C++ reference and as an SSE2 version, the inverse DCT also as
+// an AVX2 one; all produce identical samples. KernelSet bundles one implementation of each;
+// ActiveKernels() is the fastest set this processor runs.
 #pragma once
 
 #include <cstddef>
@@ -113,9 +113,11 @@ struct KernelSet {
 
 const KernelSet& ReferenceKernels();
 const KernelSet& Sse2Kernels();
-// The fastest set this processor runs (SSE2 on every x86-64).
+// The SSE2 set with an AVX2 inverse DCT, or nullptr when the processor lacks AVX2.
+const KernelSet* Avx2Kernels();
+// The fastest set this processor runs (AVX2 where there is AVX2, else SSE2 on every x86-64).
 const KernelSet& ActiveKernels();
-// The set of that name ("reference", "sse2") if this processor runs it, else nullptr; lets a
+// The set of that name ("reference", "sse2", "avx2") if this processor runs it, else nullptr; lets a
 // tool decode with the reference kernels to compare whole pictures.
 const KernelSet* KernelsByName(const char* name);
 

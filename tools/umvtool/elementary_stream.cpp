@@ -2,9 +2,6 @@
 
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace umvtool {
 namespace {
@@ -19,30 +16,19 @@ bool IsVoOrVolCode(uint8_t c) {
 }
 
 // Positions of every 00 00 01 prefix followed by at least one byte (the code). A prefix ends in
-// a 01 byte with two 00 bytes before it; sixteen possible ends are tested at once by comparing
-// the bytes at them and one and two places earlier, so the few prefixes of compressed data cost
-// next to nothing to find.
+// a 01 byte with two 00 bytes before it. Compressed data holds a 01 byte about once in 256, so
+// the library's vectorised byte search finds the candidates and only those are looked at.
 std::vector<size_t> StartCodes(std::span<const uint8_t> s) {
     std::vector<size_t> found;
     if (s.size() < 4) return found;
     const uint8_t* const data = s.data();
-    const size_t ends = s.size() - 1;  // the code byte after a prefix must exist
-    size_t i = 2;
-#if defined(__SSE2__)
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i one = _mm_set1_epi8(1);
-    auto load = [](const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
-    for (; i + 16 <= ends; i += 16) {
-        const __m128i hit = _mm_and_si128(
-            _mm_cmpeq_epi8(load(data + i), one),
-            _mm_and_si128(_mm_cmpeq_epi8(load(data + i - 1), zero),
-                          _mm_cmpeq_epi8(load(data + i - 2), zero)));
-        for (auto mask = static_cast<unsigned>(_mm_movemask_epi8(hit)); mask; mask &= mask - 1)
-            found.push_back(i + static_cast<size_t>(__builtin_ctz(mask)) - 2);
+    const uint8_t* const ends = data + s.size() - 1;  // the code byte after a prefix must exist
+    for (const uint8_t* p = data + 2; p < ends;) {
+        const auto* one = static_cast<const uint8_t*>(std::memchr(p, 1, static_cast<size_t>(ends - p)));
+        if (one == nullptr) break;
+        if (one[-1] == 0 && one[-2] == 0) found.push_back(static_cast<size_t>(one - 2 - data));
+        p = one + 1;
     }
-#endif
-    for (; i < ends; ++i)
-        if (data[i] == 1 && data[i - 1] == 0 && data[i - 2] == 0) found.push_back(i - 2);
     return found;
 }
 

@@ -69,6 +69,12 @@ TEST(KernelSets, FoundByName) {
     const KernelSet* sse2 = decoder::kernels::KernelsByName("sse2");
     ASSERT_NE(sse2, nullptr);
     EXPECT_EQ(sse2, &decoder::kernels::Sse2Kernels());
+    // AVX2 is offered exactly where the processor has it, and is then the one decoding.
+    EXPECT_EQ(decoder::kernels::KernelsByName("avx2"), decoder::kernels::Avx2Kernels());
+    EXPECT_EQ(decoder::kernels::Avx2Kernels() != nullptr, __builtin_cpu_supports("avx2") != 0);
+    if (const KernelSet* avx2 = decoder::kernels::Avx2Kernels()) {
+        EXPECT_EQ(&decoder::kernels::ActiveKernels(), avx2);
+    }
     EXPECT_EQ(decoder::kernels::KernelsByName("avx9"), nullptr);
     EXPECT_EQ(decoder::kernels::KernelsByName(nullptr), nullptr);
 }

@@ -19,8 +19,9 @@ using decoder::kernels::KernelSet;
 // Every kernel set this processor runs, the reference first.
 inline std::vector<const KernelSet*> AllSets() {
     std::vector<const KernelSet*> sets{&decoder::kernels::ReferenceKernels()};
-    for (const KernelSet* s :
-         {&decoder::kernels::Sse2Kernels(), &decoder::kernels::ActiveKernels()}) {
+    for (const KernelSet* s : {&decoder::kernels::Sse2Kernels(), decoder::kernels::Avx2Kernels(),
+                               &decoder::kernels::ActiveKernels()}) {
+        if (s == nullptr) continue;
         bool known = false;
         for (const KernelSet* k : sets)
             known = known || std::string(k->name) == s->name;
