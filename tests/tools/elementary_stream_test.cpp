@@ -86,6 +86,27 @@ TEST(ElementaryStream, PrefixesAtEveryOffsetOfALongStream) {
     }
 }
 
+// The cursor hands out the frames one by one, a copy walks on by itself, and the end stays
+// the end.
+TEST(ElementaryStream, CursorCopiesWalkOnTheirOwn) {
+    const auto stream = Cat({Code(0x20, {0x11}), Code(0xB6, {0x00}), Code(0xB6, {0x40}),
+                             Code(0xB6, {0x80}), Code(0xB1)});
+    umvtool::EsFrameSplitter cursor(stream);
+    EsFrame f;
+    ASSERT_TRUE(cursor.Next(&f));
+    EXPECT_TRUE(f.hasVol);
+    umvtool::EsFrameSplitter copy = cursor;
+    ASSERT_TRUE(cursor.Next(&f));
+    EXPECT_EQ(f.vopType, 1);
+    ASSERT_TRUE(cursor.Next(&f));
+    EXPECT_EQ(f.vopType, 2);
+    EXPECT_EQ(f.end, stream.size());
+    EXPECT_FALSE(cursor.Next(&f));
+    EXPECT_FALSE(cursor.Next(&f));
+    ASSERT_TRUE(copy.Next(&f));
+    EXPECT_EQ(f.vopType, 1);
+}
+
 TEST(ElementaryStream, NoVopNoFrames) {
     EXPECT_TRUE(umvtool::SplitElementaryStream(Cat({Code(0x00), Code(0x20)})).empty());
     EXPECT_TRUE(umvtool::SplitElementaryStream({}).empty());

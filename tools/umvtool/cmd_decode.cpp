@@ -3,6 +3,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -37,9 +39,32 @@ struct FrameSource {
     platform::MappedFile file;                // ".m4v", ".ums"
     media::RecordingFile recording;           // ".idx", ".umv"
     std::vector<std::vector<uint8_t>> owned;  // recording payloads
-    std::vector<std::pair<const uint8_t*, size_t>> frames;
+    std::vector<std::span<const uint8_t>> frames;  // ".ums", ".idx", ".umv"
+    std::optional<EsFrameSplitter> stream;         // ".m4v": cut as the frames are decoded
     int width = 0;  // from the recording's size code, 0 when unknown
     int height = 0;
+};
+
+// Walks the frames of a source in order.
+class FrameCursor {
+  public:
+    explicit FrameCursor(const FrameSource& src) : src_(src), split_(src.stream) {}
+    bool Next(std::span<const uint8_t>* frame) {
+        if (split_) {
+            EsFrame f;
+            if (!split_->Next(&f)) return false;
+            *frame = src_.file.bytes().subspan(f.begin, f.end - f.begin);
+            return true;
+        }
+        if (next_ == src_.frames.size()) return false;
+        *frame = src_.frames[next_++];
+        return true;
+    }
+
+  private:
+    const FrameSource& src_;
+    std::optional<EsFrameSplitter> split_;
+    size_t next_ = 0;
 };
 
 // A ".ums" file: one media frame record, read by the still-image reader's rules.
@@ -103,7 +128,7 @@ bool LoadRecording(const std::string& path, int channel, FrameSource* src, std::
         src->owned.emplace_back(buffer.begin(), buffer.begin() + static_cast<ptrdiff_t>(size));
     }
     for (const auto& f : src->owned)
-        src->frames.emplace_back(f.data(), f.size());
+        src->frames.emplace_back(f);
     if (src->frames.empty()) {
         *error = path + ": channel " + std::to_string(channel + 1) + " has no pictures";
         return false;
@@ -124,9 +149,9 @@ bool LoadStream(const std::string& path, FrameSource* src, std::string* error) {
         *error = path + ": " + player::PlayerStrings().Str(player::kTextFileCantOpened);
         return false;
     }
-    for (const EsFrame& f : SplitElementaryStream(src->file.bytes()))
-        src->frames.emplace_back(src->file.data() + f.begin, f.end - f.begin);
-    if (src->frames.empty()) {
+    src->stream.emplace(src->file.bytes());
+    EsFrame first;
+    if (!EsFrameSplitter(*src->stream).Next(&first)) {
         *error = path + ": holds no VOP";
         return false;
     }
@@ -171,10 +196,11 @@ int RunDecode(std::span<char* const> words) {
     // damaged one is passed over), else from the recording's size code.
     int width = 0;
     int height = 0;
-    for (const auto& [data, size] : src.frames) {
+    FrameCursor probe(src);
+    for (std::span<const uint8_t> frame; probe.Next(&frame);) {
         int w = 0, h = 0;
-        if (decoder::probe_picture_size(data, size, &w, &h) && w <= decoder::kMaxWidth &&
-            h <= decoder::kMaxHeight) {
+        if (decoder::probe_picture_size(frame.data(), frame.size(), &w, &h) &&
+            w <= decoder::kMaxWidth && h <= decoder::kMaxHeight) {
             width = w;
             height = h;
             break;
@@ -238,16 +264,17 @@ int RunDecode(std::span<char* const> words) {
                 break;
         }
     };
-    for (const auto& [data, size] : src.frames) {
+    FrameCursor frames(src);
+    for (std::span<const uint8_t> frame; frames.Next(&frame);) {
         // A layer of another size starts the instance over: the picture held back for display
         // order comes out first.
         int w = 0, h = 0;
-        if (decoder::probe_picture_size(data, size, &w, &h) &&
+        if (decoder::probe_picture_size(frame.data(), frame.size(), &w, &h) &&
             (w != dec.width() || h != dec.height())) {
             const decoder::DecodeResult held = dec.Flush(dst);
             if (held.hasPicture()) emit(held);
         }
-        const decoder::DecodeResult r = dec.Decode({data, size}, dst);
+        const decoder::DecodeResult r = dec.Decode(frame, dst);
         if (r.status == decoder::DecodeStatus::kUnsupported) {
             ++unsupported;
             lastStatus = r.streamStatus;

@@ -1,6 +1,9 @@
 #include "tools/umvtool/elementary_stream.h"
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
+#include <string_view>
 
 
 namespace umvtool {
@@ -15,22 +18,28 @@ bool IsVoOrVolCode(uint8_t c) {
     return c <= 0x2F;
 }
 
-// Positions of every 00 00 01 prefix followed by at least one byte (the code). A prefix ends in
-// a 01 byte with two 00 bytes before it. Compressed data holds a 01 byte about once in 256, so
-// the library's vectorised byte search finds the candidates and only those are looked at.
-std::vector<size_t> StartCodes(std::span<const uint8_t> s) {
-    std::vector<size_t> found;
-    if (s.size() < 4) return found;
+// The next 00 00 01 prefix, followed by at least one byte (the code), whose 01 byte lies at
+// `*from` or later; its position, or npos. `*from` moves past it. Compressed data holds a 01
+// byte about once in 256, so the library's vectorised byte search finds the candidates and only
+// those are looked at.
+size_t NextStartCode(std::span<const uint8_t> s, size_t* from) {
+    const size_t ends = s.size() < 4 ? 0 : s.size() - 1;  // the code byte must exist
     const uint8_t* const data = s.data();
-    const uint8_t* const ends = data + s.size() - 1;  // the code byte after a prefix must exist
-    for (const uint8_t* p = data + 2; p < ends;) {
-        const auto* one = static_cast<const uint8_t*>(std::memchr(p, 1, static_cast<size_t>(ends - p)));
+    for (size_t i = std::max<size_t>(*from, 2); i < ends;) {
+        const auto* one = static_cast<const uint8_t*>(std::memchr(data + i, 1, ends - i));
         if (one == nullptr) break;
-        if (one[-1] == 0 && one[-2] == 0) found.push_back(static_cast<size_t>(one - 2 - data));
-        p = one + 1;
+        i = static_cast<size_t>(one - data);
+        if (data[i - 1] == 0 && data[i - 2] == 0) {
+            *from = i + 1;
+            return i - 2;
+        }
+        ++i;
     }
-    return found;
+    *from = s.size();
+    return std::string_view::npos;
 }
+
+constexpr size_t kNone = std::string_view::npos;
 
 class Bits {
   public:
@@ -54,35 +63,58 @@ class Bits {
 
 }  // namespace
 
+bool EsFrameSplitter::Cut(EsFrame* frame) {
+    for (;;) {
+        const size_t p = NextStartCode(s_, &scan_);
+        if (p == kNone) {
+            if (!vopSeen_) return false;
+            *frame = {frameStart_, s_.size(), vopType_, volSeen_};
+            vopSeen_ = volSeen_ = false;
+            return true;
+        }
+        const uint8_t code = s_[p + 3];
+        const bool cut = vopSeen_;
+        if (cut) {
+            *frame = {frameStart_, p, vopType_, volSeen_};
+            frameStart_ = p;
+            vopSeen_ = volSeen_ = false;
+        }
+        if (IsVolCode(code)) volSeen_ = true;
+        if (code == kVopCode) {
+            vopSeen_ = true;
+            vopType_ = p + 4 < s_.size() ? s_[p + 4] >> 6 : 0;
+        }
+        if (cut) return true;
+    }
+}
+
+bool EsFrameSplitter::Next(EsFrame* frame) {
+    if (!held_) {
+        if (!Cut(&heldFrame_)) return false;
+        held_ = true;
+    }
+    EsFrame after;
+    if (Cut(&after)) {
+        *frame = std::exchange(heldFrame_, after);
+        return true;
+    }
+    // No VOP after the held frame: what follows it (end of sequence) joins it.
+    *frame = heldFrame_;
+    frame->end = s_.size();
+    held_ = false;
+    return true;
+}
+
 std::vector<EsFrame> SplitElementaryStream(std::span<const uint8_t> s) {
     std::vector<EsFrame> frames;
-    size_t frameStart = 0;
-    bool vopSeen = false;
-    bool volSeen = false;
-    int vopType = 0;
-    for (size_t p : StartCodes(s)) {
-        const uint8_t code = s[p + 3];
-        if (vopSeen) {
-            frames.push_back({frameStart, p, vopType, volSeen});
-            frameStart = p;
-            vopSeen = volSeen = false;
-        }
-        if (IsVolCode(code)) volSeen = true;
-        if (code == kVopCode) {
-            vopSeen = true;
-            vopType = p + 4 < s.size() ? s[p + 4] >> 6 : 0;
-        }
-    }
-    if (vopSeen) {
-        frames.push_back({frameStart, s.size(), vopType, volSeen});
-    } else if (!frames.empty()) {
-        frames.back().end = s.size();  // trailing headers (end of sequence) join the last frame
-    }
+    EsFrameSplitter splitter(s);
+    for (EsFrame f; splitter.Next(&f);)
+        frames.push_back(f);
     return frames;
 }
 
 bool FindVolInfo(std::span<const uint8_t> s, VolInfo* info) {
-    for (size_t p : StartCodes(s)) {
+    for (size_t scan = 0, p; (p = NextStartCode(s, &scan)) != kNone;) {
         if (!IsVolCode(s[p + 3])) continue;
         Bits b(s.subspan(p + 4));
         b.Read(1);  // random_accessible_vol
@@ -126,7 +158,7 @@ bool FindVolInfo(std::span<const uint8_t> s, VolInfo* info) {
 
 std::vector<uint8_t> VoVolHeaders(std::span<const uint8_t> s) {
     size_t begin = s.size();
-    for (size_t p : StartCodes(s)) {
+    for (size_t scan = 0, p; (p = NextStartCode(s, &scan)) != kNone;) {
         const uint8_t code = s[p + 3];
         if (IsVoOrVolCode(code)) {
             if (begin == s.size()) begin = p;

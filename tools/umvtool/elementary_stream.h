@@ -16,6 +16,30 @@ struct EsFrame {
     bool hasVol;  // a video object layer header is among the frame's headers
 };
 
+// Cuts a stream into frames as it goes: each Next() reads the stream only up to the end of the
+// frame after the one it returns (which tells where that one ends), so a long stream is never
+// read ahead and a frame's bytes are fresh in the cache when it is decoded. Copies are
+// independent cursors on the same bytes.
+class EsFrameSplitter {
+  public:
+    explicit EsFrameSplitter(std::span<const uint8_t> stream) : s_(stream) {}
+    // The next frame; false after the last one.
+    bool Next(EsFrame* frame);
+
+  private:
+    // The next frame as the start codes show it; what follows the last VOP is not yet joined.
+    bool Cut(EsFrame* frame);
+
+    std::span<const uint8_t> s_;
+    size_t scan_ = 0;  // where the search for the next start code goes on
+    size_t frameStart_ = 0;
+    bool vopSeen_ = false;
+    bool volSeen_ = false;
+    int vopType_ = 0;
+    bool held_ = false;  // heldFrame_ is cut but not returned yet
+    EsFrame heldFrame_{};
+};
+
 std::vector<EsFrame> SplitElementaryStream(std::span<const uint8_t> stream);
 
 struct VolInfo {
