@@ -169,6 +169,18 @@ class VopDecoder {
     void PredictMacroblock(const PicturePlanes& ref, MbPrediction kind, const Motion* mv,
                            const int* fieldSelect, int rounding, bool average);
     void PredictChroma(const PicturePlanes& ref, int cx, int cy, int rounding, bool average);
+    void PredictChromaPair(const PicturePlanes& ref, uint8_t* cbDst, uint8_t* crDst,
+                           ptrdiff_t dstStride, int x, int y, int h, int hx, int hy, int rounding,
+                           bool average, int rowStep, int rowOffset);
+    // Whether a w x h prediction at (x, y) (rows y * rowStep + rowOffset on, one more column and
+    // row for the half-pel steps) lies within the plane and its border.
+    static bool InsideBorder(int planeW, int planeH, int border, int x, int y, int w, int h,
+                             int rowStep, int rowOffset) {
+        const int firstRow = y * rowStep + rowOffset;
+        const int lastRow = (y + h) * rowStep + rowOffset;  // includes the half-pel row
+        return x >= -border && x + w + 1 <= planeW + border && firstRow >= -border &&
+               lastRow < planeH + border;
+    }
     void CopyMacroblock(const PicturePlanes& ref);
 
     uint8_t* LumaDst(int n, bool dctField, ptrdiff_t* stride) const {
@@ -645,9 +657,7 @@ void VopDecoder::predict_block(uint8_t* dst, ptrdiff_t dstStride, const uint8_t*
     const int index = PredictIndex(hx, hy, rounding, w == 16);
     const kernels::PredictFn fn = average ? k_.avg[index] : k_.put[index];
     const int firstRow = y * rowStep + rowOffset;
-    const int lastRow = (y + h) * rowStep + rowOffset;  // includes the half-pel row
-    if (x >= -border && x + w + 1 <= planeW + border && firstRow >= -border &&
-        lastRow < planeH + border) {
+    if (InsideBorder(planeW, planeH, border, x, y, w, h, rowStep, rowOffset)) {
         fn(dst, dstStride, plane + firstRow * stride + x, stride * rowStep, h);
         return;
     }
@@ -664,12 +674,31 @@ void VopDecoder::predict_block(uint8_t* dst, ptrdiff_t dstStride, const uint8_t*
     fn(dst, dstStride, scratch, kScratch, h);
 }
 
+// Both chroma blocks (8 wide, h rows) with one vector in half-pel units at (x, y) of the chroma
+// planes: one kernel for the two planes, unless the area reaches past the border.
+void VopDecoder::PredictChromaPair(const PicturePlanes& ref, uint8_t* cbDst, uint8_t* crDst,
+                                   ptrdiff_t dstStride, int x, int y, int h, int hx, int hy,
+                                   int rounding, bool average, int rowStep, int rowOffset) {
+    const ptrdiff_t cs = g_.cStride;
+    const int cw = g_.codedWidth / 2;
+    const int ch = g_.codedHeight / 2;
+    if (InsideBorder(cw, ch, kChromaBorder, x, y, 8, h, rowStep, rowOffset)) {
+        const int index = PredictIndex(hx, hy, rounding, false);
+        const ptrdiff_t offset = (y * rowStep + rowOffset) * cs + x;
+        (average ? k_.avgPair[index] : k_.putPair[index])(cbDst, crDst, dstStride, ref.cb + offset,
+                                                          ref.cr + offset, cs * rowStep, h);
+        return;
+    }
+    predict_block(cbDst, dstStride, ref.cb, cs, cw, ch, kChromaBorder, x, y, 8, h, hx, hy, rounding,
+                  average, rowStep, rowOffset);
+    predict_block(crDst, dstStride, ref.cr, cs, cw, ch, kChromaBorder, x, y, 8, h, hx, hy, rounding,
+                  average, rowStep, rowOffset);
+}
+
 void VopDecoder::PredictMacroblock(const PicturePlanes& ref, MbPrediction kind, const Motion* mv,
                                    const int* fieldSelect, int rounding, bool average) {
     const ptrdiff_t ys = g_.yStride;
     const ptrdiff_t cs = g_.cStride;
-    const int cw = g_.codedWidth / 2;
-    const int ch = g_.codedHeight / 2;
     uint8_t* yDst = cur_.y + s_.mbY * 16 * ys + s_.mbX * 16;
     uint8_t* cbDst = cur_.cb + s_.mbY * 8 * cs + s_.mbX * 8;
     uint8_t* crDst = cur_.cr + s_.mbY * 8 * cs + s_.mbX * 8;
@@ -707,12 +736,8 @@ void VopDecoder::PredictMacroblock(const PicturePlanes& ref, MbPrediction kind, 
                           rounding, average, 2, sel);
             const int cx = ChromaVector(mx);
             const int cy = ChromaVector(my);
-            const int sx = x16 / 2 + (cx >> 1);
-            const int sy = y16 / 4 + (cy >> 1);
-            predict_block(cbDst + f * cs, 2 * cs, ref.cb, cs, cw, ch, kChromaBorder, sx, sy, 8, 4,
-                          cx & 1, cy & 1, rounding, average, 2, sel);
-            predict_block(crDst + f * cs, 2 * cs, ref.cr, cs, cw, ch, kChromaBorder, sx, sy, 8, 4,
-                          cx & 1, cy & 1, rounding, average, 2, sel);
+            PredictChromaPair(ref, cbDst + f * cs, crDst + f * cs, 2 * cs, x16 / 2 + (cx >> 1),
+                              y16 / 4 + (cy >> 1), 4, cx & 1, cy & 1, rounding, average, 2, sel);
         }
     }
 }
@@ -722,14 +747,8 @@ void VopDecoder::PredictChroma(const PicturePlanes& ref, int cx, int cy, int rou
                                bool average) {
     const ptrdiff_t cs = g_.cStride;
     const ptrdiff_t offset = s_.mbY * 8 * cs + s_.mbX * 8;
-    const int sx = s_.mbX * 8 + (cx >> 1);
-    const int sy = s_.mbY * 8 + (cy >> 1);
-    const int cw = g_.codedWidth / 2;
-    const int ch = g_.codedHeight / 2;
-    predict_block(cur_.cb + offset, cs, ref.cb, cs, cw, ch, kChromaBorder, sx, sy, 8, 8, cx & 1,
-                  cy & 1, rounding, average, 1, 0);
-    predict_block(cur_.cr + offset, cs, ref.cr, cs, cw, ch, kChromaBorder, sx, sy, 8, 8, cx & 1,
-                  cy & 1, rounding, average, 1, 0);
+    PredictChromaPair(ref, cur_.cb + offset, cur_.cr + offset, cs, s_.mbX * 8 + (cx >> 1),
+                      s_.mbY * 8 + (cy >> 1), 8, cx & 1, cy & 1, rounding, average, 1, 0);
 }
 
 void VopDecoder::CopyMacroblock(const PicturePlanes& ref) {

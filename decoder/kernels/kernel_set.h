@@ -6,6 +6,7 @@
 //   InverseDct, StoreBlock, AddBlock,
 //   InverseDctStore, InverseDctAdd                         (the KernelSet signatures)
 //   Predict<width, hx, hy, rounding, average>              (PredictFn)
+//   PredictPair<hx, hy, rounding, average>                 (PredictPairFn)
 //   FillBytes(uint8_t* p, uint8_t value, int count)
 //   PackedRow<chromaFirst>(y, cb, cr, out, width)          (formats 1, 2)
 //   RgbRow<scalar::RgbLayout>(y, cb, cr, out, width)       (formats 4..7)
@@ -92,6 +93,16 @@ constexpr void FillPredictVariants(KernelSet& s) {
     s.avg[base + 1] = &Impl::template Predict<kWidth, 1, 0, kRounding, true>;
     s.avg[base + 2] = &Impl::template Predict<kWidth, 0, 1, kRounding, true>;
     s.avg[base + 3] = &Impl::template Predict<kWidth, 1, 1, kRounding, true>;
+    if constexpr (kWidth == 8) {
+        s.putPair[base + 0] = &Impl::template PredictPair<0, 0, 0, false>;
+        s.putPair[base + 1] = &Impl::template PredictPair<1, 0, kRounding, false>;
+        s.putPair[base + 2] = &Impl::template PredictPair<0, 1, kRounding, false>;
+        s.putPair[base + 3] = &Impl::template PredictPair<1, 1, kRounding, false>;
+        s.avgPair[base + 0] = &Impl::template PredictPair<0, 0, 0, true>;
+        s.avgPair[base + 1] = &Impl::template PredictPair<1, 0, kRounding, true>;
+        s.avgPair[base + 2] = &Impl::template PredictPair<0, 1, kRounding, true>;
+        s.avgPair[base + 3] = &Impl::template PredictPair<1, 1, kRounding, true>;
+    }
 }
 
 template <class Impl>

@@ -31,6 +31,11 @@ using InverseDctToFn = void (*)(int16_t* block, uint8_t* dst, ptrdiff_t stride);
 // value p with the value q already in `dst` as (p + q + 1) >> 1.
 using PredictFn = void (*)(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src,
                            ptrdiff_t srcStride, int height);
+// Both 8-wide chroma blocks of a macroblock with one vector: the same as an 8-wide PredictFn on
+// (dstA, srcA) and one on (dstB, srcB), with the same strides.
+using PredictPairFn = void (*)(uint8_t* dstA, uint8_t* dstB, ptrdiff_t dstStride,
+                               const uint8_t* srcA, const uint8_t* srcB, ptrdiff_t srcStride,
+                               int height);
 // Kernel index: (vertical half << 1) | horizontal half | ((rounding | (width16 ? 2 : 0)) << 2).
 inline constexpr int PredictIndex(int hx, int hy, int rounding, bool width16) {
     return (hy << 1) | hx | ((rounding | (width16 ? 2 : 0)) << 2);
@@ -105,6 +110,8 @@ struct KernelSet {
     InverseDctToFn inverseDctAdd;
     PredictFn put[16];  // by PredictIndex
     PredictFn avg[16];
+    PredictPairFn putPair[8];  // by PredictIndex of width 8
+    PredictPairFn avgPair[8];
     PadPlaneFn padPlane;
     ConvertFn convert[12];  // by output format code 1..11 (0 unused)
     DeinterlaceFn deinterlace;

@@ -150,6 +150,13 @@ struct Reference {
         }
     }
 
+    template <int kHx, int kHy, int kRounding, bool kAverage>
+    static void PredictPair(uint8_t* dstA, uint8_t* dstB, ptrdiff_t dstStride, const uint8_t* srcA,
+                            const uint8_t* srcB, ptrdiff_t srcStride, int height) {
+        Predict<8, kHx, kHy, kRounding, kAverage>(dstA, dstStride, srcA, srcStride, height);
+        Predict<8, kHx, kHy, kRounding, kAverage>(dstB, dstStride, srcB, srcStride, height);
+    }
+
     static void FillBytes(uint8_t* p, uint8_t value, int count) {
         std::memset(p, value, static_cast<size_t>(count));
     }

@@ -96,23 +96,57 @@ void InverseDctInto(int16_t* block, uint8_t* dst, ptrdiff_t stride) {
 
 // --- half-pel prediction ---
 
+// Where a kernel's rows come from and go to: one block of kWidth samples a row...
 template <int kWidth>
-inline __m128i LoadRow(const uint8_t* p) {
-    if constexpr (kWidth == 16) {
-        return Load16(p);
-    } else {
-        return Load8(p);
-    }
-}
+struct BlockRows {
+    static constexpr bool kWide = kWidth == 16;
+    uint8_t* dst;
+    ptrdiff_t dstStride;
+    const uint8_t* src;
+    ptrdiff_t srcStride;
 
-template <int kWidth>
-inline void StoreRow(uint8_t* p, __m128i v) {
-    if constexpr (kWidth == 16) {
-        Store16(p, v);
-    } else {
-        Store8(p, v);
+    __m128i Source(int dx) const { return kWide ? Load16(src + dx) : Load8(src + dx); }
+    __m128i Target() const { return kWide ? Load16(dst) : Load8(dst); }
+    void Put(__m128i v) const {
+        if constexpr (kWide) {
+            Store16(dst, v);
+        } else {
+            Store8(dst, v);
+        }
     }
-}
+    void NextSource() { src += srcStride; }
+    void NextTarget() { dst += dstStride; }
+};
+
+// ... or the same 8 samples of two planes side by side in one register (the two chroma blocks
+// of a macroblock, predicted with one vector), so both take the steps of one 16-sample row.
+struct PlanePairRows {
+    static constexpr bool kWide = true;
+    uint8_t* dstA;
+    uint8_t* dstB;
+    ptrdiff_t dstStride;
+    const uint8_t* srcA;
+    const uint8_t* srcB;
+    ptrdiff_t srcStride;
+
+    static __m128i Join(const uint8_t* a, const uint8_t* b) {
+        return _mm_unpacklo_epi64(Load8(a), Load8(b));
+    }
+    __m128i Source(int dx) const { return Join(srcA + dx, srcB + dx); }
+    __m128i Target() const { return Join(dstA, dstB); }
+    void Put(__m128i v) const {
+        Store8(dstA, v);
+        Store8(dstB, _mm_srli_si128(v, 8));
+    }
+    void NextSource() {
+        srcA += srcStride;
+        srcB += srcStride;
+    }
+    void NextTarget() {
+        dstA += dstStride;
+        dstB += dstStride;
+    }
+};
 
 // (a + b + 1 - rounding) >> 1 per byte: pavgb rounds up; with rounding 1 the odd sums lose it.
 template <int kRounding>
@@ -130,52 +164,51 @@ struct PairSums {
     __m128i lo, hi;
 };
 
-template <int kWidth>
-inline PairSums HorizontalSums(const uint8_t* p) {
+template <class Rows>
+inline PairSums HorizontalSums(const Rows& rows) {
     const __m128i zero = _mm_setzero_si128();
-    const __m128i a = LoadRow<kWidth>(p);
-    const __m128i b = LoadRow<kWidth>(p + 1);
+    const __m128i a = rows.Source(0);
+    const __m128i b = rows.Source(1);
     PairSums s;
     s.lo = _mm_add_epi16(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero));
-    s.hi =
-        kWidth == 16 ? _mm_add_epi16(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero)) : zero;
+    s.hi = Rows::kWide ? _mm_add_epi16(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero))
+                       : zero;
     return s;
 }
 
-template <int kWidth, int kHx, int kHy, int kRounding, bool kAverage>
-void PredictRows(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride,
-                 int height) {
+template <int kHx, int kHy, int kRounding, bool kAverage, class Rows>
+void PredictRows(Rows rows, int height) {
     if constexpr (kHx && kHy) {
         const __m128i bias = Words(static_cast<int16_t>(2 - kRounding));
-        PairSums above = HorizontalSums<kWidth>(src);
-        for (int r = 0; r < height; ++r, dst += dstStride) {
-            src += srcStride;
-            const PairSums below = HorizontalSums<kWidth>(src);
+        PairSums above = HorizontalSums(rows);
+        for (int r = 0; r < height; ++r, rows.NextTarget()) {
+            rows.NextSource();
+            const PairSums below = HorizontalSums(rows);
             const __m128i lo =
                 _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(above.lo, below.lo), bias), 2);
             const __m128i hi =
                 _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(above.hi, below.hi), bias), 2);
             __m128i p = _mm_packus_epi16(lo, hi);
-            if constexpr (kAverage) p = _mm_avg_epu8(p, LoadRow<kWidth>(dst));
-            StoreRow<kWidth>(dst, p);
+            if constexpr (kAverage) p = _mm_avg_epu8(p, rows.Target());
+            rows.Put(p);
             above = below;
         }
     } else if constexpr (kHy) {
-        __m128i above = LoadRow<kWidth>(src);
-        for (int r = 0; r < height; ++r, dst += dstStride) {
-            src += srcStride;
-            const __m128i below = LoadRow<kWidth>(src);
+        __m128i above = rows.Source(0);
+        for (int r = 0; r < height; ++r, rows.NextTarget()) {
+            rows.NextSource();
+            const __m128i below = rows.Source(0);
             __m128i p = Average2<kRounding>(above, below);
-            if constexpr (kAverage) p = _mm_avg_epu8(p, LoadRow<kWidth>(dst));
-            StoreRow<kWidth>(dst, p);
+            if constexpr (kAverage) p = _mm_avg_epu8(p, rows.Target());
+            rows.Put(p);
             above = below;
         }
     } else {
-        for (int r = 0; r < height; ++r, dst += dstStride, src += srcStride) {
-            __m128i p = LoadRow<kWidth>(src);
-            if constexpr (kHx) p = Average2<kRounding>(p, LoadRow<kWidth>(src + 1));
-            if constexpr (kAverage) p = _mm_avg_epu8(p, LoadRow<kWidth>(dst));
-            StoreRow<kWidth>(dst, p);
+        for (int r = 0; r < height; ++r, rows.NextTarget(), rows.NextSource()) {
+            __m128i p = rows.Source(0);
+            if constexpr (kHx) p = Average2<kRounding>(p, rows.Source(1));
+            if constexpr (kAverage) p = _mm_avg_epu8(p, rows.Target());
+            rows.Put(p);
         }
     }
 }
@@ -383,7 +416,14 @@ struct Sse2 {
     template <int kWidth, int kHx, int kHy, int kRounding, bool kAverage>
     static void Predict(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride,
                         int height) {
-        PredictRows<kWidth, kHx, kHy, kRounding, kAverage>(dst, dstStride, src, srcStride, height);
+        PredictRows<kHx, kHy, kRounding, kAverage>(
+            BlockRows<kWidth>{dst, dstStride, src, srcStride}, height);
+    }
+    template <int kHx, int kHy, int kRounding, bool kAverage>
+    static void PredictPair(uint8_t* dstA, uint8_t* dstB, ptrdiff_t dstStride, const uint8_t* srcA,
+                            const uint8_t* srcB, ptrdiff_t srcStride, int height) {
+        PredictRows<kHx, kHy, kRounding, kAverage>(
+            PlanePairRows{dstA, dstB, dstStride, srcA, srcB, srcStride}, height);
     }
     static void FillBytes(uint8_t* p, uint8_t value, int count) { FillBytesSse2(p, value, count); }
     template <bool kChromaFirst>

@@ -112,6 +112,42 @@ TEST_P(Identity, EveryPredictionKernel) {
     }
 }
 
+// The two-plane chroma kernels give each plane exactly what the 8-wide kernel gives it alone,
+// with the planes at any distance in one buffer and the rows between them left alone.
+TEST_P(Identity, ChromaPairKernels) {
+    Random rng(15);
+    const int heights[] = {1, 2, 4, 8, 9};
+    for (int index = 0; index < 8; ++index) {
+        const int hx = index & 1, hy = (index >> 1) & 1;
+        for (bool average : {false, true}) {
+            for (int i = 0; i < 40; ++i) {
+                const int height = heights[i % 5];
+                const int srcStride = 9 + static_cast<int>(rng.Between(0, 40));
+                const int dstStride = 8 + static_cast<int>(rng.Between(0, 40));
+                const size_t srcPlane = Extent(srcStride, height + hy, 8 + hx);
+                const size_t dstPlane = Extent(dstStride, height, 8);
+                const size_t srcGap = static_cast<size_t>(rng.Between(0, 30));
+                const size_t dstGap = static_cast<size_t>(rng.Between(0, 30));
+                std::vector<uint8_t> src(2 * srcPlane + srcGap);
+                rng.Fill(src);
+                std::vector<uint8_t> a(2 * dstPlane + dstGap);
+                rng.Fill(a);
+                std::vector<uint8_t> b = a;
+                const uint8_t* srcA = src.data();
+                const uint8_t* srcB = src.data() + srcPlane + srcGap;
+                const size_t dstB = dstPlane + dstGap;
+                const auto& single = average ? ref.avg : ref.put;
+                single[index](a.data(), dstStride, srcA, srcStride, height);
+                single[index](a.data() + dstB, dstStride, srcB, srcStride, height);
+                (average ? simd.avgPair : simd.putPair)[index](b.data(), b.data() + dstB, dstStride,
+                                                               srcA, srcB, srcStride, height);
+                ASSERT_EQ(a, b) << "kernel " << index << (average ? " avg" : " put") << " height "
+                                << height;
+            }
+        }
+    }
+}
+
 TEST_P(Identity, Padding) {
     Random rng(14);
     const int borders[] = {1, 3, 16, 17, 32, 33};
