@@ -405,11 +405,11 @@ bool VopDecoder::DecodeIntraBlock(int n, bool coded, bool acPred, bool useDcVlc,
         int length;
         int size;
         if (luma) {
-            const auto e = kDcSizeLumaLookup.entries[window >> (64 - 11)];
+            const auto e = kDcSizeLumaLookup[window];
             length = e.length;
             size = e.value;
         } else {
-            const auto e = kDcSizeChromaLookup.entries[window >> (64 - 12)];
+            const auto e = kDcSizeChromaLookup[window];
             length = e.length;
             size = e.value;
         }
@@ -581,7 +581,7 @@ bool VopDecoder::ReadMotionComponent(int predictor, int fcode, int* out) {
     // Code, sign and residual come from one window (at most 12 + 1 + 6 of its 57 valid bits),
     // put together without a branch: whether the code is 0 cannot be predicted.
     const uint64_t window = r_.window64(r_.position());
-    const auto e = kMotionCodeLookup.entries[window >> 52];
+    const auto e = kMotionCodeLookup[window];
     if (e.length == 0) return Fail();
     const int code = e.value;
     const int rsize = fcode - 1;

@@ -139,9 +139,39 @@ constexpr LookupTable<Bits> BuildLookup(const VlcCode (&codes)[N]) {
 inline constexpr auto kIntraMcbpcLookup = BuildLookup<9>(kIntraMcbpc);
 inline constexpr auto kInterMcbpcLookup = BuildLookup<9>(kInterMcbpc);
 inline constexpr auto kCbpyLookup = BuildLookup<6>(kCbpy);
-inline constexpr auto kMotionCodeLookup = BuildLookup<12>(kMotionCode);
-inline constexpr auto kDcSizeLumaLookup = BuildLookup<11>(kDcSizeLuma);
-inline constexpr auto kDcSizeChromaLookup = BuildLookup<12>(kDcSizeChroma);
+
+// A lookup over `Bits` bits for tables whose codes that do not start with 0000 are 4 bits long
+// at most (motion codes and DC sizes): the first 4 bits find those, the other 2^(Bits - 4)
+// entries the ones after 0000. Tens of times smaller than the flat table, so it stays in the
+// first-level cache between macroblocks.
+template <int Bits>
+struct ZeroPrefixLookup {
+    using Entry = typename LookupTable<Bits>::Entry;
+    // Entries 1..15: by the first 4 bits; 16...: by all Bits bits when the first 4 are zero.
+    std::array<Entry, 16 + (1 << (Bits - 4))> entries{};
+
+    // The entry of the code at the start of `window` (most significant bit first).
+    Entry operator[](uint64_t window) const {
+        const auto top = static_cast<uint32_t>(window >> (64 - Bits));
+        const uint32_t firstFour = top >> (Bits - 4);
+        return entries[firstFour != 0 ? firstFour : 16 + top];
+    }
+};
+
+template <int Bits>
+constexpr ZeroPrefixLookup<Bits> BuildZeroPrefixLookup(const LookupTable<Bits>& flat) {
+    ZeroPrefixLookup<Bits> table;
+    for (int i = 1; i < 16; ++i)
+        table.entries[i] = flat.entries[i << (Bits - 4)];
+    for (int i = 0; i < (1 << (Bits - 4)); ++i)
+        table.entries[16 + i] = flat.entries[i];
+    return table;
+}
+
+inline constexpr auto kMotionCodeLookup = BuildZeroPrefixLookup(BuildLookup<12>(kMotionCode));
+inline constexpr auto kDcSizeLumaLookup = BuildZeroPrefixLookup(BuildLookup<11>(kDcSizeLuma));
+inline constexpr auto kDcSizeChromaLookup =
+    BuildZeroPrefixLookup(BuildLookup<12>(kDcSizeChroma));
 
 // Coefficient lookup over 12 bits: run, level, last and the code length (without the sign);
 // escape entries have level 0.

@@ -111,7 +111,7 @@ TEST(VlcTablesTest, LookupsReturnTheListedEvents) {
     }
     for (size_t i = 0; i < std::size(decoder::kMotionCode); ++i) {
         const VlcCode c = decoder::kMotionCode[i];
-        const auto e = decoder::kMotionCodeLookup.entries[c.code << (12 - c.length)];
+        const auto e = decoder::kMotionCodeLookup[uint64_t{c.code} << (64 - c.length)];
         EXPECT_EQ(e.value, i);
         EXPECT_EQ(e.length, c.length);
     }
@@ -134,6 +134,25 @@ TEST(VlcTablesTest, TwoLevelCoefficientLookupsMatchTheFlatOnes) {
                 << (flat == &decoder::kIntraCoefficientLookup ? "intra " : "inter ") << bits;
         }
     }
+}
+
+// The small motion code and DC size tables give the flat table's entry for every window, so
+// no code (short, long or invalid) reads differently.
+template <int Bits, size_t N>
+void ExpectSameAsFlat(const decoder::ZeroPrefixLookup<Bits>& small, const VlcCode (&codes)[N],
+                      const char* name) {
+    const auto flat = decoder::BuildLookup<Bits>(codes);
+    for (uint64_t bits = 0; bits < (uint64_t{1} << Bits); ++bits) {
+        const auto a = flat.entries[bits];
+        const auto b = small[(bits << (64 - Bits)) | 0x5A5A];  // bits after the window ignored
+        ASSERT_EQ(std::pair(a.length, a.value), std::pair(b.length, b.value)) << name << " " << bits;
+    }
+}
+
+TEST(VlcTablesTest, ZeroPrefixLookupsMatchTheFlatOnes) {
+    ExpectSameAsFlat(decoder::kMotionCodeLookup, decoder::kMotionCode, "motion code");
+    ExpectSameAsFlat(decoder::kDcSizeLumaLookup, decoder::kDcSizeLuma, "luma DC size");
+    ExpectSameAsFlat(decoder::kDcSizeChromaLookup, decoder::kDcSizeChroma, "chroma DC size");
 }
 
 bool IsPermutation(const uint8_t* scan) {
