@@ -91,6 +91,41 @@ void Predict(Input& in) {
     });
 }
 
+// The transform straight into the picture (store or add); the block must come back all zero.
+void TransformInto(Input& in) {
+    const bool add = in.Byte() & 1;
+    const int stride = in.Between(8, 40);
+    const std::vector<uint8_t> coefficients = in.Bytes(128);
+    Compare(in.Bytes(Extent(stride, 8, 8)), [&](const KernelSet& k, std::vector<uint8_t>& b) {
+        int16_t block[64];
+        std::memcpy(block, coefficients.data(), sizeof(block));
+        (add ? k.inverseDctAdd : k.inverseDctStore)(block, b.data(), stride);
+        for (const int16_t v : block)
+            if (v != 0) std::abort();
+    });
+}
+
+// Both chroma blocks with one kernel: two sources of their exact extent, the two destinations
+// in one buffer with a gap between them.
+void PredictPair(Input& in) {
+    const int index = in.Byte() & 7;
+    const bool average = in.Byte() & 1;
+    const int height = in.Between(1, 9);
+    const int hx = index & 1, hy = (index >> 1) & 1;
+    const int srcStride = 8 + hx + in.Between(0, 20);
+    const int dstStride = 8 + in.Between(0, 20);
+    const size_t gap = static_cast<size_t>(in.Between(0, 9));
+    const std::vector<uint8_t> srcA = in.Bytes(Extent(srcStride, height + hy, 8 + hx));
+    const std::vector<uint8_t> srcB = in.Bytes(srcA.size());
+    const size_t second = Extent(dstStride, height, 8) + gap;
+    Compare(in.Bytes(second + Extent(dstStride, height, 8)),
+            [&](const KernelSet& k, std::vector<uint8_t>& b) {
+                (average ? k.avgPair : k.putPair)[index](b.data(), b.data() + second, dstStride,
+                                                         srcA.data(), srcB.data(), srcStride,
+                                                         height);
+            });
+}
+
 void Pad(Input& in) {
     const int width = in.Between(1, 60), height = in.Between(1, 12), border = in.Between(1, 33);
     const int stride = width + 2 * border + in.Between(0, 9);
@@ -154,7 +189,7 @@ void Yuy2ToRgb(Input& in) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Input in(data, size);
-    switch (in.Byte() % 7) {
+    switch (in.Byte() % 9) {
         case 0:
             Idct(in);
             break;
@@ -172,6 +207,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             break;
         case 5:
             Deinterlace(in);
+            break;
+        case 6:
+            TransformInto(in);
+            break;
+        case 7:
+            PredictPair(in);
             break;
         default:
             Yuy2ToRgb(in);
