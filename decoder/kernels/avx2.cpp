@@ -117,6 +117,7 @@ KernelSet MakeAvx2Set() {
 }  // namespace
 
 const KernelSet* Avx2Kernels() {
+    __builtin_cpu_init();  // this may run from another file's static initialiser
     if (!__builtin_cpu_supports("avx2")) return nullptr;
     static const KernelSet kSet = MakeAvx2Set();
     return &kSet;
