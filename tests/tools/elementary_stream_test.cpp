@@ -68,8 +68,8 @@ TEST(ElementaryStream, PrefixesAreFoundAtEveryAlignmentAndNotPastTheEnd) {
     EXPECT_TRUE(umvtool::SplitElementaryStream(std::vector<uint8_t>{0, 0, 1}).empty());
 }
 
-// Prefixes at every place relative to the sixteen-byte steps of the scan, with near misses (a
-// lone 00 before a 01, three zeros) around them, are found once each.
+// Prefixes at every offset of a longer stream, with near misses (a lone 00 before a 01, three
+// zeros) around them, are found once each.
 TEST(ElementaryStream, PrefixesAtEveryOffsetOfALongStream) {
     for (size_t offset = 0; offset < 40; ++offset) {
         std::vector<uint8_t> filler(offset, 0x55);

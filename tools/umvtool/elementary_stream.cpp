@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <utility>
-#include <string_view>
-
 
 namespace umvtool {
 namespace {
@@ -18,8 +16,10 @@ bool IsVoOrVolCode(uint8_t c) {
     return c <= 0x2F;
 }
 
+constexpr size_t kNone = static_cast<size_t>(-1);
+
 // The next 00 00 01 prefix, followed by at least one byte (the code), whose 01 byte lies at
-// `*from` or later; its position, or npos. `*from` moves past it. Compressed data holds a 01
+// `*from` or later; its position, or kNone. `*from` moves past it. Compressed data holds a 01
 // byte about once in 256, so the library's vectorised byte search finds the candidates and only
 // those are looked at.
 size_t NextStartCode(std::span<const uint8_t> s, size_t* from) {
@@ -36,10 +36,8 @@ size_t NextStartCode(std::span<const uint8_t> s, size_t* from) {
         ++i;
     }
     *from = s.size();
-    return std::string_view::npos;
+    return kNone;
 }
-
-constexpr size_t kNone = std::string_view::npos;
 
 class Bits {
   public:
