@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <span>
 #include <vector>
 
 namespace {
@@ -105,6 +108,57 @@ TEST(ElementaryStream, CursorCopiesWalkOnTheirOwn) {
     EXPECT_FALSE(cursor.Next(&f));
     ASSERT_TRUE(copy.Next(&f));
     EXPECT_EQ(f.vopType, 1);
+}
+
+// A stream read from a file in pieces of any size is cut exactly as the whole stream in memory
+// is, with each frame's bytes intact: prefixes, codes and the coding-type byte straddle every
+// piece boundary somewhere.
+TEST(ElementaryStream, FileReadInPiecesIsCutAsInMemory) {
+    std::vector<uint8_t> stream = Cat({Code(0xB0, {0x01}), Code(0x00), Code(0x20, {0x11, 0x22})});
+    for (size_t offset = 0; offset < 23; ++offset) {
+        std::vector<uint8_t> payload(offset, 0x55);
+        for (size_t k = 2; k < payload.size(); k += 5)
+            payload[k - 1] = 0, payload[k] = 1;  // 00 01 without the second zero
+        const auto part = Cat({Code(0xB6, {static_cast<uint8_t>(offset << 6)}), payload,
+                               Code(0xB3, {0, 0, 0}), Code(0xB6, {0x80})});
+        stream.insert(stream.end(), part.begin(), part.end());
+    }
+    stream.insert(stream.end(), {0, 0, 1, 0xB1, 0, 0});
+    const std::vector<EsFrame> whole = umvtool::SplitElementaryStream(stream);
+    ASSERT_EQ(whole.size(), 46u);
+
+    for (size_t piece : {size_t{1}, size_t{2}, size_t{3}, size_t{4}, size_t{5}, size_t{7},
+                         size_t{11}, size_t{64}, umvtool::EsFileSplitter::kPieceSize}) {
+        std::FILE* file = fmemopen(stream.data(), stream.size(), "rb");
+        ASSERT_NE(file, nullptr);
+        umvtool::EsFileSplitter split(file, piece);
+        size_t n = 0;
+        for (EsFrame f; split.Next(&f); ++n) {
+            ASSERT_LT(n, whole.size()) << piece;
+            EXPECT_EQ(f.begin, whole[n].begin) << piece << " frame " << n;
+            EXPECT_EQ(f.end, whole[n].end) << piece << " frame " << n;
+            EXPECT_EQ(f.vopType, whole[n].vopType) << piece << " frame " << n;
+            EXPECT_EQ(f.hasVol, whole[n].hasVol) << piece << " frame " << n;
+            const std::span<const uint8_t> bytes = split.Bytes(f);
+            ASSERT_TRUE(std::equal(bytes.begin(), bytes.end(), stream.begin() + f.begin,
+                                   stream.begin() + f.end))
+                << piece << " frame " << n;
+        }
+        EXPECT_EQ(n, whole.size()) << piece;
+        EXPECT_FALSE(split.failed());
+        std::fclose(file);
+    }
+}
+
+// A file that cannot be read (a folder) gives no frames and says so.
+TEST(ElementaryStream, UnreadableFileIsAFailureNotAnEmptyStream) {
+    std::FILE* folder = std::fopen(".", "rb");
+    ASSERT_NE(folder, nullptr);
+    umvtool::EsFileSplitter split(folder);
+    EsFrame f;
+    EXPECT_FALSE(split.Next(&f));
+    EXPECT_TRUE(split.failed());
+    std::fclose(folder);
 }
 
 TEST(ElementaryStream, NoVopNoFrames) {

@@ -34,36 +34,52 @@ bool EndsWith(const std::string& s, const char* suffix) {
     return true;
 }
 
-// The frames to decode, each a span of bytes that stays valid while the source is open.
+// The frames to decode: an elementary stream read from its file as it is decoded, or a list of
+// frames that stay valid while the source is open.
 struct FrameSource {
-    platform::MappedFile file;                // ".m4v", ".ums"
+    std::string streamPath;                   // ".m4v"
+    platform::MappedFile file;                // ".ums"
     media::RecordingFile recording;           // ".idx", ".umv"
     std::vector<std::vector<uint8_t>> owned;  // recording payloads
     std::vector<std::span<const uint8_t>> frames;  // ".ums", ".idx", ".umv"
-    std::optional<EsFrameSplitter> stream;         // ".m4v": cut as the frames are decoded
     int width = 0;  // from the recording's size code, 0 when unknown
     int height = 0;
 };
 
-// Walks the frames of a source in order.
+// Walks the frames of a source in order; a frame stays valid until the next one is asked for.
+// Cursors on one source are independent (a stream file is opened by each).
 class FrameCursor {
   public:
-    explicit FrameCursor(const FrameSource& src) : src_(src), split_(src.stream) {}
+    explicit FrameCursor(const FrameSource& src) : src_(src) {
+        if (src.streamPath.empty()) return;
+        file_ = std::fopen(src.streamPath.c_str(), "rb");
+        if (file_) split_.emplace(file_);
+    }
+    ~FrameCursor() {
+        split_.reset();
+        if (file_) std::fclose(file_);
+    }
+    FrameCursor(const FrameCursor&) = delete;
+    FrameCursor& operator=(const FrameCursor&) = delete;
+
     bool Next(std::span<const uint8_t>* frame) {
-        if (split_) {
+        if (!src_.streamPath.empty()) {
             EsFrame f;
-            if (!split_->Next(&f)) return false;
-            *frame = src_.file.bytes().subspan(f.begin, f.end - f.begin);
+            if (!split_ || !split_->Next(&f)) return false;
+            *frame = split_->Bytes(f);
             return true;
         }
         if (next_ == src_.frames.size()) return false;
         *frame = src_.frames[next_++];
         return true;
     }
+    // Whether the stream file could not be opened or read to its end.
+    bool failed() const { return !src_.streamPath.empty() && (!split_ || split_->failed()); }
 
   private:
     const FrameSource& src_;
-    std::optional<EsFrameSplitter> split_;
+    std::FILE* file_ = nullptr;
+    std::optional<EsFileSplitter> split_;
     size_t next_ = 0;
 };
 
@@ -145,14 +161,13 @@ bool WritePicturePng(const std::string& dir, size_t number, const uint8_t* rgb, 
 }
 
 bool LoadStream(const std::string& path, FrameSource* src, std::string* error) {
-    if (src->file.Open(path) != platform::MapError::kNone) {
-        *error = path + ": " + player::PlayerStrings().Str(player::kTextFileCantOpened);
-        return false;
-    }
-    src->stream.emplace(src->file.bytes());
-    EsFrame first;
-    if (!EsFrameSplitter(*src->stream).Next(&first)) {
-        *error = path + ": holds no VOP";
+    src->streamPath = path;
+    FrameCursor first(*src);
+    std::span<const uint8_t> frame;
+    if (!first.Next(&frame)) {
+        *error = path + ": " + (first.failed()
+                                    ? player::PlayerStrings().Str(player::kTextFileCantOpened)
+                                    : std::string("holds no VOP"));
         return false;
     }
     return true;
@@ -287,6 +302,7 @@ int RunDecode(std::span<char* const> words) {
     if (last.hasPicture()) emit(last);
     if (yuv && std::fclose(yuv) != 0) writeFailed = true;
     std::fwrite(md5Lines.data(), 1, md5Lines.size(), stdout);
+    if (frames.failed()) return FailFile(path, "could not be read to its end");
     if (writeFailed) return Fail("umvtool: writing the pictures failed");
     if (unsupported) {
         std::fprintf(stderr, "umvtool: %zu frame(s) of an unsupported stream: %s (status %d)\n",

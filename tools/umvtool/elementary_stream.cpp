@@ -18,12 +18,13 @@ bool IsVoOrVolCode(uint8_t c) {
 
 constexpr size_t kNone = static_cast<size_t>(-1);
 
-// The next 00 00 01 prefix, followed by at least one byte (the code), whose 01 byte lies at
-// `*from` or later; its position, or kNone. `*from` moves past it. Compressed data holds a 01
-// byte about once in 256, so the library's vectorised byte search finds the candidates and only
-// those are looked at.
-size_t NextStartCode(std::span<const uint8_t> s, size_t* from) {
-    const size_t ends = s.size() < 4 ? 0 : s.size() - 1;  // the code byte must exist
+// The next 00 00 01 prefix, followed by at least `after` bytes (the code and what else the
+// caller reads), whose 01 byte lies at `*from` or later; its position, or kNone. `*from` moves
+// past it, or to where a later search must start again once more bytes follow. Compressed data
+// holds a 01 byte about once in 256, so the library's vectorised byte search finds the
+// candidates and only those are looked at.
+size_t NextStartCode(std::span<const uint8_t> s, size_t* from, size_t after = 1) {
+    const size_t ends = s.size() < 3 + after ? 0 : s.size() - after;
     const uint8_t* const data = s.data();
     for (size_t i = std::max<size_t>(*from, 2); i < ends;) {
         const auto* one = static_cast<const uint8_t*>(std::memchr(data + i, 1, ends - i));
@@ -35,7 +36,7 @@ size_t NextStartCode(std::span<const uint8_t> s, size_t* from) {
         }
         ++i;
     }
-    *from = s.size();
+    *from = std::max(*from, ends);
     return kNone;
 }
 
@@ -61,16 +62,36 @@ class Bits {
 
 }  // namespace
 
+bool EsFrameSplitter::More(size_t) {
+    return false;
+}
+
+size_t EsFrameSplitter::NextCode() {
+    for (;;) {
+        // Short of the end of the stream, a VOP's code is looked at only when the byte with its
+        // coding type is held too.
+        size_t from = scan_ - base_;
+        const size_t p = NextStartCode(s_, &from, ended_ ? 1 : 2);
+        scan_ = base_ + from;
+        if (p != kNone) return base_ + p;
+        if (ended_) return kNone;
+        // A prefix may straddle the end of what is held: its two zeros stay.
+        size_t keep = std::min(scan_ < 2 ? 0 : scan_ - 2, frameStart_);
+        if (held_) keep = std::min(keep, heldFrame_.begin);
+        if (!More(keep)) ended_ = true;
+    }
+}
+
 bool EsFrameSplitter::Cut(EsFrame* frame) {
     for (;;) {
-        const size_t p = NextStartCode(s_, &scan_);
+        const size_t p = NextCode();
         if (p == kNone) {
             if (!vopSeen_) return false;
-            *frame = {frameStart_, s_.size(), vopType_, volSeen_};
+            *frame = {frameStart_, base_ + s_.size(), vopType_, volSeen_};
             vopSeen_ = volSeen_ = false;
             return true;
         }
-        const uint8_t code = s_[p + 3];
+        const uint8_t code = s_[p - base_ + 3];
         const bool cut = vopSeen_;
         if (cut) {
             *frame = {frameStart_, p, vopType_, volSeen_};
@@ -80,7 +101,7 @@ bool EsFrameSplitter::Cut(EsFrame* frame) {
         if (IsVolCode(code)) volSeen_ = true;
         if (code == kVopCode) {
             vopSeen_ = true;
-            vopType_ = p + 4 < s_.size() ? s_[p + 4] >> 6 : 0;
+            vopType_ = p - base_ + 4 < s_.size() ? s_[p - base_ + 4] >> 6 : 0;
         }
         if (cut) return true;
     }
@@ -98,9 +119,23 @@ bool EsFrameSplitter::Next(EsFrame* frame) {
     }
     // No VOP after the held frame: what follows it (end of sequence) joins it.
     *frame = heldFrame_;
-    frame->end = s_.size();
+    frame->end = base_ + s_.size();
     held_ = false;
     return true;
+}
+
+bool EsFileSplitter::More(size_t keepFrom) {
+    if (failed_) return false;
+    const size_t drop = keepFrom - base_;
+    held_ -= drop;
+    if (drop != 0) std::memmove(buffer_.data(), buffer_.data() + drop, held_);
+    base_ = keepFrom;
+    if (buffer_.size() < held_ + pieceSize_) buffer_.resize(held_ + pieceSize_);
+    const size_t got = std::fread(buffer_.data() + held_, 1, pieceSize_, file_);
+    if (got == 0 && std::ferror(file_)) failed_ = true;
+    held_ += got;
+    Hold({buffer_.data(), held_}, base_);
+    return got != 0;
 }
 
 std::vector<EsFrame> SplitElementaryStream(std::span<const uint8_t> s) {
