@@ -1,6 +1,8 @@
 // decode: runs the video decoder over an elementary stream, a recording or a ".ums" file and
 // prints picture digests, writes raw pictures or PNG files, or just decodes.
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -15,6 +17,7 @@
 #include "media/still_image.h"
 #include "platform/hex_digest.h"
 #include "platform/mapped_file.h"
+#include "platform/regular_file.h"
 #include "player/player_strings.h"
 #include "tools/umvtool/command.h"
 #include "tools/umvtool/elementary_stream.h"
@@ -52,8 +55,15 @@ class FrameCursor {
   public:
     explicit FrameCursor(const FrameSource& src) : src_(src) {
         if (src.streamPath.empty()) return;
-        file_ = std::fopen(src.streamPath.c_str(), "rb");
-        if (file_) split_.emplace(file_);
+        // Only a regular file: a FIFO or a device would block the tool or never end.
+        const int fd = platform::OpenRegularFile(src.streamPath);
+        if (fd < 0) return;
+        file_ = fdopen(fd, "rb");
+        if (file_ == nullptr) {
+            close(fd);
+            return;
+        }
+        split_.emplace(file_);
     }
     ~FrameCursor() {
         split_.reset();
