@@ -20,6 +20,7 @@ namespace decoder {
 namespace {
 
 using kernels::KernelSet;
+using kernels::BiPredictIndex;
 using kernels::PredictIndex;
 
 inline int LumaDcScaler(int q) {
@@ -95,6 +96,30 @@ struct MbVectors {
 
 enum MbPrediction { kPredFrame, kPred4v, kPredField };
 
+// One reference's share of a macroblock prediction: the picture, the vector of each block (or
+// field) and, for field prediction, which field of the reference each field reads.
+struct PredictionSource {
+    const PicturePlanes* ref;
+    const Motion* mv;
+    const int* fieldSelect;
+};
+
+// Where one reference's prediction of a block reads: the full-pel position (rows counted in
+// steps of the block's row step from `rowOffset`) and the half-pel steps.
+struct SourceArea {
+    const PicturePlanes* ref;
+    int x, y, hx, hy, rowOffset;
+
+    // The area of a vector in half-pel units from (baseX, baseY).
+    static SourceArea At(const PicturePlanes* ref, int baseX, int baseY, int vx, int vy,
+                         int rowOffset) {
+        return {ref, baseX + (vx >> 1), baseY + (vy >> 1), vx & 1, vy & 1, rowOffset};
+    }
+    ptrdiff_t Offset(ptrdiff_t stride, int rowStep) const {
+        return (y * rowStep + rowOffset) * stride + x;
+    }
+};
+
 class VopDecoder {
   public:
     explicit VopDecoder(const VopContext& ctx)
@@ -166,9 +191,18 @@ class VopDecoder {
     void predict_block(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* plane, ptrdiff_t stride,
                        int planeW, int planeH, int border, int x, int y, int w, int h, int hx,
                        int hy, int rounding, bool average, int rowStep, int rowOffset);
-    void PredictMacroblock(const PicturePlanes& ref, MbPrediction kind, const Motion* mv,
-                           const int* fieldSelect, int rounding, bool average);
-    void PredictChroma(const PicturePlanes& ref, int cx, int cy, int rounding, bool average);
+    // A macroblock's prediction from `first`, or from `first` and `second` averaged (the two
+    // directions of a B-VOP, which round 0).
+    void PredictMacroblock(MbPrediction kind, const PredictionSource& first,
+                           const PredictionSource* second, int rounding);
+    template <bool kBoth>
+    void PredictMacroblockFrom(MbPrediction kind, const PredictionSource* const sources[2],
+                               int rounding);
+    [[gnu::always_inline]] inline void PredictLuma(uint8_t* dst, ptrdiff_t dstStride, const SourceArea& first,
+                     const SourceArea* second, int w, int h, int rowStep, int rounding);
+    [[gnu::always_inline]] inline void PredictChroma(uint8_t* cbDst, uint8_t* crDst, ptrdiff_t dstStride,
+                       const SourceArea& first, const SourceArea* second, int h, int rowStep,
+                       int rounding);
     void PredictChromaPair(const PicturePlanes& ref, uint8_t* cbDst, uint8_t* crDst,
                            ptrdiff_t dstStride, int x, int y, int h, int hx, int hy, int rounding,
                            bool average, int rowStep, int rowOffset);
@@ -695,8 +729,69 @@ void VopDecoder::PredictChromaPair(const PicturePlanes& ref, uint8_t* cbDst, uin
                   average, rowStep, rowOffset);
 }
 
-void VopDecoder::PredictMacroblock(const PicturePlanes& ref, MbPrediction kind, const Motion* mv,
-                                   const int* fieldSelect, int rounding, bool average) {
+// A w x h luma block from one area, or from two in one pass when both lie within the border
+// (else the second is averaged into the first's prediction).
+inline void VopDecoder::PredictLuma(uint8_t* dst, ptrdiff_t dstStride, const SourceArea& first,
+                             const SourceArea* second, int w, int h, int rowStep, int rounding) {
+    const ptrdiff_t ys = g_.yStride;
+    const int width = g_.codedWidth;
+    const int height = g_.codedHeight;
+    if (second &&
+        InsideBorder(width, height, kLumaBorder, first.x, first.y, w, h, rowStep,
+                     first.rowOffset) &&
+        InsideBorder(width, height, kLumaBorder, second->x, second->y, w, h, rowStep,
+                     second->rowOffset)) {
+        k_.bi[BiPredictIndex(first.hx, first.hy, second->hx, second->hy, w == 16)](
+            dst, dstStride, first.ref->y + first.Offset(ys, rowStep),
+            second->ref->y + second->Offset(ys, rowStep), ys * rowStep, h);
+        return;
+    }
+    predict_block(dst, dstStride, first.ref->y, ys, width, height, kLumaBorder, first.x, first.y, w,
+                  h, first.hx, first.hy, rounding, false, rowStep, first.rowOffset);
+    if (second)
+        predict_block(dst, dstStride, second->ref->y, ys, width, height, kLumaBorder, second->x,
+                      second->y, w, h, second->hx, second->hy, 0, true, rowStep,
+                      second->rowOffset);
+}
+
+// Both 8-wide chroma blocks, h rows, from one area or two, as PredictLuma.
+inline void VopDecoder::PredictChroma(uint8_t* cbDst, uint8_t* crDst, ptrdiff_t dstStride,
+                               const SourceArea& first, const SourceArea* second, int h,
+                               int rowStep, int rounding) {
+    const ptrdiff_t cs = g_.cStride;
+    const int cw = g_.codedWidth / 2;
+    const int ch = g_.codedHeight / 2;
+    if (second &&
+        InsideBorder(cw, ch, kChromaBorder, first.x, first.y, 8, h, rowStep, first.rowOffset) &&
+        InsideBorder(cw, ch, kChromaBorder, second->x, second->y, 8, h, rowStep,
+                     second->rowOffset)) {
+        const ptrdiff_t a = first.Offset(cs, rowStep);
+        const ptrdiff_t b = second->Offset(cs, rowStep);
+        k_.biPair[BiPredictIndex(first.hx, first.hy, second->hx, second->hy, false)](
+            cbDst, crDst, dstStride, first.ref->cb + a, first.ref->cr + a, second->ref->cb + b,
+            second->ref->cr + b, cs * rowStep, h);
+        return;
+    }
+    PredictChromaPair(*first.ref, cbDst, crDst, dstStride, first.x, first.y, h, first.hx, first.hy,
+                      rounding, false, rowStep, first.rowOffset);
+    if (second)
+        PredictChromaPair(*second->ref, cbDst, crDst, dstStride, second->x, second->y, h,
+                          second->hx, second->hy, 0, true, rowStep, second->rowOffset);
+}
+
+void VopDecoder::PredictMacroblock(MbPrediction kind, const PredictionSource& first,
+                                   const PredictionSource* second, int rounding) {
+    const PredictionSource* const sources[2] = {&first, second};
+    if (second) {
+        PredictMacroblockFrom<true>(kind, sources, rounding);
+    } else {
+        PredictMacroblockFrom<false>(kind, sources, rounding);
+    }
+}
+
+template <bool kBoth>
+void VopDecoder::PredictMacroblockFrom(MbPrediction kind, const PredictionSource* const sources[2],
+                                       int rounding) {
     const ptrdiff_t ys = g_.yStride;
     const ptrdiff_t cs = g_.cStride;
     uint8_t* yDst = cur_.y + s_.mbY * 16 * ys + s_.mbX * 16;
@@ -704,51 +799,54 @@ void VopDecoder::PredictMacroblock(const PicturePlanes& ref, MbPrediction kind, 
     uint8_t* crDst = cur_.cr + s_.mbY * 8 * cs + s_.mbX * 8;
     const int x16 = s_.mbX * 16;
     const int y16 = s_.mbY * 16;
+    constexpr int directions = kBoth ? 2 : 1;
+    SourceArea luma[2];
+    SourceArea chroma[2];
+    SourceArea* const secondLuma = kBoth ? &luma[1] : nullptr;
+    SourceArea* const secondChroma = kBoth ? &chroma[1] : nullptr;
     if (kind == kPredFrame) {
-        const int mx = mv[0].x;
-        const int my = mv[0].y;
-        predict_block(yDst, ys, ref.y, ys, g_.codedWidth, g_.codedHeight, kLumaBorder,
-                      x16 + (mx >> 1), y16 + (my >> 1), 16, 16, mx & 1, my & 1, rounding, average,
-                      1, 0);
-        PredictChroma(ref, ChromaVector(mx), ChromaVector(my), rounding, average);
+        for (int d = 0; d < directions; ++d) {
+            const Motion mv = sources[d]->mv[0];
+            luma[d] = SourceArea::At(sources[d]->ref, x16, y16, mv.x, mv.y, 0);
+            chroma[d] = SourceArea::At(sources[d]->ref, x16 / 2, y16 / 2, ChromaVector(mv.x),
+                                       ChromaVector(mv.y), 0);
+        }
+        PredictLuma(yDst, ys, luma[0], secondLuma, 16, 16, 1, rounding);
+        PredictChroma(cbDst, crDst, cs, chroma[0], secondChroma, 8, 1, rounding);
     } else if (kind == kPred4v) {
-        int sumX = 0;
-        int sumY = 0;
         for (int n = 0; n < 4; ++n) {
-            const int mx = mv[n].x;
-            const int my = mv[n].y;
-            sumX += mx;
-            sumY += my;
             const int bx = x16 + (n & 1) * 8;
             const int by = y16 + (n >> 1) * 8;
-            predict_block(yDst + (n & 1) * 8 + (n >> 1) * 8 * ys, ys, ref.y, ys, g_.codedWidth,
-                          g_.codedHeight, kLumaBorder, bx + (mx >> 1), by + (my >> 1), 8, 8, mx & 1,
-                          my & 1, rounding, average, 1, 0);
+            for (int d = 0; d < directions; ++d) {
+                const Motion mv = sources[d]->mv[n];
+                luma[d] = SourceArea::At(sources[d]->ref, bx, by, mv.x, mv.y, 0);
+            }
+            PredictLuma(yDst + (n & 1) * 8 + (n >> 1) * 8 * ys, ys, luma[0],
+                        secondLuma, 8, 8, 1, rounding);
         }
-        PredictChroma(ref, ChromaVector4(sumX), ChromaVector4(sumY), rounding, average);
+        for (int d = 0; d < directions; ++d) {
+            const Motion* mv = sources[d]->mv;
+            chroma[d] = SourceArea::At(sources[d]->ref, x16 / 2, y16 / 2,
+                                       ChromaVector4(mv[0].x + mv[1].x + mv[2].x + mv[3].x),
+                                       ChromaVector4(mv[0].y + mv[1].y + mv[2].y + mv[3].y), 0);
+        }
+        PredictChroma(cbDst, crDst, cs, chroma[0], secondChroma, 8, 1, rounding);
     } else {
+        // Vertical field vectors are in field units; each field reads the field it selects.
         for (int f = 0; f < 2; ++f) {
-            const int mx = mv[f].x;
-            const int my = mv[f].y;  // field units
-            const int sel = fieldSelect[f];
-            predict_block(yDst + f * ys, 2 * ys, ref.y, ys, g_.codedWidth, g_.codedHeight,
-                          kLumaBorder, x16 + (mx >> 1), y16 / 2 + (my >> 1), 16, 8, mx & 1, my & 1,
-                          rounding, average, 2, sel);
-            const int cx = ChromaVector(mx);
-            const int cy = ChromaVector(my);
-            PredictChromaPair(ref, cbDst + f * cs, crDst + f * cs, 2 * cs, x16 / 2 + (cx >> 1),
-                              y16 / 4 + (cy >> 1), 4, cx & 1, cy & 1, rounding, average, 2, sel);
+            for (int d = 0; d < directions; ++d) {
+                const Motion mv = sources[d]->mv[f];
+                const int sel = sources[d]->fieldSelect[f];
+                luma[d] = SourceArea::At(sources[d]->ref, x16, y16 / 2, mv.x, mv.y, sel);
+                chroma[d] = SourceArea::At(sources[d]->ref, x16 / 2, y16 / 4, ChromaVector(mv.x),
+                                           ChromaVector(mv.y), sel);
+            }
+            PredictLuma(yDst + f * ys, 2 * ys, luma[0], secondLuma, 16, 8, 2,
+                        rounding);
+            PredictChroma(cbDst + f * cs, crDst + f * cs, 2 * cs, chroma[0],
+                          secondChroma, 4, 2, rounding);
         }
     }
-}
-
-// Both 8x8 chroma blocks of the macroblock with one chroma vector (half-pel units).
-void VopDecoder::PredictChroma(const PicturePlanes& ref, int cx, int cy, int rounding,
-                               bool average) {
-    const ptrdiff_t cs = g_.cStride;
-    const ptrdiff_t offset = s_.mbY * 8 * cs + s_.mbX * 8;
-    PredictChromaPair(ref, cur_.cb + offset, cur_.cr + offset, cs, s_.mbX * 8 + (cx >> 1),
-                      s_.mbY * 8 + (cy >> 1), 8, cx & 1, cy & 1, rounding, average, 1, 0);
 }
 
 void VopDecoder::CopyMacroblock(const PicturePlanes& ref) {
@@ -872,7 +970,7 @@ bool VopDecoder::DecodePMacroblock() {
             s_.mv[B8Index(n)] = mv[n];
         }
         s_.refFieldSelect[mb] = 0;
-        PredictMacroblock(fwd_, kPred4v, mv, fieldSelect, rounding, false);
+        PredictMacroblock(kPred4v, {&fwd_, mv, fieldSelect}, nullptr, rounding);
         FinishMacroblock(kRefInter4v);
     } else if (fieldPred) {
         ++s_.stats.fieldPredictedMbs;
@@ -889,7 +987,7 @@ bool VopDecoder::DecodePMacroblock() {
         s_.refFieldSelect[mb] = static_cast<uint8_t>(fieldSelect[0] | (fieldSelect[1] << 1));
         s_.refFieldMv[mb][0] = mv[0];
         s_.refFieldMv[mb][1] = mv[1];
-        PredictMacroblock(fwd_, kPredField, mv, fieldSelect, rounding, false);
+        PredictMacroblock(kPredField, {&fwd_, mv, fieldSelect}, nullptr, rounding);
         FinishMacroblock(kRefField);
     } else {
         ++s_.stats.interMbs;
@@ -901,7 +999,7 @@ bool VopDecoder::DecodePMacroblock() {
         StoreMacroblockVector(x, y);
         AddToMeanMotion(x, y);
         s_.refFieldSelect[mb] = 0;
-        PredictMacroblock(fwd_, kPredFrame, mv, fieldSelect, rounding, false);
+        PredictMacroblock(kPredFrame, {&fwd_, mv, fieldSelect}, nullptr, rounding);
         FinishMacroblock(kRefInter);
     }
     return DecodeInterTexture(cbp, dctField);
@@ -1002,8 +1100,13 @@ bool VopDecoder::DecodeBMacroblock() {
         if (mbType == kInterpolate) ++s_.stats.interpolatedMbs;
         if (mbType == kForward) ++s_.stats.forwardMbs;
         if (mbType == kBackward) ++s_.stats.backwardMbs;
-        if (usesForward) PredictMacroblock(fwd_, kind, v.mv[0], fieldSelect[0], 0, false);
-        if (usesBackward) PredictMacroblock(bwd_, kind, v.mv[1], fieldSelect[1], 0, usesForward);
+        const PredictionSource forward{&fwd_, v.mv[0], fieldSelect[0]};
+        const PredictionSource backward{&bwd_, v.mv[1], fieldSelect[1]};
+        if (mbType == kInterpolate) {
+            PredictMacroblock(kind, forward, &backward, 0);
+        } else {
+            PredictMacroblock(kind, usesForward ? forward : backward, nullptr, 0);
+        }
     } else {
         // Direct mode: the co-located vectors of the newest reference scaled by the temporal
         // distances, plus the coded delta.
@@ -1063,8 +1166,8 @@ void VopDecoder::PredictDirect(int dx, int dy, bool counted) {
             v.mv[1][n] = {static_cast<int16_t>(bx), static_cast<int16_t>(by)};
         }
     }
-    PredictMacroblock(fwd_, kind, v.mv[0], fieldSelect[0], 0, false);
-    PredictMacroblock(bwd_, kind, v.mv[1], fieldSelect[1], 0, true);
+    const PredictionSource backward{&bwd_, v.mv[1], fieldSelect[1]};
+    PredictMacroblock(kind, {&fwd_, v.mv[0], fieldSelect[0]}, &backward, 0);
 }
 
 // The vector a lost macroblock of an I- or P-VOP most likely had. Candidates are its own vector
@@ -1187,7 +1290,7 @@ void VopDecoder::ConcealLostMacroblocks() {
         int step;
         const Motion mv = GuessVector(sides, &step);
         static constexpr int kFrameFields[2] = {0, 1};
-        PredictMacroblock(fwd_, kPredFrame, &mv, kFrameFields, s_.vop.roundingType, false);
+        PredictMacroblock(kPredFrame, {&fwd_, &mv, kFrameFields}, nullptr, s_.vop.roundingType);
         // Content that no vector into the previous picture finds (it has just come into view, or
         // the scene changed) steps at the border far more than the picture does across it.
         const uint8_t* here = cur_.y + s_.mbY * 16 * g_.yStride + s_.mbX * 16;

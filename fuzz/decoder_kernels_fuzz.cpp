@@ -126,6 +126,38 @@ void PredictPair(Input& in) {
             });
 }
 
+// Both directions of a B-VOP in one pass: each source of its exact extent, the chroma pair's
+// two destinations in one buffer with a gap between them.
+void PredictBi(Input& in) {
+    const int index = in.Byte() & 31;
+    const int width = index >= 16 ? 16 : 8;
+    const bool pair = width == 8 && (in.Byte() & 1);
+    const int height = in.Between(1, 17);
+    const int f = index & 3, b = (index >> 2) & 3;
+    const int srcStride = width + 1 + in.Between(0, 20);
+    const int dstStride = width + in.Between(0, 20);
+    const auto source = [&](int halves) {
+        return in.Bytes(Extent(srcStride, height + (halves >> 1), static_cast<size_t>(width) +
+                                                                      (halves & 1)));
+    };
+    const std::vector<uint8_t> forward = source(f), backward = source(b);
+    const std::vector<uint8_t> forwardCr = pair ? source(f) : forward;
+    const std::vector<uint8_t> backwardCr = pair ? source(b) : backward;
+    const size_t block = Extent(dstStride, height, static_cast<size_t>(width));
+    const size_t second = block + static_cast<size_t>(in.Between(0, 9));
+    Compare(in.Bytes(pair ? second + block : block),
+            [&](const KernelSet& k, std::vector<uint8_t>& out) {
+                if (pair) {
+                    k.biPair[index](out.data(), out.data() + second, dstStride, forward.data(),
+                                    forwardCr.data(), backward.data(), backwardCr.data(),
+                                    srcStride, height);
+                } else {
+                    k.bi[index](out.data(), dstStride, forward.data(), backward.data(), srcStride,
+                                height);
+                }
+            });
+}
+
 void Pad(Input& in) {
     const int width = in.Between(1, 60), height = in.Between(1, 12), border = in.Between(1, 33);
     const int stride = width + 2 * border + in.Between(0, 9);
@@ -189,7 +221,7 @@ void Yuy2ToRgb(Input& in) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Input in(data, size);
-    switch (in.Byte() % 9) {
+    switch (in.Byte() % 10) {
         case 0:
             Idct(in);
             break;
@@ -213,6 +245,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             break;
         case 7:
             PredictPair(in);
+            break;
+        case 8:
+            PredictBi(in);
             break;
         default:
             Yuy2ToRgb(in);

@@ -7,6 +7,8 @@
 //   InverseDctStore, InverseDctAdd                         (the KernelSet signatures)
 //   Predict<width, hx, hy, rounding, average>              (PredictFn)
 //   PredictPair<hx, hy, rounding, average>                 (PredictPairFn)
+//   PredictBi<width, forwardHalves, backwardHalves>        (PredictBiFn; halves: hy << 1 | hx)
+//   PredictBiPair<forwardHalves, backwardHalves>           (PredictBiPairFn)
 //   FillBytes(uint8_t* p, uint8_t value, int count)
 //   PackedRow<chromaFirst>(y, cb, cr, out, width)          (formats 1, 2)
 //   RgbRow<scalar::RgbLayout>(y, cb, cr, out, width)       (formats 4..7)
@@ -15,6 +17,7 @@
 #pragma once
 
 #include <cstring>
+#include <utility>
 
 #include "decoder/kernels/kernels.h"
 #include "decoder/kernels/scalar.h"
@@ -105,6 +108,18 @@ constexpr void FillPredictVariants(KernelSet& s) {
     }
 }
 
+// Every pair of forward and backward half-pel steps, at both widths ...
+template <class Impl, size_t... kIndex>
+constexpr void FillBiVariants(KernelSet& s, std::index_sequence<kIndex...>) {
+    ((s.bi[kIndex] = &Impl::template PredictBi<(kIndex & 16) ? 16 : 8, kIndex & 3, (kIndex >> 2) & 3>),
+     ...);
+}
+// ... and for the chroma pair.
+template <class Impl, size_t... kIndex>
+constexpr void FillBiPairVariants(KernelSet& s, std::index_sequence<kIndex...>) {
+    ((s.biPair[kIndex] = &Impl::template PredictBiPair<kIndex & 3, (kIndex >> 2)>), ...);
+}
+
 template <class Impl>
 constexpr KernelSet MakeKernelSet(const char* name) {
     using Loops = PictureLoops<Impl>;
@@ -120,6 +135,8 @@ constexpr KernelSet MakeKernelSet(const char* name) {
     FillPredictVariants<Impl, 8, 1>(s);
     FillPredictVariants<Impl, 16, 0>(s);
     FillPredictVariants<Impl, 16, 1>(s);
+    FillBiVariants<Impl>(s, std::make_index_sequence<32>());
+    FillBiPairVariants<Impl>(s, std::make_index_sequence<16>());
     s.padPlane = &Loops::PadPlane;
     // Formats 8..11 are the converters of 4..7; the caller passes a positive height for them.
     s.convert[0] = nullptr;

@@ -40,6 +40,23 @@ using PredictPairFn = void (*)(uint8_t* dstA, uint8_t* dstB, ptrdiff_t dstStride
 inline constexpr int PredictIndex(int hx, int hy, int rounding, bool width16) {
     return (hy << 1) | hx | ((rounding | (width16 ? 2 : 0)) << 2);
 }
+// Bidirectional prediction (B-VOPs, which always round 0): the forward interpolation p and the
+// backward one q combined as (p + q + 1) >> 1 in one pass: the same samples as a put kernel from
+// `forward` followed by an averaging kernel from `backward`. Both references have one stride.
+using PredictBiFn = void (*)(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* forward,
+                             const uint8_t* backward, ptrdiff_t srcStride, int height);
+// Both 8-wide chroma blocks so: the planes' forward and backward sources.
+using PredictBiPairFn = void (*)(uint8_t* dstCb, uint8_t* dstCr, ptrdiff_t dstStride,
+                                 const uint8_t* forwardCb, const uint8_t* forwardCr,
+                                 const uint8_t* backwardCb, const uint8_t* backwardCr,
+                                 ptrdiff_t srcStride, int height);
+// Bidirectional kernel index: the forward halves (hy << 1 | hx), the backward ones above them,
+// and the width (16 or 8) above those.
+inline constexpr int BiPredictIndex(int forwardHx, int forwardHy, int backwardHx, int backwardHy,
+                                    bool width16) {
+    return (forwardHy << 1) | forwardHx | (((backwardHy << 1) | backwardHx) << 2) |
+           (width16 ? 16 : 0);
+}
 
 // --- border padding ---
 // Repeats the edge samples of a `width` x `height` plane whose visible origin is `origin` across
@@ -112,6 +129,8 @@ struct KernelSet {
     PredictFn avg[16];
     PredictPairFn putPair[8];  // by PredictIndex of width 8
     PredictPairFn avgPair[8];
+    PredictBiFn bi[32];           // by BiPredictIndex
+    PredictBiPairFn biPair[16];  // by BiPredictIndex of width 8
     PadPlaneFn padPlane;
     ConvertFn convert[12];  // by output format code 1..11 (0 unused)
     DeinterlaceFn deinterlace;

@@ -128,22 +128,26 @@ struct Reference {
         std::memset(block, 0, 64 * sizeof(int16_t));
     }
 
+    // The interpolated sample at `s` (full-pel position) with the given half-pel steps.
+    template <int kHx, int kHy, int kRounding>
+    static int HalfPel(const uint8_t* s, ptrdiff_t stride) {
+        if constexpr (kHx && kHy) {
+            return (s[0] + s[1] + s[stride] + s[stride + 1] + 2 - kRounding) >> 2;
+        } else if constexpr (kHx) {
+            return (s[0] + s[1] + 1 - kRounding) >> 1;
+        } else if constexpr (kHy) {
+            return (s[0] + s[stride] + 1 - kRounding) >> 1;
+        } else {
+            return s[0];
+        }
+    }
+
     template <int kWidth, int kHx, int kHy, int kRounding, bool kAverage>
     static void Predict(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride,
                         int height) {
         for (int r = 0; r < height; ++r, dst += dstStride, src += srcStride) {
             for (int x = 0; x < kWidth; ++x) {
-                const uint8_t* s = src + x;
-                int p;
-                if constexpr (kHx && kHy) {
-                    p = (s[0] + s[1] + s[srcStride] + s[srcStride + 1] + 2 - kRounding) >> 2;
-                } else if constexpr (kHx) {
-                    p = (s[0] + s[1] + 1 - kRounding) >> 1;
-                } else if constexpr (kHy) {
-                    p = (s[0] + s[srcStride] + 1 - kRounding) >> 1;
-                } else {
-                    p = s[0];
-                }
+                int p = HalfPel<kHx, kHy, kRounding>(src + x, srcStride);
                 if constexpr (kAverage) p = (p + dst[x] + 1) >> 1;
                 dst[x] = static_cast<uint8_t>(p);
             }
@@ -155,6 +159,29 @@ struct Reference {
                             const uint8_t* srcB, ptrdiff_t srcStride, int height) {
         Predict<8, kHx, kHy, kRounding, kAverage>(dstA, dstStride, srcA, srcStride, height);
         Predict<8, kHx, kHy, kRounding, kAverage>(dstB, dstStride, srcB, srcStride, height);
+    }
+
+    template <int kWidth, int kForward, int kBackward>
+    static void PredictBi(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* forward,
+                          const uint8_t* backward, ptrdiff_t srcStride, int height) {
+        for (int r = 0; r < height; ++r, dst += dstStride) {
+            for (int x = 0; x < kWidth; ++x) {
+                const int p = HalfPel<kForward & 1, (kForward >> 1), 0>(
+                    forward + r * srcStride + x, srcStride);
+                const int q = HalfPel<kBackward & 1, (kBackward >> 1), 0>(
+                    backward + r * srcStride + x, srcStride);
+                dst[x] = static_cast<uint8_t>((p + q + 1) >> 1);
+            }
+        }
+    }
+
+    template <int kForward, int kBackward>
+    static void PredictBiPair(uint8_t* dstCb, uint8_t* dstCr, ptrdiff_t dstStride,
+                              const uint8_t* forwardCb, const uint8_t* forwardCr,
+                              const uint8_t* backwardCb, const uint8_t* backwardCr,
+                              ptrdiff_t srcStride, int height) {
+        PredictBi<8, kForward, kBackward>(dstCb, dstStride, forwardCb, backwardCb, srcStride, height);
+        PredictBi<8, kForward, kBackward>(dstCr, dstStride, forwardCr, backwardCr, srcStride, height);
     }
 
     static void FillBytes(uint8_t* p, uint8_t value, int count) {

@@ -96,55 +96,62 @@ void InverseDctInto(int16_t* block, uint8_t* dst, ptrdiff_t stride) {
 
 // --- half-pel prediction ---
 
-// Where a kernel's rows come from and go to: one block of kWidth samples a row...
+// Where a kernel's rows come from: one block of kWidth samples a row...
 template <int kWidth>
-struct BlockRows {
+struct BlockSource {
     static constexpr bool kWide = kWidth == 16;
-    uint8_t* dst;
-    ptrdiff_t dstStride;
     const uint8_t* src;
-    ptrdiff_t srcStride;
+    ptrdiff_t stride;
 
-    __m128i Source(int dx) const { return kWide ? Load16(src + dx) : Load8(src + dx); }
-    __m128i Target() const { return kWide ? Load16(dst) : Load8(dst); }
+    __m128i Load(int dx) const { return kWide ? Load16(src + dx) : Load8(src + dx); }
+    void Next() { src += stride; }
+};
+
+// ... or the same 8 samples of two planes side by side in one register (the two chroma blocks
+// of a macroblock, predicted with one vector), so both take the steps of one 16-sample row.
+struct PlanePairSource {
+    static constexpr bool kWide = true;
+    const uint8_t* a;
+    const uint8_t* b;
+    ptrdiff_t stride;
+
+    __m128i Load(int dx) const { return _mm_unpacklo_epi64(Load8(a + dx), Load8(b + dx)); }
+    void Next() {
+        a += stride;
+        b += stride;
+    }
+};
+
+// Where they go: a block, or the two planes' blocks.
+template <int kWidth>
+struct BlockTarget {
+    uint8_t* dst;
+    ptrdiff_t stride;
+
+    __m128i Load() const { return kWidth == 16 ? Load16(dst) : Load8(dst); }
     void Put(__m128i v) const {
-        if constexpr (kWide) {
+        if constexpr (kWidth == 16) {
             Store16(dst, v);
         } else {
             Store8(dst, v);
         }
     }
-    void NextSource() { src += srcStride; }
-    void NextTarget() { dst += dstStride; }
+    void Next() { dst += stride; }
 };
 
-// ... or the same 8 samples of two planes side by side in one register (the two chroma blocks
-// of a macroblock, predicted with one vector), so both take the steps of one 16-sample row.
-struct PlanePairRows {
-    static constexpr bool kWide = true;
-    uint8_t* dstA;
-    uint8_t* dstB;
-    ptrdiff_t dstStride;
-    const uint8_t* srcA;
-    const uint8_t* srcB;
-    ptrdiff_t srcStride;
+struct PlanePairTarget {
+    uint8_t* a;
+    uint8_t* b;
+    ptrdiff_t stride;
 
-    static __m128i Join(const uint8_t* a, const uint8_t* b) {
-        return _mm_unpacklo_epi64(Load8(a), Load8(b));
-    }
-    __m128i Source(int dx) const { return Join(srcA + dx, srcB + dx); }
-    __m128i Target() const { return Join(dstA, dstB); }
+    __m128i Load() const { return _mm_unpacklo_epi64(Load8(a), Load8(b)); }
     void Put(__m128i v) const {
-        Store8(dstA, v);
-        Store8(dstB, _mm_srli_si128(v, 8));
+        Store8(a, v);
+        Store8(b, _mm_srli_si128(v, 8));
     }
-    void NextSource() {
-        srcA += srcStride;
-        srcB += srcStride;
-    }
-    void NextTarget() {
-        dstA += dstStride;
-        dstB += dstStride;
+    void Next() {
+        a += stride;
+        b += stride;
     }
 };
 
@@ -164,53 +171,79 @@ struct PairSums {
     __m128i lo, hi;
 };
 
-template <class Rows>
-inline PairSums HorizontalSums(const Rows& rows) {
+template <class Source>
+inline PairSums HorizontalSums(const Source& source) {
     const __m128i zero = _mm_setzero_si128();
-    const __m128i a = rows.Source(0);
-    const __m128i b = rows.Source(1);
+    const __m128i a = source.Load(0);
+    const __m128i b = source.Load(1);
     PairSums s;
     s.lo = _mm_add_epi16(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero));
-    s.hi = Rows::kWide ? _mm_add_epi16(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero))
-                       : zero;
+    s.hi = Source::kWide ? _mm_add_epi16(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero))
+                         : zero;
     return s;
 }
 
-template <int kHx, int kHy, int kRounding, bool kAverage, class Rows>
-void PredictRows(Rows rows, int height) {
-    if constexpr (kHx && kHy) {
-        const __m128i bias = Words(static_cast<int16_t>(2 - kRounding));
-        PairSums above = HorizontalSums(rows);
-        for (int r = 0; r < height; ++r, rows.NextTarget()) {
-            rows.NextSource();
-            const PairSums below = HorizontalSums(rows);
-            const __m128i lo =
-                _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(above.lo, below.lo), bias), 2);
-            const __m128i hi =
-                _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(above.hi, below.hi), bias), 2);
-            __m128i p = _mm_packus_epi16(lo, hi);
-            if constexpr (kAverage) p = _mm_avg_epu8(p, rows.Target());
-            rows.Put(p);
-            above = below;
-        }
-    } else if constexpr (kHy) {
-        __m128i above = rows.Source(0);
-        for (int r = 0; r < height; ++r, rows.NextTarget()) {
-            rows.NextSource();
-            const __m128i below = rows.Source(0);
-            __m128i p = Average2<kRounding>(above, below);
-            if constexpr (kAverage) p = _mm_avg_epu8(p, rows.Target());
-            rows.Put(p);
-            above = below;
-        }
-    } else {
-        for (int r = 0; r < height; ++r, rows.NextTarget(), rows.NextSource()) {
-            __m128i p = rows.Source(0);
-            if constexpr (kHx) p = Average2<kRounding>(p, rows.Source(1));
-            if constexpr (kAverage) p = _mm_avg_epu8(p, rows.Target());
-            rows.Put(p);
+// The interpolated rows of one source with the given half-pel steps, a register a row, top row
+// first. A row interpolated vertically keeps the row above it from the call before.
+template <int kHx, int kHy, int kRounding, class Source>
+class HalfPelRows {
+  public:
+    explicit HalfPelRows(Source source) : source_(source) {
+        if constexpr (kHx && kHy) {
+            aboveSums_ = HorizontalSums(source_);
+        } else if constexpr (kHy) {
+            above_ = source_.Load(0);
         }
     }
+
+    __m128i Next() {
+        if constexpr (kHx && kHy) {
+            source_.Next();
+            const PairSums below = HorizontalSums(source_);
+            const __m128i bias = Words(static_cast<int16_t>(2 - kRounding));
+            const __m128i lo =
+                _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(aboveSums_.lo, below.lo), bias), 2);
+            const __m128i hi =
+                _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(aboveSums_.hi, below.hi), bias), 2);
+            aboveSums_ = below;
+            return _mm_packus_epi16(lo, hi);
+        } else if constexpr (kHy) {
+            source_.Next();
+            const __m128i below = source_.Load(0);
+            const __m128i p = Average2<kRounding>(above_, below);
+            above_ = below;
+            return p;
+        } else {
+            __m128i p = source_.Load(0);
+            if constexpr (kHx) p = Average2<kRounding>(p, source_.Load(1));
+            source_.Next();
+            return p;
+        }
+    }
+
+  private:
+    Source source_;
+    PairSums aboveSums_{};
+    __m128i above_{};
+};
+
+template <int kHx, int kHy, int kRounding, bool kAverage, class Source, class Target>
+void PredictRows(Source source, Target target, int height) {
+    HalfPelRows<kHx, kHy, kRounding, Source> rows(source);
+    for (int r = 0; r < height; ++r, target.Next()) {
+        __m128i p = rows.Next();
+        if constexpr (kAverage) p = _mm_avg_epu8(p, target.Load());
+        target.Put(p);
+    }
+}
+
+// Both directions of a B-VOP prediction (rounding 0) in one pass; halves: hy << 1 | hx.
+template <int kForward, int kBackward, class Source, class Target>
+void PredictBiRows(Source forward, Source backward, Target target, int height) {
+    HalfPelRows<kForward & 1, (kForward >> 1), 0, Source> f(forward);
+    HalfPelRows<kBackward & 1, (kBackward >> 1), 0, Source> b(backward);
+    for (int r = 0; r < height; ++r, target.Next())
+        target.Put(_mm_avg_epu8(f.Next(), b.Next()));
 }
 
 // --- border padding ---
@@ -416,14 +449,30 @@ struct Sse2 {
     template <int kWidth, int kHx, int kHy, int kRounding, bool kAverage>
     static void Predict(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride,
                         int height) {
-        PredictRows<kHx, kHy, kRounding, kAverage>(
-            BlockRows<kWidth>{dst, dstStride, src, srcStride}, height);
+        PredictRows<kHx, kHy, kRounding, kAverage>(BlockSource<kWidth>{src, srcStride},
+                                                   BlockTarget<kWidth>{dst, dstStride}, height);
     }
     template <int kHx, int kHy, int kRounding, bool kAverage>
     static void PredictPair(uint8_t* dstA, uint8_t* dstB, ptrdiff_t dstStride, const uint8_t* srcA,
                             const uint8_t* srcB, ptrdiff_t srcStride, int height) {
-        PredictRows<kHx, kHy, kRounding, kAverage>(
-            PlanePairRows{dstA, dstB, dstStride, srcA, srcB, srcStride}, height);
+        PredictRows<kHx, kHy, kRounding, kAverage>(PlanePairSource{srcA, srcB, srcStride},
+                                                   PlanePairTarget{dstA, dstB, dstStride}, height);
+    }
+    template <int kWidth, int kForward, int kBackward>
+    static void PredictBi(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* forward,
+                          const uint8_t* backward, ptrdiff_t srcStride, int height) {
+        PredictBiRows<kForward, kBackward>(BlockSource<kWidth>{forward, srcStride},
+                                           BlockSource<kWidth>{backward, srcStride},
+                                           BlockTarget<kWidth>{dst, dstStride}, height);
+    }
+    template <int kForward, int kBackward>
+    static void PredictBiPair(uint8_t* dstCb, uint8_t* dstCr, ptrdiff_t dstStride,
+                              const uint8_t* forwardCb, const uint8_t* forwardCr,
+                              const uint8_t* backwardCb, const uint8_t* backwardCr,
+                              ptrdiff_t srcStride, int height) {
+        PredictBiRows<kForward, kBackward>(PlanePairSource{forwardCb, forwardCr, srcStride},
+                                           PlanePairSource{backwardCb, backwardCr, srcStride},
+                                           PlanePairTarget{dstCb, dstCr, dstStride}, height);
     }
     static void FillBytes(uint8_t* p, uint8_t value, int count) { FillBytesSse2(p, value, count); }
     template <bool kChromaFirst>

@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <vector>
 
 #include "tests/decoder/kernels/test_support.h"
 
 namespace {
 
 using namespace kerneltest;
+using decoder::kernels::BiPredictIndex;
 using decoder::kernels::PredictIndex;
 using decoder::kernels::ReferenceKernels;
 
@@ -140,6 +142,38 @@ TEST_P(Predict, FullPelCopyIsSharedAndHonoursTheHeight) {
     for (int y = 0; y < 8; ++y) {
         for (int x = 0; x < 16; ++x) {
             ASSERT_EQ(dst[16 * y + x], y < 4 ? *src.at(x + 2, y + 3) : 1);
+        }
+    }
+}
+
+// A B-VOP's two directions in one pass give exactly the forward put followed by the backward
+// average (rounding 0), for every pair of half-pel steps, both widths and the chroma pair, on
+// sources at different places and with the rows after the block left alone.
+TEST_P(Predict, BidirectionalIsForwardPutThenBackwardAverage) {
+    const KernelSet& k = *GetParam();
+    Random rng(21);
+    std::vector<uint8_t> src(24 * 40);
+    rng.Fill(src);
+    const uint8_t* forward = src.data() + 24 * 2 + 1;
+    const uint8_t* backward = src.data() + 24 * 19 + 5;
+    for (int index = 0; index < 32; ++index) {
+        const int f = index & 3, b = (index >> 2) & 3;
+        const bool wide = index >= 16;
+        EXPECT_EQ(index, BiPredictIndex(f & 1, f >> 1, b & 1, b >> 1, wide));
+        for (int height : {4, 8, 16}) {
+            SCOPED_TRACE(testing::Message() << "index " << index << " height " << height);
+            std::vector<uint8_t> want(32 * 18, 9), got(32 * 18, 9);
+            k.put[PredictIndex(f & 1, f >> 1, 0, wide)](want.data(), 32, forward, 24, height);
+            k.avg[PredictIndex(b & 1, b >> 1, 0, wide)](want.data(), 32, backward, 24, height);
+            k.bi[index](got.data(), 32, forward, backward, 24, height);
+            ASSERT_EQ(got, want);
+            if (wide) continue;
+            // the pair: Cb and Cr from sources one plane apart, into blocks 16 columns apart
+            std::vector<uint8_t> pair(32 * 18, 9);
+            k.biPair[index](pair.data(), pair.data() + 16, 32, forward, forward + 10, backward,
+                            backward + 10, 24, height);
+            k.bi[index](got.data() + 16, 32, forward + 10, backward + 10, 24, height);
+            ASSERT_EQ(pair, got);
         }
     }
 }

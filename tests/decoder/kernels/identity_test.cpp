@@ -148,6 +148,40 @@ TEST_P(Identity, ChromaPairKernels) {
     }
 }
 
+// The bidirectional kernels against the reference's: random sources with their own offsets,
+// strides wider than the block, odd heights and destinations off alignment.
+TEST_P(Identity, BidirectionalKernels) {
+    Random rng(16);
+    const int heights[] = {1, 3, 4, 8, 16};
+    for (int index = 0; index < 32; ++index) {
+        const int width = index >= 16 ? 16 : 8;
+        for (int i = 0; i < 40; ++i) {
+            const int height = heights[i % 5];
+            const int srcStride = width + 1 + static_cast<int>(rng.Between(0, 40));
+            const int dstStride = width + static_cast<int>(rng.Between(0, 40));
+            const size_t srcPlane = Extent(srcStride, height + 1, width + 1);
+            std::vector<uint8_t> src(4 * srcPlane + 3);
+            rng.Fill(src);
+            const uint8_t* at[4];
+            for (int p = 0; p < 4; ++p)
+                at[p] = src.data() + static_cast<size_t>(p) * srcPlane + rng.Between(0, 3);
+            const size_t dstPlane = Extent(dstStride, height, width) + 3;
+            std::vector<uint8_t> a(2 * dstPlane);
+            rng.Fill(a);
+            std::vector<uint8_t> b = a;
+            ref.bi[index](a.data() + 1, dstStride, at[0], at[1], srcStride, height);
+            simd.bi[index](b.data() + 1, dstStride, at[0], at[1], srcStride, height);
+            ASSERT_EQ(a, b) << "kernel " << index << " height " << height;
+            if (width == 16) continue;
+            ref.biPair[index](a.data(), a.data() + dstPlane, dstStride, at[0], at[2], at[1], at[3],
+                              srcStride, height);
+            simd.biPair[index](b.data(), b.data() + dstPlane, dstStride, at[0], at[2], at[1],
+                               at[3], srcStride, height);
+            ASSERT_EQ(a, b) << "pair kernel " << index << " height " << height;
+        }
+    }
+}
+
 TEST_P(Identity, Padding) {
     Random rng(14);
     const int borders[] = {1, 3, 16, 17, 32, 33};
