@@ -310,7 +310,8 @@ class VopDecoder {
 template <bool kIntra>
 int VopDecoder::ReadCoefficients(int16_t* block, int first, const uint8_t* scan, int qmul,
                                  int qadd) {
-    const CoefficientLookup2& table = kIntra ? kIntraCoefficientLookup2 : kInterCoefficientLookup2;
+    const PackedCoefficientLookup& table =
+        kIntra ? kIntraCoefficientLookupPacked : kInterCoefficientLookupPacked;
     const EscapeLimits& limits = kIntra ? kIntraEscapeLimits : kInterEscapeLimits;
     int i = first;
     // The common codes are read from a 64-bit window held in a register: `pos` is where it

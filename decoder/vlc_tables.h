@@ -200,10 +200,9 @@ inline constexpr CoefficientLookup kIntraCoefficientLookup =
 inline constexpr CoefficientLookup kInterCoefficientLookup =
     BuildCoefficientLookup(kInterCoefficients);
 
-// The same lookup in two levels of 3 KB together instead of 16 KB, so that both coefficient
-// tables stay in the first-level cache next to the pictures. Every code longer than 9 bits (and
-// the escape) starts with 0000: 12 bits below 256 index the second level directly; any other
-// 12 bits hold a code of 9 bits at most, found by their first 9. An event's entry counts its
+// The same lookup with each entry packed into 16 bits: 8 KB a table, so both coefficient tables
+// stay in the first-level cache next to the pictures, and one load with no choice of level in
+// front of it (the code's length is on the reader's critical path). An event's entry counts its
 // sign bit in `bits`, so the reader advances by one number straight from the table.
 struct CoefficientEvent {
     uint8_t bits;  // an event: its code and sign bit; the escape: its code; 0: no valid code
@@ -212,37 +211,35 @@ struct CoefficientEvent {
     uint8_t level;  // 0: the escape (or no valid code)
 };
 
-struct CoefficientLookup2 {
-    // Entries 0..511: by the first 9 bits (0..31 unused); 512..767: 12 bits below 256.
-    std::array<CoefficientEvent, 768> entries{};
+struct PackedCoefficientLookup {
+    // bits 0..3: `bits`, 4: `last`, 5..10: `run`, 11..15: `level`.
+    std::array<uint16_t, 4096> entries{};
 
-    // The entry of the code at the start of the next 12 bits `top12`. The choice of level is a
-    // select, not a branch: long codes come too irregularly to predict.
+    // The entry of the code at the start of the next 12 bits `top12`.
     CoefficientEvent operator[](uint32_t top12) const {
-        const uint32_t byFirstNine = top12 >> 3;
-        const uint32_t startingWithZeros = 512 + top12;
-        return entries[top12 >= 256 ? byFirstNine : startingWithZeros];
+        const uint32_t e = entries[top12];
+        return {static_cast<uint8_t>(e & 15), static_cast<uint8_t>((e >> 4) & 1),
+                static_cast<uint8_t>((e >> 5) & 63), static_cast<uint8_t>(e >> 11)};
     }
 };
 
-constexpr CoefficientEvent ToEvent(const CoefficientEntry& e) {
-    const int bits = e.length + (e.level != 0 ? 1 : 0);
-    return {static_cast<uint8_t>(bits), e.last, e.run, e.level};
-}
-
-constexpr CoefficientLookup2 BuildCoefficientLookup2(const CoefficientLookup& flat) {
-    CoefficientLookup2 table{};
-    for (int i = 32; i < 512; ++i)
-        table.entries[i] = ToEvent(flat[i << 3]);
-    for (int i = 0; i < 256; ++i)
-        table.entries[512 + i] = ToEvent(flat[i]);
+constexpr PackedCoefficientLookup BuildPackedCoefficientLookup(const CoefficientLookup& flat) {
+    PackedCoefficientLookup table{};
+    for (int i = 0; i < 4096; ++i) {
+        const CoefficientEntry& e = flat[i];
+        const int bits = e.length + (e.level != 0 ? 1 : 0);
+        // A field too narrow for the tables would fail the constant evaluation here.
+        if (bits > 15 || e.last > 1 || e.run > 63 || e.level > 31) throw "field too narrow";
+        table.entries[i] =
+            static_cast<uint16_t>(bits | (e.last << 4) | (e.run << 5) | (e.level << 11));
+    }
     return table;
 }
 
-inline constexpr CoefficientLookup2 kIntraCoefficientLookup2 =
-    BuildCoefficientLookup2(kIntraCoefficientLookup);
-inline constexpr CoefficientLookup2 kInterCoefficientLookup2 =
-    BuildCoefficientLookup2(kInterCoefficientLookup);
+inline constexpr PackedCoefficientLookup kIntraCoefficientLookupPacked =
+    BuildPackedCoefficientLookup(kIntraCoefficientLookup);
+inline constexpr PackedCoefficientLookup kInterCoefficientLookupPacked =
+    BuildPackedCoefficientLookup(kInterCoefficientLookup);
 
 // Escape limits derived from the tables: the largest level of each (last, run) and the largest
 // run of each (last, level); 0 where the table has no such event.

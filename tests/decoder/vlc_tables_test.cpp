@@ -118,16 +118,16 @@ TEST(VlcTablesTest, LookupsReturnTheListedEvents) {
     EXPECT_EQ(decoder::kIntraCoefficientLookup[0].length, 0);  // 0000 0000 0000 starts nothing
 }
 
-// The two-level coefficient tables give the flat table's event for every 12-bit window (an
+// The packed coefficient tables give the flat table's event for every 12-bit window (an
 // event's length with its sign bit), so no code (short, long, escape or invalid) reads
 // differently.
-TEST(VlcTablesTest, TwoLevelCoefficientLookupsMatchTheFlatOnes) {
+TEST(VlcTablesTest, PackedCoefficientLookupsMatchTheFlatOnes) {
     for (uint32_t bits = 0; bits < 4096; ++bits) {
-        for (const auto& [flat, twoLevel] :
-             {std::pair{&decoder::kIntraCoefficientLookup, &decoder::kIntraCoefficientLookup2},
-              std::pair{&decoder::kInterCoefficientLookup, &decoder::kInterCoefficientLookup2}}) {
+        for (const auto& [flat, packed] :
+             {std::pair{&decoder::kIntraCoefficientLookup, &decoder::kIntraCoefficientLookupPacked},
+              std::pair{&decoder::kInterCoefficientLookup, &decoder::kInterCoefficientLookupPacked}}) {
             const auto a = (*flat)[bits];
-            const auto b = (*twoLevel)[bits];
+            const auto b = (*packed)[bits];
             const int withSign = a.level != 0 ? a.length + 1 : a.length;
             ASSERT_EQ(std::tuple(withSign, a.last, a.run, a.level),
                       std::tuple(int{b.bits}, b.last, b.run, b.level))
