@@ -183,7 +183,7 @@ class VopDecoder {
     }
 
     // --- vectors ---
-    bool ReadMotionComponent(int predictor, int fcode, int* out);
+    [[gnu::always_inline]] inline bool ReadMotionComponent(int predictor, int fcode, int* out);
     void find_predictor(int n, int* px, int* py);
     void StoreMacroblockVector(int x, int y);
 
@@ -612,7 +612,8 @@ void VopDecoder::CleanIntraPredictors() {
 // ------------------------------------------------------------------------------------------
 // Motion vectors
 
-bool VopDecoder::ReadMotionComponent(int predictor, int fcode, int* out) {
+// Inlined at each use: a call per vector component cost more than its body.
+inline bool VopDecoder::ReadMotionComponent(int predictor, int fcode, int* out) {
     // Code, sign and residual come from one window (at most 12 + 1 + 6 of its 57 valid bits),
     // put together without a branch: whether the code is 0 cannot be predicted.
     const uint64_t window = r_.window64(r_.position());
