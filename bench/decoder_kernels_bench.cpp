@@ -5,6 +5,8 @@
 //   idct_then_add             the same as three steps (transform, add, clear), for comparison
 //   put16/avg16 <variant>     16x16 prediction per half-pel/rounding variant
 //   put8 <variant>            8x8 prediction
+//   bi16/bi_pair <halves>     a B-VOP's two directions in one pass: 16x16 luma, both 8x8 chroma
+//   put_avg16/put_avg_pair    the same as a put from one reference and an average from the other
 //   pad                       the borders of a 704x480 decoded picture (Y, Cb, Cr)
 //   convert <format>          4:2:0 704x480 to YUY2, planar, 32-bit and 24-bit RGB
 //   deinterlace, yuy2_to_rgb  the renderer's conversions of a 704x480 YUY2 picture
@@ -130,6 +132,38 @@ void Predict(benchmark::State& state, const KernelSet* k, int index, bool averag
     state.SetItemsProcessed(state.iterations());
 }
 
+// Both directions of a B macroblock's luma (16x16) or chroma pair (two 8x8), with the forward
+// and backward half-pel steps of bidirectional index `index` (the low 4 bits): `fused` by the
+// bidirectional kernel, else by a put and an averaging kernel as the decoder did before.
+void PredictBi(benchmark::State& state, const KernelSet* k, int index, bool pair, bool fused) {
+    using decoder::kernels::PredictIndex;
+    const int forward = index & 3, backward = (index >> 2) & 3;
+    std::vector<uint8_t> src = RandomBytes(64 * 80, 3);
+    std::vector<uint8_t> dst = RandomBytes(64 * 40, 4);
+    const int put = PredictIndex(forward & 1, forward >> 1, 0, !pair);
+    const int avg = PredictIndex(backward & 1, backward >> 1, 0, !pair);
+    size_t i = 0;
+    for (auto _ : state) {
+        const size_t at = 64 * 3 + (i & 7) * 3;  // off alignment, as motion vectors make it
+        const uint8_t* f = src.data() + at;
+        const uint8_t* b = src.data() + 64 * 40 + at;
+        uint8_t* d = dst.data() + (i++ & 3) * 16;
+        if (pair && fused) {
+            k->biPair[index & 15](d, d + 8, 64, f, f + 20, b, b + 20, 64, 8);
+        } else if (pair) {
+            k->putPair[put](d, d + 8, 64, f, f + 20, 64, 8);
+            k->avgPair[avg](d, d + 8, 64, b, b + 20, 64, 8);
+        } else if (fused) {
+            k->bi[(index & 15) | 16](d, 64, f, b, 64, 16);
+        } else {
+            k->put[put](d, 64, f, 64, 16);
+            k->avg[avg](d, 64, b, 64, 16);
+        }
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
 // A decoded picture in the decoder's edged layout.
 struct EdgedPicture {
     static constexpr int kYStride = kWidth + 64, kCStride = kWidth / 2 + 32;
@@ -212,6 +246,18 @@ const bool kRegistered = [] {
             benchmark::RegisterBenchmark(("put16" + name).c_str(), Predict, k, v | 8, false);
             benchmark::RegisterBenchmark(("avg16" + name).c_str(), Predict, k, v | 8, true);
             if (v < 4) benchmark::RegisterBenchmark(("put8" + name).c_str(), Predict, k, v, false);
+        }
+        // the halves B macroblocks use most: both full-pel, both half-pel both ways, mixed
+        const std::pair<int, const char*> biVariants[] = {{0, "_full"}, {15, "_hv"}, {6, "_h_v"}};
+        for (const auto& [index, bname] : biVariants) {
+            const std::string name = bname + set;
+            benchmark::RegisterBenchmark(("bi16" + name).c_str(), PredictBi, k, index, false, true);
+            benchmark::RegisterBenchmark(("put_avg16" + name).c_str(), PredictBi, k, index, false,
+                                         false);
+            benchmark::RegisterBenchmark(("bi_pair" + name).c_str(), PredictBi, k, index, true,
+                                         true);
+            benchmark::RegisterBenchmark(("put_avg_pair" + name).c_str(), PredictBi, k, index,
+                                         true, false);
         }
         benchmark::RegisterBenchmark(("pad" + set).c_str(), Pad, k);
         const std::pair<int, const char*> formats[] = {

@@ -99,18 +99,16 @@ void InverseDctInto(int16_t* block, uint8_t* dst, ptrdiff_t stride) {
 // Where a kernel's rows come from: one block of kWidth samples a row...
 template <int kWidth>
 struct BlockSource {
-    static constexpr bool kWide = kWidth == 16;
     const uint8_t* src;
     ptrdiff_t stride;
 
-    __m128i Load(int dx) const { return kWide ? Load16(src + dx) : Load8(src + dx); }
+    __m128i Load(int dx) const { return kWidth == 16 ? Load16(src + dx) : Load8(src + dx); }
     void Next() { src += stride; }
 };
 
 // ... or the same 8 samples of two planes side by side in one register (the two chroma blocks
 // of a macroblock, predicted with one vector), so both take the steps of one 16-sample row.
 struct PlanePairSource {
-    static constexpr bool kWide = true;
     const uint8_t* a;
     const uint8_t* b;
     ptrdiff_t stride;
@@ -166,21 +164,35 @@ inline __m128i Average2(__m128i a, __m128i b) {
     }
 }
 
-// Horizontal pair sums of a row as words: low and high eight samples.
-struct PairSums {
-    __m128i lo, hi;
+// A row's horizontal half-pel step in bytes: the rounded-up mean of each sample and its right
+// neighbour, and their exclusive or (bit 0 tells an odd sum).
+struct HalfSteps {
+    __m128i mean, differ;
 };
 
 template <class Source>
-inline PairSums HorizontalSums(const Source& source) {
-    const __m128i zero = _mm_setzero_si128();
+inline HalfSteps HorizontalHalfSteps(const Source& source) {
     const __m128i a = source.Load(0);
     const __m128i b = source.Load(1);
-    PairSums s;
-    s.lo = _mm_add_epi16(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero));
-    s.hi = Source::kWide ? _mm_add_epi16(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero))
-                         : zero;
-    return s;
+    return {_mm_avg_epu8(a, b), _mm_xor_si128(a, b)};
+}
+
+// (a + b + c + d + 2 - rounding) >> 2 in bytes, from the half steps of the row above (a, b) and
+// below (c, d): with x, y their rounded-up means, pavgb(x, y) is one too high exactly when
+//   rounding 0: (a ^ b | c ^ d) & (x ^ y) & 1
+//   rounding 1: (a ^ b & c ^ d | x ^ y) & 1
+// (checked for all 2^32 inputs), so no sample needs widening to 16 bits.
+template <int kRounding>
+inline __m128i FourSampleMean(const HalfSteps& above, const HalfSteps& below) {
+    const __m128i meansDiffer = _mm_xor_si128(above.mean, below.mean);
+    __m128i high;
+    if constexpr (kRounding == 0) {
+        high = _mm_and_si128(_mm_or_si128(above.differ, below.differ), meansDiffer);
+    } else {
+        high = _mm_or_si128(_mm_and_si128(above.differ, below.differ), meansDiffer);
+    }
+    return _mm_sub_epi8(_mm_avg_epu8(above.mean, below.mean),
+                        _mm_and_si128(high, _mm_set1_epi8(1)));
 }
 
 // The interpolated rows of one source with the given half-pel steps, a register a row, top row
@@ -190,7 +202,7 @@ class HalfPelRows {
   public:
     explicit HalfPelRows(Source source) : source_(source) {
         if constexpr (kHx && kHy) {
-            aboveSums_ = HorizontalSums(source_);
+            aboveSteps_ = HorizontalHalfSteps(source_);
         } else if constexpr (kHy) {
             above_ = source_.Load(0);
         }
@@ -199,14 +211,10 @@ class HalfPelRows {
     __m128i Next() {
         if constexpr (kHx && kHy) {
             source_.Next();
-            const PairSums below = HorizontalSums(source_);
-            const __m128i bias = Words(static_cast<int16_t>(2 - kRounding));
-            const __m128i lo =
-                _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(aboveSums_.lo, below.lo), bias), 2);
-            const __m128i hi =
-                _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(aboveSums_.hi, below.hi), bias), 2);
-            aboveSums_ = below;
-            return _mm_packus_epi16(lo, hi);
+            const HalfSteps below = HorizontalHalfSteps(source_);
+            const __m128i p = FourSampleMean<kRounding>(aboveSteps_, below);
+            aboveSteps_ = below;
+            return p;
         } else if constexpr (kHy) {
             source_.Next();
             const __m128i below = source_.Load(0);
@@ -223,7 +231,7 @@ class HalfPelRows {
 
   private:
     Source source_;
-    PairSums aboveSums_{};
+    HalfSteps aboveSteps_{};
     __m128i above_{};
 };
 
