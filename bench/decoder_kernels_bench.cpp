@@ -256,8 +256,8 @@ const bool kRegistered = [] {
                                          false);
             benchmark::RegisterBenchmark(("bi_pair" + name).c_str(), PredictBi, k, index, true,
                                          true);
-            benchmark::RegisterBenchmark(("put_avg_pair" + name).c_str(), PredictBi, k, index,
-                                         true, false);
+            benchmark::RegisterBenchmark(("put_avg_pair" + name).c_str(), PredictBi, k, index, true,
+                                         false);
         }
         benchmark::RegisterBenchmark(("pad" + set).c_str(), Pad, k);
         const std::pair<int, const char*> formats[] = {

@@ -19,8 +19,8 @@
 namespace decoder {
 namespace {
 
-using kernels::KernelSet;
 using kernels::BiPredictIndex;
+using kernels::KernelSet;
 using kernels::PredictIndex;
 
 inline int LumaDcScaler(int q) {
@@ -198,11 +198,14 @@ class VopDecoder {
     template <bool kBoth>
     void PredictMacroblockFrom(MbPrediction kind, const PredictionSource* const sources[2],
                                int rounding);
-    [[gnu::always_inline]] inline void PredictLuma(uint8_t* dst, ptrdiff_t dstStride, const SourceArea& first,
-                     const SourceArea* second, int w, int h, int rowStep, int rounding);
-    [[gnu::always_inline]] inline void PredictChroma(uint8_t* cbDst, uint8_t* crDst, ptrdiff_t dstStride,
-                       const SourceArea& first, const SourceArea* second, int h, int rowStep,
-                       int rounding);
+    [[gnu::always_inline]] inline void PredictLuma(uint8_t* dst, ptrdiff_t dstStride,
+                                                   const SourceArea& first,
+                                                   const SourceArea* second, int w, int h,
+                                                   int rowStep, int rounding);
+    [[gnu::always_inline]] inline void PredictChroma(uint8_t* cbDst, uint8_t* crDst,
+                                                     ptrdiff_t dstStride, const SourceArea& first,
+                                                     const SourceArea* second, int h, int rowStep,
+                                                     int rounding);
     void PredictChromaPair(const PicturePlanes& ref, uint8_t* cbDst, uint8_t* crDst,
                            ptrdiff_t dstStride, int x, int y, int h, int hx, int hy, int rounding,
                            bool average, int rowStep, int rowOffset);
@@ -734,7 +737,8 @@ void VopDecoder::PredictChromaPair(const PicturePlanes& ref, uint8_t* cbDst, uin
 // A w x h luma block from one area, or from two in one pass when both lie within the border
 // (else the second is averaged into the first's prediction).
 inline void VopDecoder::PredictLuma(uint8_t* dst, ptrdiff_t dstStride, const SourceArea& first,
-                             const SourceArea* second, int w, int h, int rowStep, int rounding) {
+                                    const SourceArea* second, int w, int h, int rowStep,
+                                    int rounding) {
     const ptrdiff_t ys = g_.yStride;
     const int width = g_.codedWidth;
     const int height = g_.codedHeight;
@@ -752,14 +756,13 @@ inline void VopDecoder::PredictLuma(uint8_t* dst, ptrdiff_t dstStride, const Sou
                   h, first.hx, first.hy, rounding, false, rowStep, first.rowOffset);
     if (second)
         predict_block(dst, dstStride, second->ref->y, ys, width, height, kLumaBorder, second->x,
-                      second->y, w, h, second->hx, second->hy, 0, true, rowStep,
-                      second->rowOffset);
+                      second->y, w, h, second->hx, second->hy, 0, true, rowStep, second->rowOffset);
 }
 
 // Both 8-wide chroma blocks, h rows, from one area or two, as PredictLuma.
 inline void VopDecoder::PredictChroma(uint8_t* cbDst, uint8_t* crDst, ptrdiff_t dstStride,
-                               const SourceArea& first, const SourceArea* second, int h,
-                               int rowStep, int rounding) {
+                                      const SourceArea& first, const SourceArea* second, int h,
+                                      int rowStep, int rounding) {
     const ptrdiff_t cs = g_.cStride;
     const int cw = g_.codedWidth / 2;
     const int ch = g_.codedHeight / 2;
@@ -823,8 +826,8 @@ void VopDecoder::PredictMacroblockFrom(MbPrediction kind, const PredictionSource
                 const Motion mv = sources[d]->mv[n];
                 luma[d] = SourceArea::At(sources[d]->ref, bx, by, mv.x, mv.y, 0);
             }
-            PredictLuma(yDst + (n & 1) * 8 + (n >> 1) * 8 * ys, ys, luma[0],
-                        secondLuma, 8, 8, 1, rounding);
+            PredictLuma(yDst + (n & 1) * 8 + (n >> 1) * 8 * ys, ys, luma[0], secondLuma, 8, 8, 1,
+                        rounding);
         }
         for (int d = 0; d < directions; ++d) {
             const Motion* mv = sources[d]->mv;
@@ -843,10 +846,9 @@ void VopDecoder::PredictMacroblockFrom(MbPrediction kind, const PredictionSource
                 chroma[d] = SourceArea::At(sources[d]->ref, x16 / 2, y16 / 4, ChromaVector(mv.x),
                                            ChromaVector(mv.y), sel);
             }
-            PredictLuma(yDst + f * ys, 2 * ys, luma[0], secondLuma, 16, 8, 2,
-                        rounding);
-            PredictChroma(cbDst + f * cs, crDst + f * cs, 2 * cs, chroma[0],
-                          secondChroma, 4, 2, rounding);
+            PredictLuma(yDst + f * ys, 2 * ys, luma[0], secondLuma, 16, 8, 2, rounding);
+            PredictChroma(cbDst + f * cs, crDst + f * cs, 2 * cs, chroma[0], secondChroma, 4, 2,
+                          rounding);
         }
     }
 }

@@ -137,25 +137,24 @@ void PredictBi(Input& in) {
     const int srcStride = width + 1 + in.Between(0, 20);
     const int dstStride = width + in.Between(0, 20);
     const auto source = [&](int halves) {
-        return in.Bytes(Extent(srcStride, height + (halves >> 1), static_cast<size_t>(width) +
-                                                                      (halves & 1)));
+        return in.Bytes(
+            Extent(srcStride, height + (halves >> 1), static_cast<size_t>(width) + (halves & 1)));
     };
     const std::vector<uint8_t> forward = source(f), backward = source(b);
     const std::vector<uint8_t> forwardCr = pair ? source(f) : forward;
     const std::vector<uint8_t> backwardCr = pair ? source(b) : backward;
     const size_t block = Extent(dstStride, height, static_cast<size_t>(width));
     const size_t second = block + static_cast<size_t>(in.Between(0, 9));
-    Compare(in.Bytes(pair ? second + block : block),
-            [&](const KernelSet& k, std::vector<uint8_t>& out) {
-                if (pair) {
-                    k.biPair[index](out.data(), out.data() + second, dstStride, forward.data(),
-                                    forwardCr.data(), backward.data(), backwardCr.data(),
-                                    srcStride, height);
-                } else {
-                    k.bi[index](out.data(), dstStride, forward.data(), backward.data(), srcStride,
-                                height);
-                }
-            });
+    Compare(in.Bytes(pair ? second + block : block), [&](const KernelSet& k,
+                                                         std::vector<uint8_t>& out) {
+        if (pair) {
+            k.biPair[index](out.data(), out.data() + second, dstStride, forward.data(),
+                            forwardCr.data(), backward.data(), backwardCr.data(), srcStride,
+                            height);
+        } else {
+            k.bi[index](out.data(), dstStride, forward.data(), backward.data(), srcStride, height);
+        }
+    });
 }
 
 void Pad(Input& in) {

@@ -108,16 +108,29 @@ constexpr void FillPredictVariants(KernelSet& s) {
     }
 }
 
+// The parts of a bidirectional kernel index (see BiPredictIndex).
+constexpr int BiWidth(size_t index) {
+    return (index & 16) != 0 ? 16 : 8;
+}
+constexpr int BiForward(size_t index) {
+    return static_cast<int>(index & 3);
+}
+constexpr int BiBackward(size_t index) {
+    return static_cast<int>((index >> 2) & 3);
+}
+
 // Every pair of forward and backward half-pel steps, at both widths ...
 template <class Impl, size_t... kIndex>
 constexpr void FillBiVariants(KernelSet& s, std::index_sequence<kIndex...>) {
-    ((s.bi[kIndex] = &Impl::template PredictBi<(kIndex & 16) ? 16 : 8, kIndex & 3, (kIndex >> 2) & 3>),
+    ((s.bi[kIndex] =
+          &Impl::template PredictBi<BiWidth(kIndex), BiForward(kIndex), BiBackward(kIndex)>),
      ...);
 }
 // ... and for the chroma pair.
 template <class Impl, size_t... kIndex>
 constexpr void FillBiPairVariants(KernelSet& s, std::index_sequence<kIndex...>) {
-    ((s.biPair[kIndex] = &Impl::template PredictBiPair<kIndex & 3, (kIndex >> 2)>), ...);
+    ((s.biPair[kIndex] = &Impl::template PredictBiPair<BiForward(kIndex), BiBackward(kIndex)>),
+     ...);
 }
 
 template <class Impl>

@@ -129,7 +129,7 @@ struct KernelSet {
     PredictFn avg[16];
     PredictPairFn putPair[8];  // by PredictIndex of width 8
     PredictPairFn avgPair[8];
-    PredictBiFn bi[32];           // by BiPredictIndex
+    PredictBiFn bi[32];          // by BiPredictIndex
     PredictBiPairFn biPair[16];  // by BiPredictIndex of width 8
     PadPlaneFn padPlane;
     ConvertFn convert[12];  // by output format code 1..11 (0 unused)

@@ -166,8 +166,8 @@ struct Reference {
                           const uint8_t* backward, ptrdiff_t srcStride, int height) {
         for (int r = 0; r < height; ++r, dst += dstStride) {
             for (int x = 0; x < kWidth; ++x) {
-                const int p = HalfPel<kForward & 1, (kForward >> 1), 0>(
-                    forward + r * srcStride + x, srcStride);
+                const int p = HalfPel<kForward & 1, (kForward >> 1), 0>(forward + r * srcStride + x,
+                                                                        srcStride);
                 const int q = HalfPel<kBackward & 1, (kBackward >> 1), 0>(
                     backward + r * srcStride + x, srcStride);
                 dst[x] = static_cast<uint8_t>((p + q + 1) >> 1);
@@ -180,8 +180,10 @@ struct Reference {
                               const uint8_t* forwardCb, const uint8_t* forwardCr,
                               const uint8_t* backwardCb, const uint8_t* backwardCr,
                               ptrdiff_t srcStride, int height) {
-        PredictBi<8, kForward, kBackward>(dstCb, dstStride, forwardCb, backwardCb, srcStride, height);
-        PredictBi<8, kForward, kBackward>(dstCr, dstStride, forwardCr, backwardCr, srcStride, height);
+        PredictBi<8, kForward, kBackward>(dstCb, dstStride, forwardCb, backwardCb, srcStride,
+                                          height);
+        PredictBi<8, kForward, kBackward>(dstCr, dstStride, forwardCr, backwardCr, srcStride,
+                                          height);
     }
 
     static void FillBytes(uint8_t* p, uint8_t value, int count) {

@@ -125,7 +125,8 @@ TEST(VlcTablesTest, PackedCoefficientLookupsMatchTheFlatOnes) {
     for (uint32_t bits = 0; bits < 4096; ++bits) {
         for (const auto& [flat, packed] :
              {std::pair{&decoder::kIntraCoefficientLookup, &decoder::kIntraCoefficientLookupPacked},
-              std::pair{&decoder::kInterCoefficientLookup, &decoder::kInterCoefficientLookupPacked}}) {
+              std::pair{&decoder::kInterCoefficientLookup,
+                        &decoder::kInterCoefficientLookupPacked}}) {
             const auto a = (*flat)[bits];
             const auto b = (*packed)[bits];
             const int withSign = a.level != 0 ? a.length + 1 : a.length;

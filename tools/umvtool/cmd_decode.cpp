@@ -175,9 +175,9 @@ bool LoadStream(const std::string& path, FrameSource* src, std::string* error) {
     FrameCursor first(*src);
     std::span<const uint8_t> frame;
     if (!first.Next(&frame)) {
-        *error = path + ": " + (first.failed()
-                                    ? player::PlayerStrings().Str(player::kTextFileCantOpened)
-                                    : std::string("holds no VOP"));
+        *error = path + ": " +
+                 (first.failed() ? player::PlayerStrings().Str(player::kTextFileCantOpened)
+                                 : std::string("holds no VOP"));
         return false;
     }
     return true;

@@ -175,8 +175,8 @@ TEST_P(Identity, BidirectionalKernels) {
             if (width == 16) continue;
             ref.biPair[index](a.data(), a.data() + dstPlane, dstStride, at[0], at[2], at[1], at[3],
                               srcStride, height);
-            simd.biPair[index](b.data(), b.data() + dstPlane, dstStride, at[0], at[2], at[1],
-                               at[3], srcStride, height);
+            simd.biPair[index](b.data(), b.data() + dstPlane, dstStride, at[0], at[2], at[1], at[3],
+                               srcStride, height);
             ASSERT_EQ(a, b) << "pair kernel " << index << " height " << height;
         }
     }
