@@ -126,15 +126,15 @@ bool EsFrameSplitter::Next(EsFrame* frame) {
 
 bool EsFileSplitter::More(size_t keepFrom) {
     if (failed_) return false;
-    const size_t drop = keepFrom - base_;
-    held_ -= drop;
-    if (drop != 0) std::memmove(buffer_.data(), buffer_.data() + drop, held_);
-    base_ = keepFrom;
-    if (buffer_.size() < held_ + pieceSize_) buffer_.resize(held_ + pieceSize_);
-    const size_t got = std::fread(buffer_.data() + held_, 1, pieceSize_, file_);
+    const size_t drop = keepFrom - bufferOffset_;
+    filled_ -= drop;
+    if (drop != 0) std::memmove(buffer_.data(), buffer_.data() + drop, filled_);
+    bufferOffset_ = keepFrom;
+    if (buffer_.size() < filled_ + pieceSize_) buffer_.resize(filled_ + pieceSize_);
+    const size_t got = std::fread(buffer_.data() + filled_, 1, pieceSize_, file_);
     if (got == 0 && std::ferror(file_)) failed_ = true;
-    held_ += got;
-    Hold({buffer_.data(), held_}, base_);
+    filled_ += got;
+    Hold({buffer_.data(), filled_}, bufferOffset_);
     return got != 0;
 }
 

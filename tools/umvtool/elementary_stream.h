@@ -86,8 +86,8 @@ class EsFileSplitter : public EsFrameSplitter {
     std::FILE* file_;
     size_t pieceSize_;
     std::vector<uint8_t> buffer_;
-    size_t base_ = 0;  // stream offset of buffer_[0]
-    size_t held_ = 0;  // bytes of buffer_ in use
+    size_t bufferOffset_ = 0;  // stream offset of buffer_[0]
+    size_t filled_ = 0;        // bytes of buffer_ in use
     bool failed_ = false;
 };
 
